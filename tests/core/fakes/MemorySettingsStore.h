@@ -8,13 +8,12 @@
 #include "app/SettingsStore.h"
 
 class MemorySettingsStore final : public ISettingsStore {
-public:
+  public:
     std::map<std::u16string, std::u16string> values;
     std::vector<std::u16string> readOrder;
     std::vector<std::u16string> writeOrder;
 
-    std::u16string ReadSettingText(const std::u16string& name,
-                                   const std::u16string& def) override {
+    std::u16string ReadSettingText(const std::u16string& name, const std::u16string& def) override {
         readOrder.push_back(name);
         const auto it = values.find(name);
         return it == values.end() || it->second.empty() ? def : it->second;
