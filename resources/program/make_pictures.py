@@ -5,6 +5,8 @@
     python3 make_pictures.py --check    rebuild in memory, fail if a file differs
     python3 make_pictures.py --preview DIR
                                         also write enlarged PNG views into DIR
+    python3 make_pictures.py --sheet FILE
+                                        also write one PNG showing every picture
 
 The icon, the cursor and the two arrows come from the text grids in src/ (one
 character a pixel, with a colour table at the top of each grid). The banner is
@@ -447,7 +449,7 @@ def draw_banner():
 
 def build():
     """Every output file's name and bytes."""
-    icons = [Grid(n) for n in ("icon32.txt", "icon16.txt")]
+    icons = [Grid(n) for n in ("icon48.txt", "icon32.txt", "icon16.txt")]
     hands = [Grid(n) for n in ("hand32.txt", "hand16.txt")]
     arrow = Grid("next.txt")
     bw, bh, banner = draw_banner()
@@ -496,6 +498,45 @@ def write_previews(directory, parts):
     save("banner-x3.png", enlarged(banner, bw, bh, 3), 3 * bw, 3 * bh)
 
 
+def write_sheet(path, parts):
+    """One overview picture: enlarged views, real size on two taskbar shades, the banner."""
+    W, H = 680, 772
+    sheet = [[(236, 236, 236, 255)] * W for _ in range(H)]
+
+    def put(pixels, left, top):
+        for y, row in enumerate(pixels):
+            for x, p in enumerate(row):
+                if p[3] >= 128:
+                    sheet[top + y][left + x] = p
+
+    def band(top, height, colour):
+        for y in range(top, top + height):
+            sheet[y] = [colour + (255,)] * W
+
+    icons, hands, arrow = parts["icons"], parts["hands"], parts["arrow"]
+    x = 10
+    for g in icons + hands:
+        put(enlarged(g.pixels, g.width, g.height, 4), x, 10)
+        x += 4 * g.width + 12
+    for top, shade in ((214, (192, 192, 192)), (266, (32, 38, 48))):
+        band(top, 52, shade)
+        x = 12
+        for g in icons + hands:
+            put(g.pixels, x, top + 26 - g.height // 2)
+            x += g.width + 14
+        for pixels in (mirrored(arrow), arrow.pixels):
+            put(pixels, x, top + 10)
+            x += arrow.width + 8
+    bw, bh, banner = parts["banner"]
+    put(banner, 10, 330)
+    put(enlarged(mirrored(arrow), 32, 32, 2), 360, 330)
+    put(enlarged(arrow.pixels, 32, 32, 2), 434, 330)
+    put(enlarged(banner, bw, bh, 2), 10, 482)
+    os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(png_file(sheet, W, H))
+
+
 def main(argv):
     files, parts = build()
     if "--check" in argv:
@@ -514,6 +555,8 @@ def main(argv):
             f.write(data)
     if "--preview" in argv:
         write_previews(argv[argv.index("--preview") + 1], parts)
+    if "--sheet" in argv:
+        write_sheet(argv[argv.index("--sheet") + 1], parts)
     return 0
 
 
