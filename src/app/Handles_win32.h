@@ -12,9 +12,8 @@
 namespace gb {
 
 // Owns a handle and releases it with Close; Invalid is the empty value.
-template <class H, class Traits>
-class unique_handle {
-public:
+template <class H, class Traits> class unique_handle {
+  public:
     unique_handle() noexcept = default;
     explicit unique_handle(H h) noexcept : h_(h) {}
     unique_handle(const unique_handle&) = delete;
@@ -34,13 +33,12 @@ public:
         if (old != Traits::Invalid()) Traits::Close(old);
     }
 
-private:
+  private:
     H h_ = Traits::Invalid();
 };
 
 namespace detail {
-template <class H, auto Fn>
-struct NullTraits {
+template <class H, auto Fn> struct NullTraits {
     static constexpr H Invalid() noexcept { return nullptr; }
     static void Close(H h) noexcept { Fn(h); }
 };
@@ -56,7 +54,7 @@ using unique_hmenu = unique_handle<HMENU, detail::NullTraits<HMENU, ::DestroyMen
 
 // A window's device context from GetDC, given back with ReleaseDC.
 class unique_hdc_window {
-public:
+  public:
     explicit unique_hdc_window(HWND hwnd) noexcept : hwnd_(hwnd), hdc_(::GetDC(hwnd)) {}
     unique_hdc_window(const unique_hdc_window&) = delete;
     unique_hdc_window& operator=(const unique_hdc_window&) = delete;
@@ -66,14 +64,14 @@ public:
     HDC get() const noexcept { return hdc_; }
     explicit operator bool() const noexcept { return hdc_ != nullptr; }
 
-private:
+  private:
     HWND hwnd_;
     HDC hdc_;
 };
 
 // BeginPaint ... EndPaint.
 class unique_hdc_paint {
-public:
+  public:
     explicit unique_hdc_paint(HWND hwnd) noexcept : hwnd_(hwnd), hdc_(::BeginPaint(hwnd, &ps_)) {}
     unique_hdc_paint(const unique_hdc_paint&) = delete;
     unique_hdc_paint& operator=(const unique_hdc_paint&) = delete;
@@ -81,7 +79,7 @@ public:
     HDC get() const noexcept { return hdc_; }
     const PAINTSTRUCT& paint() const noexcept { return ps_; }
 
-private:
+  private:
     HWND hwnd_;
     PAINTSTRUCT ps_{};
     HDC hdc_;
@@ -89,7 +87,7 @@ private:
 
 // Selects an object into a device context and selects the displaced one back when it ends.
 class unique_select_object {
-public:
+  public:
     unique_select_object() noexcept = default;
     unique_select_object(HDC hdc, HGDIOBJ obj) noexcept
         : hdc_(hdc), previous_(obj ? ::SelectObject(hdc, obj) : nullptr) {}
@@ -113,15 +111,14 @@ public:
     }
     HGDIOBJ previous() const noexcept { return previous_; }
 
-private:
+  private:
     HDC hdc_ = nullptr;
     HGDIOBJ previous_ = nullptr;
 };
 
 // A COM interface pointer that holds one reference.
-template <class T>
-class com_ptr {
-public:
+template <class T> class com_ptr {
+  public:
     com_ptr() noexcept = default;
     com_ptr(std::nullptr_t) noexcept {}
     // Adopts a reference the caller already owns (an out-parameter of a COM call).
@@ -159,14 +156,13 @@ public:
     void** put_void() noexcept { return reinterpret_cast<void**>(put()); }
 
     // QueryInterface; an empty pointer when the object does not offer the interface.
-    template <class U>
-    com_ptr<U> try_query(REFIID iid) const noexcept {
+    template <class U> com_ptr<U> try_query(REFIID iid) const noexcept {
         com_ptr<U> result;
         if (p_) p_->QueryInterface(iid, result.put_void());
         return result;
     }
 
-private:
+  private:
     T* p_ = nullptr;
 };
 

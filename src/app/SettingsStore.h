@@ -4,7 +4,7 @@
 #include <string>
 
 class ISettingsStore {
-public:
+  public:
     virtual ~ISettingsStore() = default;
     // The stored text of a value, or def when it is absent, empty or not text.
     virtual std::u16string ReadSettingText(const std::u16string& name,

@@ -5,7 +5,7 @@
 namespace modMain {
 
 class ISlideForm {
-public:
+  public:
     virtual ~ISlideForm() = default;
     virtual float Left() = 0;  // twips
     virtual float Width() = 0; // twips

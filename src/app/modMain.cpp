@@ -75,8 +75,10 @@ int HexDigit(char16_t c) {
 
 std::int16_t WholeInt16OrZero(std::u16string_view part) {
     // Blanks around the number are tolerated, as the text-to-number conversion does.
-    while (!part.empty() && part.front() == u' ') part.remove_prefix(1);
-    while (!part.empty() && part.back() == u' ') part.remove_suffix(1);
+    while (!part.empty() && part.front() == u' ')
+        part.remove_prefix(1);
+    while (!part.empty() && part.back() == u' ')
+        part.remove_suffix(1);
     std::string ascii;
     for (char16_t c : part) {
         if (c > 0x7F) return 0;

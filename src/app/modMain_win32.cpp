@@ -12,7 +12,7 @@ namespace {
 
 // A top-level window as a slide sees it: twips, and a message pump that notices the close.
 class HwndSlideForm final : public ISlideForm {
-public:
+  public:
     HwndSlideForm(HWND hwnd, const SlideCancelled& cancelled)
         : hwnd_(hwnd), cancelled_(cancelled), start_(gb::WindowRectTwips(hwnd)) {}
     float Left() override { return start_.Left; }
@@ -23,7 +23,7 @@ public:
         return !(cancelled_ && cancelled_());
     }
 
-private:
+  private:
     HWND hwnd_;
     const SlideCancelled& cancelled_;
     gb::TwipsRect start_;

@@ -1,8 +1,8 @@
 #include "app/modSettings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,8 +16,10 @@ namespace {
 std::u16string Widen(std::string_view ascii) { return {ascii.begin(), ascii.end()}; }
 
 std::u16string_view Trim(std::u16string_view text) {
-    while (!text.empty() && (text.front() == u' ' || text.front() == u'\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == u' ' || text.back() == u'\t')) text.remove_suffix(1);
+    while (!text.empty() && (text.front() == u' ' || text.front() == u'\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == u' ' || text.back() == u'\t'))
+        text.remove_suffix(1);
     return text;
 }
 
@@ -43,8 +45,8 @@ std::optional<double> ParseNumber(std::u16string_view text, std::u16string_view 
             continue;
         }
         const char16_t c = text[i];
-        const bool allowed = (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'e' ||
-                             c == u'E';
+        const bool allowed =
+            (c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'e' || c == u'E';
         if (!allowed) return std::nullopt;
         ascii.push_back(static_cast<char>(c));
         ++i;
@@ -96,7 +98,8 @@ std::u16string SingleToText(float value, std::u16string_view decimalSeparator) {
     if (value != 0 && (exponent < -4 || exponent >= 7)) {
         std::string mantissa(buffer, std::strchr(buffer, 'E'));
         if (mantissa.find('.') != std::string::npos) {
-            while (mantissa.back() == '0') mantissa.pop_back();
+            while (mantissa.back() == '0')
+                mantissa.pop_back();
             if (mantissa.back() == '.') mantissa.pop_back();
         }
         std::snprintf(buffer, sizeof buffer, "%sE%c%02d", mantissa.c_str(),
@@ -160,8 +163,8 @@ void LoadSettings(ISettingsStore& store, const LoadEnvironment& env) {
     s.ChangeWorkArea = ReadConverted<bool>(store, u"ChangeWorkArea", yes, asBool);
     s.X = ReadConverted<float>(store, u"X", u"0", asSingle);
     s.Y = ReadConverted<float>(store, u"Y", u"0", asSingle);
-    s.Width = ReadConverted<float>(store, u"Width", SingleToText(env.ScreenWidthTwips, sep),
-                                   asSingle);
+    s.Width =
+        ReadConverted<float>(store, u"Width", SingleToText(env.ScreenWidthTwips, sep), asSingle);
     s.PlaceHolder = ReadText(store, u"PlaceHolder", u"#");
     s.UnreadMail = ReadText(store, u"UnreadMail", u"You've got # unread mail(s).");
     s.BuddyLogon = ReadText(store, u"BuddyLogon", u"has signed in.");

@@ -18,8 +18,8 @@ struct SettingsRecord {
     float Speed = 0;
     bool ShowSignInOut = false;
     bool ChangeWorkArea = false;
-    float X = 0; // twips
-    float Y = 0; // twips
+    float X = 0;     // twips
+    float Y = 0;     // twips
     float Width = 0; // twips
     std::u16string PlaceHolder;
     std::u16string UnreadMail;
@@ -34,7 +34,7 @@ SettingsRecord& Settings();
 
 // What loading needs to know of the machine it runs on.
 struct LoadEnvironment {
-    float ScreenWidthTwips = 0;     // the default Width
+    float ScreenWidthTwips = 0;             // the default Width
     std::u16string DecimalSeparator = u"."; // the user's, for single-precision values
 };
 

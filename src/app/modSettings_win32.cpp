@@ -63,7 +63,8 @@ std::u16string UserDecimalSeparator() {
     wchar_t buffer[8] = {};
     const int n = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buffer, 8);
     if (n <= 1) return u".";
-    return std::u16string(reinterpret_cast<const char16_t*>(buffer), static_cast<std::size_t>(n - 1));
+    return std::u16string(reinterpret_cast<const char16_t*>(buffer),
+                          static_cast<std::size_t>(n - 1));
 }
 
 } // namespace modSettings

@@ -15,9 +15,8 @@ void WriteSettingText(const std::u16string& name, const std::u16string& value);
 std::u16string UserDecimalSeparator();
 
 class RegistrySettingsStore final : public ISettingsStore {
-public:
-    std::u16string ReadSettingText(const std::u16string& name,
-                                   const std::u16string& def) override {
+  public:
+    std::u16string ReadSettingText(const std::u16string& name, const std::u16string& def) override {
         return modSettings::ReadSettingText(name, def);
     }
     void WriteSettingText(const std::u16string& name, const std::u16string& value) override {

@@ -10,7 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte picks how the rest is read, so that every routine sees every shape.
     const std::uint8_t mode = data[0];
     std::u16string bytes;
-    for (std::size_t i = 1; i < size; ++i) bytes.push_back(data[i]);
+    for (std::size_t i = 1; i < size; ++i)
+        bytes.push_back(data[i]);
     std::u16string wide;
     for (std::size_t i = 1; i + 1 < size; i += 2) {
         wide.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));

@@ -28,7 +28,8 @@ TEST(Slide, InPassesEvery200TwipsThenSetsTheTarget) {
     FakeForm form(5000, 3000);
     EXPECT_TRUE(modMain::SlideIn(form, 1000));
     std::vector<float> expected;
-    for (float t = 4800; t >= 800; t -= 200) expected.push_back(t);
+    for (float t = 4800; t >= 800; t -= 200)
+        expected.push_back(t);
     expected.push_back(1000);
     EXPECT_EQ(form.lefts, expected);
     EXPECT_EQ(form.pumps, 21); // messages run after every step, not after the final set

@@ -11,7 +11,8 @@ using modMain::DecodeUtf8Text;
 // The message text arrives with one byte per character; these build it from bytes.
 std::u16string Bytes(std::initializer_list<int> bytes) {
     std::u16string s;
-    for (int b : bytes) s.push_back(static_cast<char16_t>(b));
+    for (int b : bytes)
+        s.push_back(static_cast<char16_t>(b));
     return s;
 }
 
@@ -86,8 +87,9 @@ TEST(StripDomain, KeepsThePartBeforeTheLastAt) {
     const struct {
         std::u16string in, out;
     } rows[] = {
-        {u"a@b@c", u"a@b"}, {u"bob@example.com", u"bob"}, {u"nobody", u""},
-        {u"@example.com", u""}, {u"", u""},          {u"x@", u"x"},
+        {u"a@b@c", u"a@b"}, {u"bob@example.com", u"bob"},
+        {u"nobody", u""},   {u"@example.com", u""},
+        {u"", u""},         {u"x@", u"x"},
         {u"@a@b", u"@a"},
     };
     for (const auto& row : rows) {
@@ -108,9 +110,9 @@ TEST(GetFormatField, TakesOneFieldOfTheHeader) {
         {header, u"XX", u""},
         {u"FN=Times%20New%20Roman;", u"FN", u"Times New Roman"},
         {u"FN=MS%20Sans%20Serif; CO=0", u"FN", u"MS Sans Serif"},
-        {u"FN=%2020;", u"FN", u" 20"}, // scanning goes on after the inserted blank
+        {u"FN=%2020;", u"FN", u" 20"},                 // scanning goes on after the inserted blank
         {u"fn=Arial; FN=Verdana;", u"FN", u"Verdana"}, // case-sensitive
-        {u"XFN=Bad; FN=Good;", u"FN", u"Bad"}, // a plain text search finds it inside a word
+        {u"XFN=Bad; FN=Good;", u"FN", u"Bad"},         // a plain text search finds it inside a word
         {u"ab;FN", u"FN", u"ab"}, // no "=" after the key: value starts at the header's start
     };
     for (const auto& row : rows) {
@@ -123,13 +125,14 @@ TEST(CheckNewVersion, WelcomeIsDueOnlyForAnOlderStoredVersion) {
     const struct {
         std::u16string stored;
         bool due;
-    } rows[] = {
-        {u"0.0", true},  {u"1.0", true},   {u"0.9", true},  {u"1.1", false},
-        {u"1.2", false}, {u"2.0", false},  {u"1", true},    {u"", true},
-        {u"a.b", true},  {u"1.x", true},   {u"99999.1", true}, {u"1.99999", true},
-        {u"1.1.5", true}, // the minor part "1.5" is no whole number
-        {u" 1 . 2 ", false}, {u"-1.5", true}, {u"2.-5", false},
-    };
+    } rows[] =
+        {
+            {u"0.0", true},      {u"1.0", true},  {u"0.9", true},     {u"1.1", false},
+            {u"1.2", false},     {u"2.0", false}, {u"1", true},       {u"", true},
+            {u"a.b", true},      {u"1.x", true},  {u"99999.1", true}, {u"1.99999", true},
+            {u"1.1.5", true}, // the minor part "1.5" is no whole number
+            {u" 1 . 2 ", false}, {u"-1.5", true}, {u"2.-5", false},
+        };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.stored.begin(), row.stored.end()));
         const auto v = modMain::ParseStoredVersion(row.stored);

@@ -38,9 +38,10 @@ TEST(LoadSettings, FirstStartTakesEveryDefault) {
     EXPECT_TRUE(s.ShowTooltip);
     EXPECT_EQ(s.Version, u"0.0");
     const std::vector<std::u16string> order = {
-        u"Says",  u"NameMode",    u"ShowSaysOnce", u"ShowEmo",    u"Speed",       u"ShowSignInOut",
-        u"ChangeWorkArea", u"X",  u"Y",            u"Width",      u"PlaceHolder", u"UnreadMail",
-        u"BuddyLogon", u"BuddyLogoff", u"ShowTooltip", u"Version"};
+        u"Says",       u"NameMode",      u"ShowSaysOnce",   u"ShowEmo",
+        u"Speed",      u"ShowSignInOut", u"ChangeWorkArea", u"X",
+        u"Y",          u"Width",         u"PlaceHolder",    u"UnreadMail",
+        u"BuddyLogon", u"BuddyLogoff",   u"ShowTooltip",    u"Version"};
     EXPECT_EQ(store.readOrder, order);
 }
 
@@ -156,9 +157,15 @@ TEST(SingleToText, ShortestTextOfAtMostSevenDigits) {
         float in;
         std::u16string out;
     } rows[] = {
-        {10.0f, u"10"},       {0.1f, u"0.1"},          {15360.0f, u"15360"},
-        {-4500.0f, u"-4500"}, {1234567.0f, u"1234567"}, {12345678.0f, u"1.234568E+07"},
-        {0.00001f, u"1E-05"}, {1.0f / 3.0f, u"0.3333333"}, {0.0f, u"0"},
+        {10.0f, u"10"},
+        {0.1f, u"0.1"},
+        {15360.0f, u"15360"},
+        {-4500.0f, u"-4500"},
+        {1234567.0f, u"1234567"},
+        {12345678.0f, u"1.234568E+07"},
+        {0.00001f, u"1E-05"},
+        {1.0f / 3.0f, u"0.3333333"},
+        {0.0f, u"0"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.out.begin(), row.out.end()));

@@ -43,8 +43,8 @@ struct RecordingWindow {
         }();
         (void)atom;
         hwnd.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, L"GbSlideTest", L"slide", WS_POPUP, leftPx,
-                                     10, widthPx, 20, nullptr, nullptr,
-                                     ::GetModuleHandleW(nullptr), nullptr));
+                                     10, widthPx, 20, nullptr, nullptr, ::GetModuleHandleW(nullptr),
+                                     nullptr));
         lefts.clear();
     }
 };
@@ -52,7 +52,7 @@ struct RecordingWindow {
 int Px(float twips) { return static_cast<int>(std::nearbyint(twips / gb::TwipsPerPixelX())); }
 
 class SlideForm : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(gb::TwipsPerPixelX(), 15.0f) << "the tests expect 96 dots per inch";
         RecordingWindow::destroyOnMove = false;
@@ -65,7 +65,8 @@ TEST_F(SlideForm, InStepsOf200TwipsThenExactlyToTheTarget) {
     ASSERT_TRUE(w.hwnd);
     EXPECT_TRUE(modMain::SlideFormIn(w.hwnd.get(), 1000));
     std::vector<int> expected;
-    for (int t = 4810; t >= 810; t -= 200) expected.push_back(Px(static_cast<float>(t)));
+    for (int t = 4810; t >= 810; t -= 200)
+        expected.push_back(Px(static_cast<float>(t)));
     expected.push_back(Px(1000));
     EXPECT_EQ(RecordingWindow::lefts, expected);
     EXPECT_TRUE(::IsWindowVisible(w.hwnd.get()));
@@ -83,7 +84,8 @@ TEST_F(SlideForm, OutUntilTheRightEdgeLeavesTheScreen) {
     RecordingWindow::lefts.clear();
     EXPECT_TRUE(modMain::SlideFormOut(w.hwnd.get()));
     std::vector<int> expected;
-    for (int t = 1375; t + 4500 + 200 > 0; t -= 200) expected.push_back(Px(static_cast<float>(t)));
+    for (int t = 1375; t + 4500 + 200 > 0; t -= 200)
+        expected.push_back(Px(static_cast<float>(t)));
     EXPECT_EQ(RecordingWindow::lefts, expected);
     EXPECT_LE(RecordingWindow::lefts.back() + 300, 0);
 }

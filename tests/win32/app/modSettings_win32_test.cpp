@@ -12,7 +12,7 @@ using modSettings::kRegistryKey;
 
 // Each test starts and ends without HKCU\Software\Glidebanner.
 class RegistryStore : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kRegistryKey); }
     void TearDown() override { ::RegDeleteTreeW(HKEY_CURRENT_USER, kRegistryKey); }
 
@@ -23,9 +23,9 @@ protected:
         return gb::unique_hkey(raw);
     }
     static void SetRaw(const wchar_t* name, DWORD type, const void* data, DWORD bytes) {
-        ASSERT_EQ(::RegSetValueExW(Key().get(), name, 0, type, static_cast<const BYTE*>(data),
-                                   bytes),
-                  ERROR_SUCCESS);
+        ASSERT_EQ(
+            ::RegSetValueExW(Key().get(), name, 0, type, static_cast<const BYTE*>(data), bytes),
+            ERROR_SUCCESS);
     }
     static void SetAnsi(const char* name, const char* data, DWORD bytes) {
         ASSERT_EQ(::RegSetValueExA(Key().get(), name, 0, REG_SZ,
@@ -55,13 +55,20 @@ TEST_F(RegistryStore, ReadsTextAndFallsBackToTheDefault) {
         const char16_t* name;
         std::u16string expected;
     } rows[] = {
-        {u"Speed", u"<default>"},      {u"Empty", u"<default>"},  {u"Nothing", u"<default>"},
-        {u"Expand", u"<default>"},     {u"NoNul", u"abc"},        {u"EmbeddedNul", u"ab"},
-        {u"OneAnsiChar", u"1"},        {u"AnsiText", u"has signed in."},
-        {u"AnsiAccent", u"caf\u00E9"}, {u"Missing", u"<default>"},
+        {u"Speed", u"<default>"},
+        {u"Empty", u"<default>"},
+        {u"Nothing", u"<default>"},
+        {u"Expand", u"<default>"},
+        {u"NoNul", u"abc"},
+        {u"EmbeddedNul", u"ab"},
+        {u"OneAnsiChar", u"1"},
+        {u"AnsiText", u"has signed in."},
+        {u"AnsiAccent", u"caf\u00E9"},
+        {u"Missing", u"<default>"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.name, row.name + std::char_traits<char16_t>::length(row.name)));
+        SCOPED_TRACE(
+            std::string(row.name, row.name + std::char_traits<char16_t>::length(row.name)));
         EXPECT_EQ(Read(row.name), row.expected);
     }
 }
