@@ -130,7 +130,14 @@ def load_cells(folder, index_of_char):
         grids[k] = grid
         return grid
 
-    return [resolve(k, frozenset()) for k in range(CELLS)]
+    grids = [resolve(k, frozenset()) for k in range(CELLS)]
+    # Emoticons stand 1 pixel apart in a message, so a picture that reached the side of its
+    # cell would touch its neighbour.
+    white = index_of_char[BACKGROUND]
+    for k, grid in enumerate(grids):
+        if any(row[0] != white or row[-1] != white for row in grid):
+            raise SourceError(f"{files[k]}: the first and last columns must stay white")
+    return grids
 
 
 def compose_strip(grids, background_index):
