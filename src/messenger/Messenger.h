@@ -27,7 +27,7 @@ inline constexpr std::int32_t kFolderInbox = 0;
 using WindowHandle = std::int32_t;
 
 class IContact {
-public:
+  public:
     virtual ~IContact() = default;
     virtual std::optional<std::u16string> FriendlyName() = 0;
     virtual std::optional<std::u16string> EmailAddress() = 0;
@@ -37,21 +37,21 @@ using ContactPtr = std::shared_ptr<IContact>;
 
 // A session's participants, indexed from 0.
 class IContactList {
-public:
+  public:
     virtual ~IContactList() = default;
     virtual std::optional<std::int32_t> Count() = 0;
     virtual ContactPtr Item(std::int32_t index) = 0;
 };
 
 class ISession {
-public:
+  public:
     virtual ~ISession() = default;
     virtual std::shared_ptr<IContactList> Participants() = 0;
 };
 using SessionPtr = std::shared_ptr<ISession>;
 
 class IConversationWindow {
-public:
+  public:
     virtual ~IConversationWindow() = default;
     virtual SessionPtr Session() = 0;
     virtual std::optional<WindowHandle> HWnd() = 0;
@@ -59,7 +59,7 @@ public:
 
 // The application's open conversation windows, indexed from 0.
 class IWindowList {
-public:
+  public:
     virtual ~IWindowList() = default;
     virtual std::optional<std::int32_t> Count() = 0;
     virtual std::shared_ptr<IConversationWindow> Item(std::int32_t index) = 0;
@@ -67,14 +67,14 @@ public:
 
 // The application object ("Messenger.MessengerApp").
 class IMessengerApp {
-public:
+  public:
     virtual ~IMessengerApp() = default;
     virtual std::shared_ptr<IWindowList> Windows() = 0;
 };
 
 // The messenger object: what clicks on notifications ask of it, and the user's own status.
 class IMessenger {
-public:
+  public:
     virtual ~IMessenger() = default;
     virtual bool OpenInbox() = 0;
     // Opens (or shows) a conversation with the contact of that e-mail address.
@@ -85,16 +85,17 @@ public:
 // Creates the messenger's objects on demand; null when the messenger's classes cannot be
 // created (no messenger registered, or it refuses).
 class IMessengerFactory {
-public:
+  public:
     virtual ~IMessengerFactory() = default;
     virtual std::shared_ptr<IMessengerApp> CreateApp() = 0;
     virtual std::shared_ptr<IMessenger> CreateMessenger() = 0;
 };
 
 // The three events of the messenger's event source, with their arguments. The text arrives
-// as the messenger sends it: one character per UTF-8 byte (see DecodeUtf8Text).
+// as the messenger sends it: one character per UTF-8 byte (see DecodeUtf8Text). The session
+// and the contacts are never null: an event that lacks one is not delivered.
 class IMessengerEvents {
-public:
+  public:
     virtual ~IMessengerEvents() = default;
     virtual void OnTextReceived(const SessionPtr& session, const ContactPtr& sender,
                                 const std::u16string& header, const std::u16string& text) = 0;
