@@ -284,12 +284,18 @@ class Contact final : public Dual<msgr::IMessengerContact, &msgr::IID_IMessenger
         BSTR text = nullptr;
         LONG number = 0;
         switch (id) {
-        case msgr::dispid::kFriendlyName:
-            return PutBstr(get_FriendlyName(&text), text, result);
-        case msgr::dispid::kEmailAddress:
-            return PutBstr(get_EmailAddress(&text), text, result);
-        case msgr::dispid::kState:
-            return PutLong(get_State(&number), number, result);
+        case msgr::dispid::kFriendlyName: {
+            const HRESULT hr = get_FriendlyName(&text);
+            return PutBstr(hr, text, result);
+        }
+        case msgr::dispid::kEmailAddress: {
+            const HRESULT hr = get_EmailAddress(&text);
+            return PutBstr(hr, text, result);
+        }
+        case msgr::dispid::kState: {
+            const HRESULT hr = get_State(&number);
+            return PutLong(hr, number, result);
+        }
         default:
             return DISP_E_MEMBERNOTFOUND;
         }
@@ -330,7 +336,10 @@ class ContactList final
         if (id == msgr::dispid::kCount) {
             if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
             LONG count = 0;
-            return PutLong(get_Count(&count), count, result);
+            {
+                const HRESULT hr = get_Count(&count);
+                return PutLong(hr, count, result);
+            }
         }
         if (id != msgr::dispid::kItem) return DISP_E_MEMBERNOTFOUND;
         LONG index = 0;
@@ -406,7 +415,10 @@ class ConversationWindow final
         }
         if (id != msgr::dispid::kHWnd) return DISP_E_MEMBERNOTFOUND;
         LONG hwnd = 0;
-        return PutLong(get_HWnd(&hwnd), hwnd, result);
+        {
+            const HRESULT hr = get_HWnd(&hwnd);
+            return PutLong(hr, hwnd, result);
+        }
     }
 
     ConversationRef conversation_;
@@ -442,7 +454,10 @@ class WindowList final : public Dual<msgr::IMessengerWindowList, &msgr::IID_IMes
         if (id == msgr::dispid::kCount) {
             if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
             LONG count = 0;
-            return PutLong(get_Count(&count), count, result);
+            {
+                const HRESULT hr = get_Count(&count);
+                return PutLong(hr, count, result);
+            }
         }
         if (id != msgr::dispid::kItem) return DISP_E_MEMBERNOTFOUND;
         LONG index = 0;
@@ -547,7 +562,10 @@ class Messenger final : public Dual<msgr::IMessengerObject, &msgr::IID_IMessenge
             if (!IsGet(flags)) return DISP_E_MEMBERNOTFOUND;
             if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
             LONG status = 0;
-            return PutLong(get_MyStatus(&status), status, result);
+            {
+                const HRESULT hr = get_MyStatus(&status);
+                return PutLong(hr, status, result);
+            }
         }
         default:
             return DISP_E_MEMBERNOTFOUND;
@@ -775,8 +793,7 @@ template <std::size_t N> struct EventArgs {
 
     // k: the argument's position as declared, 0 first.
     VARIANT* At(std::size_t k) { return slots[N - 1 - k].get(); }
-    template <class T>
-    void Object(std::size_t k, com_ptr<T> object) {
+    template <class T> void Object(std::size_t k, com_ptr<T> object) {
         At(k)->vt = VT_DISPATCH;
         At(k)->pdispVal = object.detach();
     }
