@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "SimProtocol.h"
 #include "StandIn_win32.h"
 #include "messenger/MessengerLink_win32.h"
 
@@ -81,6 +82,40 @@ TEST(Controller, AnswersAndRefusalsOfARunningStandIn) {
     for (const auto& row : rows)
         Check(row);
     EXPECT_EQ(::FindWindowW(L"MsgrSimConversation", L"gil@example.com - Conversation"), nullptr);
+}
+
+} // namespace
+
+namespace {
+
+// The demo plays against a running stand-in: every step of the script arrives as its event,
+// in order, with the sign-ins and sign-outs the bar turns into lines.
+TEST(Controller, DemoPlaysEveryStep) {
+    standin::Registered registered;
+    ASSERT_TRUE(registered.ok);
+    standin::RecordingEvents events;
+    messenger::MessengerLink link(events);
+    ASSERT_TRUE(link.TryAttach());
+    const auto run = RunController({L"demo", L"--pace", L"0"});
+    EXPECT_EQ(run.exitCode, 0u) << run.err;
+
+    std::vector<std::string> expected;
+    for (const auto& step : msgrsim::DemoScript()) {
+        const auto& verb = step.args[0];
+        if (verb == u"text") expected.push_back("text");
+        if (verb == u"state") expected.push_back("state");
+        if (verb == u"mail") expected.push_back("mail");
+    }
+    std::vector<std::string> kinds;
+    int signIns = 0, signOuts = 0;
+    for (const auto& e : events.events) {
+        kinds.push_back(e.kind);
+        if (e.kind == "state" && e.previous == 1 && e.state == 2) ++signIns;
+        if (e.kind == "state" && e.previous > 1 && e.state == 1) ++signOuts;
+    }
+    EXPECT_EQ(kinds, expected);
+    EXPECT_GE(signIns, 2);
+    EXPECT_GE(signOuts, 2);
 }
 
 } // namespace
