@@ -760,9 +760,12 @@ std::intptr_t Server::OpenWindow(const Conversation& conversation) {
         title += Wide(c->address);
     }
     title += L" - Conversation";
+    // Cascaded below the top of the screen, where the bar usually lies, so that each new
+    // window can be seen coming up.
+    const int step = 30 * static_cast<int>(windows_.size() % 10);
     HWND hwnd = ::CreateWindowExW(0, kConversationWindowClass, title.c_str(),
-                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  360, 240, nullptr, nullptr, TheModule().instance, nullptr);
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60 + step, 120 + step, 420, 260,
+                                  nullptr, nullptr, TheModule().instance, nullptr);
     if (!hwnd) return 0;
     windows_.emplace_back(hwnd);
     return reinterpret_cast<std::intptr_t>(hwnd);
