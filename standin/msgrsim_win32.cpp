@@ -995,6 +995,15 @@ HRESULT Register(HKEY root) {
     return S_OK;
 }
 
+// No exception leaves an entry point of the DLL.
+HRESULT Guarded(HRESULT (*fn)(HKEY), HKEY root) noexcept {
+    try {
+        return fn(root);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
 } // namespace
 } // namespace msgrsim
 
@@ -1033,9 +1042,9 @@ STDAPI DllCanUnloadNow() {
     return module.objects == 0 && module.locks == 0 && !module.server ? S_OK : S_FALSE;
 }
 
-STDAPI DllRegisterServer() { return msgrsim::Register(HKEY_LOCAL_MACHINE); }
+STDAPI DllRegisterServer() { return msgrsim::Guarded(msgrsim::Register, HKEY_LOCAL_MACHINE); }
 
-STDAPI DllUnregisterServer() { return msgrsim::Unregister(HKEY_LOCAL_MACHINE); }
+STDAPI DllUnregisterServer() { return msgrsim::Guarded(msgrsim::Unregister, HKEY_LOCAL_MACHINE); }
 
 // regsvr32 /n /i:user (per user, under HKCU\Software\Classes); without "user", machine-wide.
 STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
@@ -1045,6 +1054,6 @@ STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
     } else if (commandLine && commandLine[0] != L'\0') {
         return E_INVALIDARG;
     }
-    return install ? msgrsim::Register(root) : msgrsim::Unregister(root);
+    return msgrsim::Guarded(install ? msgrsim::Register : msgrsim::Unregister, root);
 }
 }
