@@ -192,6 +192,12 @@ TEST_F(StandIn, EmailAddressByName) {
         EXPECT_EQ(messenger::WrapContact(contact)->EmailAddress(), expected[i]);
     }
     EXPECT_EQ(messenger::EmailAddressByName(list.get()), std::nullopt);
+    // Wrapped as a contact, an object that is none answers nothing rather than garbage.
+    auto notAContact = messenger::WrapContact(list);
+    ASSERT_NE(notAContact, nullptr);
+    EXPECT_EQ(notAContact->EmailAddress(), std::nullopt);
+    EXPECT_EQ(notAContact->FriendlyName(), std::nullopt);
+    EXPECT_EQ(notAContact->State(), std::nullopt);
     EXPECT_EQ(messenger::EmailAddressByName(nullptr), std::nullopt);
     gb::com_ptr<IDispatch> none;
     EXPECT_EQ(participants->Item(2, none.put()), E_INVALIDARG);
