@@ -26,6 +26,13 @@ std::wstring ReadText(HKEY root, const std::wstring& path, const wchar_t* name) 
     return buffer;
 }
 
+// regsvr32 as a user would run it; its exit code, 0 for success.
+HRESULT Regsvr32(std::initializer_list<std::wstring> args) {
+    wchar_t system[MAX_PATH] = {};
+    ::GetSystemDirectoryW(system, MAX_PATH);
+    return HRESULT(standin::RunProgram(std::wstring(system) + L"\\regsvr32.exe", args).exitCode);
+}
+
 std::string Narrow(const std::wstring& w) { return std::string(w.begin(), w.end()); }
 
 void ExpectRegisteredUnder(HKEY root) {
@@ -64,6 +71,20 @@ TEST(Registration, EveryWayInAndOutLeavesTheRegistryAsFound) {
         {"DllInstall user", HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
          [] { return standin::InstallPerUser(true); },
          [] { return standin::InstallPerUser(false); }},
+        {"regsvr32", HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER,
+         [] {
+             return Regsvr32({L"/s", standin::ServerPath()});
+         },
+         [] {
+             return Regsvr32({L"/s", L"/u", standin::ServerPath()});
+         }},
+        {"regsvr32 /n /i:user", HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE,
+         [] {
+             return Regsvr32({L"/s", L"/n", L"/i:user", standin::ServerPath()});
+         },
+         [] {
+             return Regsvr32({L"/s", L"/u", L"/n", L"/i:user", standin::ServerPath()});
+         }},
         {"msgrctl register", HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER,
          [] { return HRESULT(standin::RunController({L"register"}).exitCode); },
          [] { return HRESULT(standin::RunController({L"unregister"}).exitCode); }},

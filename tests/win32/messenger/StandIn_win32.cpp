@@ -110,11 +110,15 @@ void Pump(DWORD milliseconds) {
 }
 
 Run RunController(std::initializer_list<std::wstring> args) {
+    return RunProgram(ControllerPath(), args);
+}
+
+Run RunProgram(const std::wstring& program, std::initializer_list<std::wstring> args) {
     Run run;
     std::wstring outName, errName;
     unique_kernel out = TempFile(outName);
     unique_kernel err = TempFile(errName);
-    std::wstring line = L"\"" + ControllerPath() + L"\"";
+    std::wstring line = L"\"" + program + L"\"";
     for (const auto& a : args)
         AppendQuoted(line, a);
     STARTUPINFOW si{};
@@ -126,7 +130,7 @@ Run RunController(std::initializer_list<std::wstring> args) {
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                           nullptr, &si, &pi)) {
-        ADD_FAILURE() << "cannot start msgrctl.exe";
+        ADD_FAILURE() << "cannot start the program";
         return run;
     }
     unique_kernel process(pi.hProcess);
@@ -143,7 +147,7 @@ Run RunController(std::initializer_list<std::wstring> args) {
         }
         if (::GetTickCount() - start > 60000) {
             ::TerminateProcess(pi.hProcess, 0xFFFF);
-            ADD_FAILURE() << "msgrctl.exe did not end";
+            ADD_FAILURE() << "the program did not end";
             break;
         }
     }

@@ -35,7 +35,9 @@ struct Run {
     std::string out;
     std::string err;
 };
-// Runs msgrctl.exe with these arguments and handles this thread's messages until it ends.
+// Runs a program with these arguments and handles this thread's messages until it ends.
+Run RunProgram(const std::wstring& program, std::initializer_list<std::wstring> args);
+// The same for msgrctl.exe.
 Run RunController(std::initializer_list<std::wstring> args);
 
 // Handles this thread's pending messages for about that long.
