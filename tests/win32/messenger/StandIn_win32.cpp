@@ -214,11 +214,20 @@ bool RegistryKeyExists(HKEY root, const std::wstring& path) {
 
 } // namespace standin
 
-// COM on this thread as the program has it: a single-threaded apartment.
+// COM on this thread as the program has it: a single-threaded apartment. The tests start
+// with the stand-in registered nowhere; a registration found before them (a demo set up in
+// the same prefix) is put back when they end.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    const std::wstring appKey = L"Software\\Classes\\CLSID\\{F3A614DD-ABE0-11D2-A441-00C04F795683}";
+    const bool machineWide = standin::RegistryKeyExists(HKEY_LOCAL_MACHINE, appKey);
+    const bool perUser = standin::RegistryKeyExists(HKEY_CURRENT_USER, appKey);
+    if (machineWide) standin::UnregisterMachineWide();
+    if (perUser) standin::InstallPerUser(false);
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     const int rc = RUN_ALL_TESTS();
     ::CoUninitialize();
+    if (machineWide) standin::RegisterMachineWide();
+    if (perUser) standin::InstallPerUser(true);
     return rc;
 }
