@@ -56,7 +56,7 @@ using unique_bstr = unique_handle<BSTR, detail::NullTraits<BSTR, ::SysFreeString
 
 // A VARIANT that is cleared (its string freed, its object released) when it ends.
 class unique_variant {
-public:
+  public:
     unique_variant() noexcept { ::VariantInit(&v_); }
     unique_variant(const unique_variant&) = delete;
     unique_variant& operator=(const unique_variant&) = delete;
@@ -64,7 +64,7 @@ public:
     VARIANT* get() noexcept { return &v_; }
     const VARIANT* get() const noexcept { return &v_; }
 
-private:
+  private:
     VARIANT v_;
 };
 
