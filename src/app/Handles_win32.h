@@ -1,7 +1,7 @@
 #pragma once
 // One owning type per Win32 release function, and the COM pointer. Nothing else in the
 // program calls DeleteObject, DeleteDC, ReleaseDC, EndPaint, RegCloseKey, DestroyWindow,
-// DestroyIcon, DestroyMenu or Release directly.
+// DestroyIcon, DestroyMenu, UnhookWindowsHookEx or Release directly.
 #include <windows.h>
 
 #include <objbase.h>
@@ -51,6 +51,7 @@ using unique_hwnd = unique_handle<HWND, detail::NullTraits<HWND, ::DestroyWindow
 using unique_hicon = unique_handle<HICON, detail::NullTraits<HICON, ::DestroyIcon>>;
 using unique_hcursor = unique_handle<HCURSOR, detail::NullTraits<HCURSOR, ::DestroyCursor>>;
 using unique_hmenu = unique_handle<HMENU, detail::NullTraits<HMENU, ::DestroyMenu>>;
+using unique_hhook = unique_handle<HHOOK, detail::NullTraits<HHOOK, ::UnhookWindowsHookEx>>;
 
 // A window's device context from GetDC, given back with ReleaseDC.
 class unique_hdc_window {
