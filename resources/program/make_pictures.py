@@ -123,6 +123,29 @@ def _icon_image_32bpp(pixels, w, h):
     return header + bytes(xor) + mask
 
 
+def _icon_image_4bpp(pixels, w, h):
+    """The same icon in 16 colours for displays without true colour; the grids use fewer
+    than 16 colours, so this is exact: a palette of the picture's own colours."""
+    palette = sorted({p[:3] for row in pixels for p in row if p[3] >= 128})
+    palette = [(0, 0, 0)] + [c for c in palette if c != (0, 0, 0)]
+    if len(palette) > 16:
+        raise ValueError("an icon grid may use at most 16 colours")
+    index = {c: i for i, c in enumerate(palette)}
+    xor = bytearray()
+    for y in reversed(range(h)):
+        row = bytearray((w + 1) // 2)
+        for x in range(w):
+            p = pixels[y][x]
+            i = index[p[:3]] if p[3] >= 128 else 0
+            row[x // 2] |= i << (4 if x % 2 == 0 else 0)
+        xor += row + bytes(_row_pad(len(row)))
+    mask = _and_mask(pixels, w, h)
+    header = struct.pack("<IiiHHIIiiII", 40, w, 2 * h, 1, 4, 0, len(xor) + len(mask),
+                         0, 0, 16, 0)
+    table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette + [(0, 0, 0)] * (16 - len(palette)))
+    return header + table + bytes(xor) + mask
+
+
 def _cursor_image_1bpp(pixels, w, h):
     """A monochrome DIB for a cursor: black, white or transparent pixels only."""
     xor = bytearray()
@@ -143,14 +166,15 @@ def _cursor_image_1bpp(pixels, w, h):
 
 
 def ico_file(images):
-    """images: list of (pixels, w, h), largest first."""
-    blobs = [_icon_image_32bpp(p, w, h) for p, w, h in images]
-    out = struct.pack("<HHH", 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for (p, w, h), blob in zip(images, blobs):
-        out += struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(blob), offset)
+    """images: list of (pixels, w, h), largest first; each goes in true colour and in 16."""
+    entries = [(w, h, 0, 32, _icon_image_32bpp(p, w, h)) for p, w, h in images]
+    entries += [(w, h, 16, 4, _icon_image_4bpp(p, w, h)) for p, w, h in images]
+    out = struct.pack("<HHH", 0, 1, len(entries))
+    offset = 6 + 16 * len(entries)
+    for w, h, colours, bits, blob in entries:
+        out += struct.pack("<BBBBHHII", w % 256, h % 256, colours, 0, 1, bits, len(blob), offset)
         offset += len(blob)
-    return out + b"".join(blobs)
+    return out + b"".join(blob for *_, blob in entries)
 
 
 def cur_file(images):

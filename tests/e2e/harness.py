@@ -147,8 +147,9 @@ def reg_delete_key(key):
     wine("reg", "delete", key, "/f", check=False)
 
 
-def exe(relative):
-    return os.path.join(BUILD, relative)
+def exe(name):
+    """A program or DLL of the build: every one lands in build/<preset>/bin."""
+    return os.path.join(BUILD, "bin", name)
 
 
 class WineTestCase(unittest.TestCase):

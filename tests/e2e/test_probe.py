@@ -6,7 +6,7 @@ import harness
 
 class Probe(harness.WineTestCase):
     def test_window_pixels_and_a_real_click(self):
-        probe = self.start(harness.exe("tests/e2e/e2e_probe.exe"))
+        probe = self.start(harness.exe("e2e_probe.exe"))
         windows = harness.wait_for(lambda: harness.find_windows("GbProbe"), what="probe window")
         x, y, w, h = harness.window_geometry(windows[0])
         self.assertEqual((x, y, w, h), (100, 100, 200, 50))

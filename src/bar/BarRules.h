@@ -1,0 +1,122 @@
+#pragma once
+// The bar's rules that need no window: its geometry, the start-up banner, the mouse gestures,
+// the work-area decision, the notification icon's callback and the menu. frmScroll_win32
+// turns window messages into these calls and their answers into Win32 calls.
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace frmScrollRules {
+
+// Mouse masks as the bar's handlers receive them.
+inline constexpr int kLeftButton = 1;
+inline constexpr int kRightButton = 2;
+inline constexpr int kShift = 1;
+inline constexpr int kCtrl = 2;
+inline constexpr int kAlt = 4;
+
+inline constexpr float kMinimumWidthTwips = 4500.0f;
+inline constexpr float kMinimumSpeed = 1.0f;
+inline constexpr float kMaximumSpeed = 100.0f;
+inline constexpr int kMenuButtonSize = 14;  // cmdMenu, pixels
+inline constexpr int kMenuButtonMargin = 2; // from the top and right edges, pixels
+
+inline constexpr char16_t kTitle[] = u"Glidebanner";
+inline constexpr char16_t kHeightSample[] = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+inline constexpr std::uint32_t kBannerColor = 0x3264FF;
+inline constexpr char16_t kByline[] = u"- see what your buddies say while you work";
+
+// The bar's height: the height of the alphabet in its font, plus 4 pixels.
+int BarHeightPixels(int alphabetHeightPixels);
+
+// Blanks in front of the banner so that it starts near the bar's right end; none when the bar
+// is narrower than the name plus 58 pixels (or a blank has no width).
+int BannerBlankCount(float innerWidth, float nameWidth, float blankWidth);
+
+// The banner's emoticon: drawn from 0..43 by next() until it is none of the excluded cells.
+int DrawBannerEmoticon(const std::function<int()>& next);
+bool IsExcludedBannerEmoticon(int cell);
+// The emoticon after the name: the same, except that 8 gives 7.
+int SecondBannerEmoticon(int first);
+
+// A rectangle of the bar in twips.
+struct Geometry {
+    float Left = 0, Top = 0, Width = 0, Height = 0;
+    bool operator==(const Geometry&) const = default;
+};
+
+struct Screen {
+    float WidthTwips = 0, HeightTwips = 0;
+    float TwipsPerPixelX = 15, TwipsPerPixelY = 15;
+};
+
+// Keeps the bar on the screen: top, bottom, left, right, in that order.
+Geometry ClampToScreen(Geometry g, const Screen& screen);
+
+// The stored geometry made safe for this screen: a width wider than the screen becomes the
+// screen's width, and a bar that would stand wholly or partly off the screen is moved on.
+Geometry PlaceStored(float x, float y, float width, float heightTwips, const Screen& screen);
+
+// Whether the bar lies across the whole top of the screen (exact, in twips).
+bool LiesAcrossTop(const Geometry& g, const Screen& screen);
+
+// The cursor over the bar, and what it does to SizeMode.
+enum class Cursor { Hand, SizeWE, SizeAll, Arrow, Unchanged };
+struct CursorChoice {
+    Cursor cursor;
+    std::optional<bool> sizeMode; // set when the choice decides SizeMode
+};
+CursorChoice ChooseCursor(int button, int shift, float x, float innerWidth);
+
+// What a button press on the bar does.
+enum class PressAction { None, StripClick, StartDrag, Pause };
+PressAction OnMouseDown(int button, int shift);
+
+// One step of a Shift-drag: dx and dy are the pixels the pointer went left and up.
+Geometry DragStep(Geometry g, bool sizeMode, float xInBar, float innerWidth, int dx, int dy,
+                  const Screen& screen);
+
+// One step of an Alt-drag: moving left by d pixels adds d to the speed, within 1..100.
+float SpeedStep(float speed, int lastCursorX, int cursorX);
+
+// The notification icon's callback carries the mouse message where the x coordinate stands.
+enum class TrayAction { None, Maximize, ShowMenu };
+TrayAction OnTrayCallback(int mouseMessage);
+
+// The pop-up menu's first two entries follow the bar's visibility.
+struct MenuVisibility {
+    bool minimize;
+    bool maximize;
+};
+MenuVisibility MenuFor(bool barVisible);
+
+// The help tooltip's text and title.
+inline constexpr char16_t kHelpText[] = u"Click items with the left mouse button.\r\n"
+                                        u"Shift + Drag to move or resize the window,\r\n"
+                                        u"Alt + Drag Left/Right to change speed.";
+inline constexpr int kHelpIcon = 1; // information
+
+} // namespace frmScrollRules
+
+namespace modMain {
+
+// The two welcome boxes of a first start or an upgrade.
+struct MessageBoxText {
+    const char16_t* text;
+    const char16_t* caption;
+    unsigned style; // MB_ flags
+};
+inline constexpr MessageBoxText kWelcomeQuestion = {
+    u"WELCOME TO THIS NEW VERSION OF Glidebanner!\r\n\r\n"
+    u"I hope you enjoy using it, as I really enjoyed making it!\r\n\r\n"
+    u"Would you like to see the options screen now?",
+    u"Welcome", 0x44};
+inline constexpr MessageBoxText kWelcomeLater = {
+    u"Anyway, you can see it later by clicking the button\r\n"
+    u"on the main frame and selecting 'Options...'\r\n\r\n"
+    u"Have Fun!",
+    u"Welcome", 0x40};
+inline constexpr int kAnswerYes = 6;
+
+} // namespace modMain
