@@ -11,8 +11,6 @@
 
 namespace gb {
 
-class colMsg;
-
 inline constexpr std::u16string_view kProductName = u"Glidebanner";
 inline constexpr std::u16string_view kHomePage = u"https://glidebanner.github.io/";
 inline constexpr std::u16string_view kByLine = u"by the Glidebanner developers";
@@ -38,8 +36,5 @@ struct AboutItem {
 // One pass for a ticker scaleWidth pixels wide: 19 items with emoticons, 14 without; the last
 // one always carries a full ticker width of space, which separates consecutive passes.
 std::vector<AboutItem> AboutLines(bool showEmo, float scaleWidth, ProgramVersion version);
-
-// Appends one pass to the strip, reading ShowEmo from the settings as it is now.
-void AddAboutLines(colMsg& strip, float scaleWidth, ProgramVersion version);
 
 } // namespace gb

@@ -19,6 +19,7 @@
 #include "options/AboutLines.h"
 #include "options/OptionsModel.h"
 #include "options/OptionsTicker.h"
+#include "options/TickerStrip.h"
 #include "options/options_res.h"
 #include "strip/colMsg.h"
 #include "surface/OffscreenDC_win32.h"
@@ -393,17 +394,11 @@ struct OptionsWindows {
         return false;
     }
 
-    static void SetupTicker(frmOptions& self, State& s) {
+    static void CreateTicker(frmOptions& self, State& s) {
         s.surfaces = std::make_unique<OffscreenDCFactory>(self.module_);
         IStripHost& stripHost = self.host_.TickerStripHost();
         s.msgOptions = std::make_unique<colMsg>(stripHost, *s.surfaces);
-        s.msgOptions->SetScrollSpeed(kTickerStartSpeed);
-        auto& leadIn = s.msgOptions->AddString(u"");
-        // The lead-in's font measures: the ticker's items take it too.
-        const auto& font = *leadIn.TextFont();
-        leadIn.SetText(TickerLeadIn(s.scaleWidth, stripHost.TextWidth(font, kProductName),
-                                    stripHost.TextWidth(font, u" ")));
-        AddAboutLines(*s.msgOptions, s.scaleWidth, s.version);
+        SetUpTicker(*s.msgOptions, stripHost, s.scaleWidth, s.version);
     }
 
     static void Load(frmOptions& self, const std::shared_ptr<State>& keep, HWND owner) {
@@ -448,7 +443,7 @@ struct OptionsWindows {
         CreateControls(self, s);
         s.model.FillControls(modSettings::Settings());
         WriteControls(s);
-        SetupTicker(self, s);
+        CreateTicker(self, s);
         s.keys.reset(::SetWindowsHookExW(WH_GETMESSAGE, KeysHook, nullptr, ::GetCurrentThreadId()));
         ::SetTimer(dlg, kDisplayTimer, kDisplayInterval, nullptr);
         s.lastFocus = s.Item(idcOK);
@@ -571,9 +566,7 @@ struct OptionsWindows {
     static void OnTick(State& s) {
         if (!s.msgOptions) return;
         WindowDisplay display(s.picMsg);
-        if (TickerNeedsPass(s.msgOptions->Count()))
-            AddAboutLines(*s.msgOptions, s.scaleWidth, s.version);
-        s.msgOptions->MoveOn(display);
+        TickTicker(*s.msgOptions, display, s.scaleWidth, s.version);
         s.msgOptions->DisplayOn(display, true);
     }
 
