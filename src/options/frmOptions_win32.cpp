@@ -54,7 +54,6 @@ constexpr std::array<PageLook, kPageCount> kPages = {{{L"Glidebanner", 0x800000}
                                                       {L"Texts", 0x800080}}};
 
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
-const wchar_t* W(std::u16string_view s) { return reinterpret_cast<const wchar_t*>(s.data()); }
 
 std::u16string GetText(HWND hwnd) {
     const int n = ::GetWindowTextLengthW(hwnd);
