@@ -296,6 +296,12 @@ struct OptionsWindows {
                             CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0,
                             {1350, 1710, 2055, 330 + 6 * 240}, idcSays, s.fontSmall,
                             L"The text that has to be displayed instead of \"says:\"");
+        // The closed box stands as tall as the layout says: its field is that less the border.
+        RECT field{};
+        ::GetWindowRect(says, &field);
+        const int border = (field.bottom - field.top) -
+                           static_cast<int>(::SendMessageW(says, CB_GETITEMHEIGHT, -1, 0));
+        ::SendMessageW(says, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), s.Py(330) - border);
         for (auto choice : kSaysChoices)
             ::SendMessageW(says, CB_ADDSTRING, 0,
                            reinterpret_cast<LPARAM>(std::u16string(choice).c_str()));
