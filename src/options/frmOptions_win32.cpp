@@ -240,25 +240,27 @@ struct OptionsWindows {
 
     static void CreateControls(frmOptions& self, State& s) {
         HWND dlg = s.hwnd.get();
-        HINSTANCE exe = ::GetModuleHandleW(nullptr);
-        s.tooltip = ::CreateWindowExW(
-            WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
-            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, dlg, nullptr, exe, nullptr);
+        HINSTANCE module = self.module_; // where the classes of the dialog are registered
+        s.tooltip =
+            ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                              WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                              CW_USEDEFAULT, CW_USEDEFAULT, dlg, nullptr, module, nullptr);
         ::SendMessageW(s.tooltip, TTM_SETMAXTIPWIDTH, 0, 320);
 
         RECT client{};
         ::GetClientRect(dlg, &client);
         s.scaleWidth = static_cast<float>(client.right);
-        s.picMsg = ::CreateWindowExW(
-            0, kTickerClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, client.right,
-            s.Py(495), dlg, reinterpret_cast<HMENU>(static_cast<INT_PTR>(idcPicMsg)), exe, &self);
+        s.picMsg = ::CreateWindowExW(0, kTickerClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                                     0, 0, client.right, s.Py(495), dlg,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(idcPicMsg)),
+                                     module, &self);
 
         for (int i = 0; i < kPageCount; ++i)
             s.pages[static_cast<std::size_t>(i)] = ::CreateWindowExW(
                 WS_EX_CONTROLPARENT, kPageClass, kPages[static_cast<std::size_t>(i)].caption,
                 WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | (i == 0 ? WS_VISIBLE : 0),
                 s.Px(kPage.left), s.Py(kPage.top), s.Px(kPage.width), s.Py(kPage.height), dlg,
-                reinterpret_cast<HMENU>(static_cast<INT_PTR>(idcPage0 + i)), exe, &self);
+                reinterpret_cast<HMENU>(static_cast<INT_PTR>(idcPage0 + i)), module, &self);
         const auto& p = s.pages;
 
         // Page 0: the banner, which opens the home page.
@@ -430,8 +432,8 @@ struct OptionsWindows {
         ::AdjustWindowRectEx(&frame, kDialogStyle, FALSE, kDialogExStyle);
         s.hwnd.reset(::CreateWindowExW(kDialogExStyle, kDialogClass, L"Glidebanner - Options",
                                        kDialogStyle, 0, 0, frame.right - frame.left,
-                                       frame.bottom - frame.top, owner, nullptr,
-                                       ::GetModuleHandleW(nullptr), &self));
+                                       frame.bottom - frame.top, owner, nullptr, self.module_,
+                                       &self));
         if (!s.hwnd) return;
         HWND dlg = s.hwnd.get();
         s.model.SetCurrentPage(0);
