@@ -34,8 +34,9 @@ constexpr wchar_t kPageClass[] = L"GlidebannerOptionsPage";
 constexpr wchar_t kTickerClass[] = L"GlidebannerOptionsTicker";
 constexpr UINT_PTR kDisplayTimer = 1;
 constexpr UINT kDisplayInterval = 100;
+// A fixed single border: a caption with the icon and the close box, no sizing.
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
-constexpr DWORD kDialogExStyle = WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME;
+constexpr DWORD kDialogExStyle = WS_EX_CONTROLPARENT;
 
 // The layout is given in twips, as the dialog was designed.
 struct Twips {
