@@ -1,7 +1,8 @@
 #pragma once
 // One owning type per Win32 release function, and the COM pointer. Nothing else in the
 // program calls DeleteObject, DeleteDC, ReleaseDC, EndPaint, RegCloseKey, DestroyWindow,
-// DestroyIcon, DestroyMenu, SysFreeString, VariantClear or Release directly.
+// DestroyIcon, DestroyMenu, UnhookWindowsHookEx, SysFreeString, VariantClear or Release
+// directly.
 #include <windows.h>
 
 #include <objbase.h>
@@ -52,6 +53,7 @@ using unique_hwnd = unique_handle<HWND, detail::NullTraits<HWND, ::DestroyWindow
 using unique_hicon = unique_handle<HICON, detail::NullTraits<HICON, ::DestroyIcon>>;
 using unique_hcursor = unique_handle<HCURSOR, detail::NullTraits<HCURSOR, ::DestroyCursor>>;
 using unique_hmenu = unique_handle<HMENU, detail::NullTraits<HMENU, ::DestroyMenu>>;
+using unique_hhook = unique_handle<HHOOK, detail::NullTraits<HHOOK, ::UnhookWindowsHookEx>>;
 using unique_bstr = unique_handle<BSTR, detail::NullTraits<BSTR, ::SysFreeString>>;
 
 // A VARIANT that is cleared (its string freed, its object released) when it ends.

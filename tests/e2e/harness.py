@@ -109,6 +109,11 @@ def screenshot(path):
     run(["import", "-window", "root", path])
 
 
+def move_pointer_away():
+    """Parks the pointer in the screen's bottom-right corner, away from tooltips and hovers."""
+    run(["xdotool", "mousemove", "1020", "760"])
+
+
 def click(x, y, button=1, modifiers=()):
     """Moves the pointer to (x, y) and clicks, holding the given keys (e.g. "shift")."""
     for key in modifiers:
