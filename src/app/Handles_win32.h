@@ -1,10 +1,11 @@
 #pragma once
 // One owning type per Win32 release function, and the COM pointer. Nothing else in the
 // program calls DeleteObject, DeleteDC, ReleaseDC, EndPaint, RegCloseKey, DestroyWindow,
-// DestroyIcon, DestroyMenu or Release directly.
+// DestroyIcon, DestroyMenu, SysFreeString, VariantClear or Release directly.
 #include <windows.h>
 
 #include <objbase.h>
+#include <oleauto.h>
 #include <unknwn.h>
 
 #include <utility>
@@ -51,6 +52,21 @@ using unique_hwnd = unique_handle<HWND, detail::NullTraits<HWND, ::DestroyWindow
 using unique_hicon = unique_handle<HICON, detail::NullTraits<HICON, ::DestroyIcon>>;
 using unique_hcursor = unique_handle<HCURSOR, detail::NullTraits<HCURSOR, ::DestroyCursor>>;
 using unique_hmenu = unique_handle<HMENU, detail::NullTraits<HMENU, ::DestroyMenu>>;
+using unique_bstr = unique_handle<BSTR, detail::NullTraits<BSTR, ::SysFreeString>>;
+
+// A VARIANT that is cleared (its string freed, its object released) when it ends.
+class unique_variant {
+public:
+    unique_variant() noexcept { ::VariantInit(&v_); }
+    unique_variant(const unique_variant&) = delete;
+    unique_variant& operator=(const unique_variant&) = delete;
+    ~unique_variant() { ::VariantClear(&v_); }
+    VARIANT* get() noexcept { return &v_; }
+    const VARIANT* get() const noexcept { return &v_; }
+
+private:
+    VARIANT v_;
+};
 
 // A window's device context from GetDC, given back with ReleaseDC.
 class unique_hdc_window {

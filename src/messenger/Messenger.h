@@ -92,7 +92,8 @@ class IMessengerFactory {
 };
 
 // The three events of the messenger's event source, with their arguments. The text arrives
-// as the messenger sends it: one character per UTF-8 byte (see DecodeUtf8Text).
+// as the messenger sends it: one character per UTF-8 byte (see DecodeUtf8Text). The session
+// and the contacts are never null: an event that lacks one is not delivered.
 class IMessengerEvents {
   public:
     virtual ~IMessengerEvents() = default;

@@ -1,0 +1,98 @@
+#include "strip/clsAction.h"
+
+#include "app/modMain.h"
+#include "app/modSettings.h"
+#include "strip/StripHost.h"
+
+namespace gb {
+namespace {
+
+std::u16string DecimalText(std::int32_t value) {
+    const std::string ascii = std::to_string(value);
+    return {ascii.begin(), ascii.end()};
+}
+
+// Every occurrence, scanning left to right; an empty placeholder replaces nothing.
+std::u16string ReplaceAll(std::u16string_view text, std::u16string_view find,
+                          std::u16string_view with) {
+    if (find.empty()) return std::u16string(text);
+    std::u16string result;
+    std::size_t from = 0;
+    for (std::size_t at = text.find(find); at != std::u16string_view::npos;
+         at = text.find(find, from)) {
+        result.append(text.substr(from, at - from)).append(with);
+        from = at + find.size();
+    }
+    result.append(text.substr(from));
+    return result;
+}
+
+std::u16string AddressOf(const ActionParameter& parameter) {
+    const auto* contact = std::get_if<messenger::ContactPtr>(&parameter);
+    if (contact == nullptr || !*contact) return {};
+    return (*contact)->EmailAddress().value_or(std::u16string());
+}
+
+} // namespace
+
+clsAction::clsAction(IStripHost& host)
+    : clsItem(kKind, host), font_(std::make_shared<StdFont>(u"Arial", host.FontSize())) {}
+
+void clsAction::SetAction(std::int32_t actAction, ActionParameter vntParameter) {
+    actionKind_ = actAction;
+    actionParameter_ = std::move(vntParameter);
+    const modSettings::SettingsRecord& settings = modSettings::Settings();
+
+    if (actAction == actUnreadMail) {
+        const auto* count = std::get_if<std::int32_t>(&actionParameter_);
+        text_ = ReplaceAll(settings.UnreadMail, settings.PlaceHolder,
+                           count ? DecimalText(*count) : std::u16string());
+        if (!font_) font_ = std::make_shared<StdFont>(u"Arial", Host().FontSize());
+        font_->SetUnderline(true);
+        return;
+    }
+    if (actAction != actBuddyLogon && actAction != actBuddyLogoff) return;
+
+    const std::u16string& tmpl =
+        actAction == actBuddyLogon ? settings.BuddyLogon : settings.BuddyLogoff;
+    switch (settings.NameMode) {
+    case 0:
+        text_ = u" " + tmpl;
+        break;
+    case 1:
+        text_ = AddressOf(actionParameter_) + u" " + tmpl;
+        break;
+    case 2:
+        text_ = modMain::StripDomain(AddressOf(actionParameter_)) + u" " + tmpl;
+        break;
+    default:
+        break;
+    }
+}
+
+float clsAction::Width() const {
+    if (text_.empty()) return WhiteSpace();
+    return Host().TextWidth(font_ ? *font_ : StdFont(), text_) + WhiteSpace();
+}
+
+void clsAction::OnClick(std::size_t /*index*/) {
+    // The click comes from a window procedure: whatever the messenger does, nothing escapes.
+    try {
+        if (actionKind_ != actUnreadMail && actionKind_ != actBuddyLogon) return;
+        messenger::IMessengerFactory* factory = Host().MessengerFactory();
+        if (factory == nullptr) return;
+        const std::shared_ptr<messenger::IMessenger> msn = factory->CreateMessenger();
+        if (!msn) return;
+        if (actionKind_ == actUnreadMail) {
+            msn->OpenInbox();
+            return;
+        }
+        const auto* contact = std::get_if<messenger::ContactPtr>(&actionParameter_);
+        if (contact == nullptr || !*contact) return;
+        const std::optional<std::u16string> address = (*contact)->EmailAddress();
+        if (address) msn->InstantMessage(*address);
+    } catch (...) {
+    }
+}
+
+} // namespace gb

@@ -1,0 +1,32 @@
+#include "strip/clsSays.h"
+
+#include "app/modSettings.h"
+#include "strip/StripHost.h"
+
+namespace gb {
+
+clsSays::clsSays(IStripHost& host, std::shared_ptr<const StdFont> saysFont)
+    : clsItem(kKind, host), saysFont_(std::move(saysFont)) {}
+
+std::u16string clsSays::Text() const {
+    const std::u16string& says = modSettings::Settings().Says;
+    if (says.empty()) return buddy_;
+    std::u16string text;
+    text.reserve(buddy_.size() + 1 + says.size());
+    text.append(buddy_).append(u" ").append(says);
+    return text;
+}
+
+// Measured in the font it is drawn in, whatever font the host measured last.
+float clsSays::Width() const {
+    const std::u16string text = Text();
+    if (text.empty()) return WhiteSpace();
+    const StdFont font = saysFont_ ? *saysFont_ : StdFont(u"Arial", Host().FontSize());
+    return Host().TextWidth(font, text) + WhiteSpace();
+}
+
+void clsSays::OnClick(std::size_t /*index*/) {
+    if (hwnd_ != 0) ActivateWindow(hwnd_);
+}
+
+} // namespace gb

@@ -1,0 +1,23 @@
+#include "strip/clsString.h"
+
+#include "strip/HandOver.h"
+#include "strip/StripHost.h"
+
+namespace gb {
+
+clsString::clsString(IStripHost& host)
+    : clsItem(kKind, host), font_(std::make_shared<StdFont>(u"Arial", host.FontSize())) {}
+
+float clsString::Width() const {
+    if (text_.empty()) return WhiteSpace();
+    return Host().TextWidth(font_ ? *font_ : StdFont(), text_) + WhiteSpace();
+}
+
+void clsString::OnClick(std::size_t index) {
+    if (hwnd_ > 0)
+        ActivateWindow(hwnd_);
+    else if (hwnd_ == -1)
+        HandClickOn(Host(), index);
+}
+
+} // namespace gb

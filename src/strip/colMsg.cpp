@@ -1,0 +1,231 @@
+#include "strip/colMsg.h"
+
+#include <cmath>
+#include <limits>
+
+#include "app/modSettings.h"
+#include "strip/EmoticonTable.h"
+#include "strip/StripHost.h"
+
+namespace gb {
+namespace {
+
+constexpr std::u16string_view kAlphabet = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
+constexpr Color kSaysColor = 0x7F7F7F;
+
+// The nearest whole pixel, a half going to the even neighbour; out-of-range values are held
+// at the ends of the range instead of overflowing.
+std::int32_t Nearest(double v) noexcept {
+    const double r = std::nearbyint(v);
+    if (std::isnan(r)) return 0;
+    if (r <= static_cast<double>(std::numeric_limits<std::int32_t>::min()))
+        return std::numeric_limits<std::int32_t>::min();
+    if (r >= static_cast<double>(std::numeric_limits<std::int32_t>::max()))
+        return std::numeric_limits<std::int32_t>::max();
+    return static_cast<std::int32_t>(r);
+}
+
+bool IsCodeStart(char16_t c) noexcept { return c == u'(' || c == u':' || c == u';'; }
+
+} // namespace
+
+colMsg::colMsg(IStripHost& host, ISurfaceFactory& surfaces)
+    : host_(host), canvas_(surfaces.CreateCanvas()), emoStrip_(surfaces.CreateEmoticonStrip()),
+      saysFont_(std::make_shared<StdFont>(u"Arial", host.FontSize())) {}
+
+colMsg::~colMsg() = default;
+
+clsItem* colMsg::Item(std::size_t index) noexcept {
+    return index >= 1 && index <= items_.size() ? items_[index - 1].get() : nullptr;
+}
+
+const clsItem* colMsg::Item(std::size_t index) const noexcept {
+    return index >= 1 && index <= items_.size() ? items_[index - 1].get() : nullptr;
+}
+
+bool colMsg::Remove(std::size_t index) {
+    if (index < 1 || index > items_.size()) return false;
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index - 1));
+    return true;
+}
+
+clsString& colMsg::AddString(std::u16string Text) {
+    auto item = std::make_unique<clsString>(host_);
+    item->SetText(std::move(Text));
+    clsString& added = *item;
+    items_.push_back(std::move(item));
+    return added;
+}
+
+clsSays& colMsg::AddSays(std::u16string Buddy, messenger::WindowHandle hWnd) {
+    auto item = std::make_unique<clsSays>(host_, saysFont_);
+    item->SetBuddy(std::move(Buddy));
+    item->SethWnd(hWnd);
+    clsSays& added = *item;
+    items_.push_back(std::move(item));
+    return added;
+}
+
+clsEmo& colMsg::AddEmo(std::uint8_t PicNumber, messenger::WindowHandle hWnd) {
+    auto item = std::make_unique<clsEmo>(host_);
+    item->SetPicNumber(PicNumber);
+    item->SethWnd(hWnd);
+    clsEmo& added = *item;
+    items_.push_back(std::move(item));
+    return added;
+}
+
+clsAction& colMsg::AddAction(std::int32_t Action, ActionParameter Parameter) {
+    auto item = std::make_unique<clsAction>(host_);
+    clsAction& added = *item;
+    items_.push_back(std::move(item));
+    added.SetAction(Action, std::move(Parameter));
+    host_.ClearPrevBuddy();
+    return added;
+}
+
+void colMsg::AddRun(std::u16string run, std::u16string_view fontName, Color color,
+                    messenger::WindowHandle hWnd) {
+    clsString& item = AddString(std::move(run));
+    item.TextFont()->SetName(host_.FaceExists(fontName) ? std::u16string(fontName)
+                                                        : std::u16string(u"Arial"));
+    item.SetTextColor(color);
+    item.SethWnd(hWnd);
+}
+
+void colMsg::AddMsg(std::u16string_view strMsg, std::u16string_view FontName, Color color,
+                    messenger::WindowHandle hWnd) {
+    if (!modSettings::Settings().ShowEmo) {
+        AddRun(std::u16string(strMsg), FontName, color, hWnd);
+        return;
+    }
+    // The item before the newest one: the previous emoticon, or the run just added.
+    const auto pullTogether = [this] { items_[items_.size() - 2]->SetWhiteSpace(1.0f); };
+
+    std::size_t start = 0; // first character not yet consumed
+    bool first = true;
+    for (std::size_t i = 0; i < strMsg.size(); ++i) {
+        if (!IsCodeStart(strMsg[i]) || i < start) continue;
+        const std::optional<EmoticonMatch> code = MatchEmoticon(strMsg.substr(i));
+        if (!code) continue;
+        AddRun(std::u16string(strMsg.substr(start, i - start)), FontName, color, hWnd);
+        if (!first) pullTogether();
+        AddEmo(code->Cell, hWnd);
+        if (!first) pullTogether();
+        start = i + code->Length;
+        first = false;
+    }
+    if (start < strMsg.size()) {
+        AddRun(std::u16string(strMsg.substr(start)), FontName, color, hWnd);
+        if (!first) pullTogether();
+    }
+}
+
+void colMsg::MoveOn(const IDisplay& objDisp) {
+    const float displayWidth = objDisp.ScaleWidth();
+    if (items_.size() == 1 && items_.front()->WhiteSpace() >= displayWidth) return;
+    stripLeft_ -= scrollSpeed_;
+    if (items_.empty()) return;
+
+    while (!items_.empty()) {
+        const float width = items_.front()->Width();
+        if (!(width < -stripLeft_)) break;
+        stripLeft_ += width;
+        items_.pop_front();
+    }
+    if (items_.empty()) return;
+
+    // Widths are never negative, so once the running total reaches the right edge the whole
+    // strip does too and the fill would add nothing: the waiting queue costs nothing per tick.
+    float total = 0.0f;
+    for (const auto& item : items_) {
+        total += item->Width();
+        if (!(total + stripLeft_ < displayWidth)) return;
+    }
+    clsItem& last = *items_.back();
+    while (total + stripLeft_ < displayWidth) {
+        const float grown = total + 1.0f;
+        // A total so large that one more pixel no longer changes it would never reach the
+        // edge; stop instead of spinning.
+        if (grown == total) break;
+        last.SetWhiteSpace(last.WhiteSpace() + 1.0f);
+        total = grown;
+    }
+}
+
+std::int32_t colMsg::TextTop() {
+    const double height = canvas_->Height();
+    return Nearest((height - canvas_->StringHeight(kAlphabet)) / 2.0 - 1.0);
+}
+
+void colMsg::DrawItem(const clsItem& item, float x) {
+    switch (item.Kind()) {
+    case ItemKind::String: {
+        const auto& s = *item.As<clsString>();
+        canvas_->SetFont(s.TextFont());
+        canvas_->SetForeColor(s.TextColor());
+        const std::int32_t y = TextTop();
+        canvas_->DrawTxt(s.Text(), Nearest(x), y);
+        break;
+    }
+    case ItemKind::Action: {
+        const auto& a = *item.As<clsAction>();
+        canvas_->SetFont(a.TextFont());
+        canvas_->SetForeColor(a.TextColor());
+        const std::int32_t y = TextTop();
+        canvas_->DrawTxt(a.Text(), Nearest(x), y);
+        break;
+    }
+    case ItemKind::Says: {
+        canvas_->SetFont(saysFont_);
+        canvas_->SetForeColor(kSaysColor);
+        const std::int32_t y = TextTop();
+        canvas_->DrawTxt(item.As<clsSays>()->Text(), Nearest(x), y);
+        break;
+    }
+    case ItemKind::Emo: {
+        const double height = canvas_->Height();
+        emoStrip_->BltTo(*canvas_, Nearest(x), Nearest((height - kEmoCellSize) / 2.0 - 1.0),
+                         kEmoCellSize * item.As<clsEmo>()->PicNumber(), 0, kEmoCellSize,
+                         kEmoCellSize);
+        break;
+    }
+    }
+}
+
+void colMsg::DisplayOn(IDisplay& objDisp, bool Frame) {
+    const float displayWidth = objDisp.ScaleWidth();
+    const float displayHeight = objDisp.ScaleHeight();
+    if (displayHeight != static_cast<float>(canvas_->Height()) ||
+        displayWidth != static_cast<float>(canvas_->Width())) {
+        // Once sized, the strip keeps its distance from the right edge when the display changes.
+        if (canvas_->Height() != 1)
+            stripLeft_ = stripLeft_ - static_cast<float>(canvas_->Width()) + displayWidth;
+        canvas_->Resize(Nearest(displayHeight), Nearest(displayWidth));
+    }
+    canvas_->Clear();
+
+    float x = stripLeft_;
+    const float canvasWidth = static_cast<float>(canvas_->Width());
+    for (const auto& item : items_) {
+        const float width = item->Width();
+        if (!(x + width < 0.0f)) DrawItem(*item, x);
+        x = x + width;
+        if (x > canvasWidth) break;
+    }
+    if (Frame) canvas_->DrawRect(0, 0, canvas_->Width() - 1, canvas_->Height() - 1);
+    objDisp.Present(*canvas_);
+}
+
+void colMsg::MouseDown(float x, float /*y*/) {
+    float edge = stripLeft_;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        edge += items_[i]->Width();
+        if (edge >= x) {
+            items_[i]->OnClick(i + 1);
+            return;
+        }
+    }
+}
+
+} // namespace gb

@@ -1,0 +1,107 @@
+#pragma once
+// The double buffer of the strip on GDI: a memory device context with its own bitmap, pen,
+// brush and font. It owns every object selected into it except the four it found there,
+// which it puts back before the device context goes.
+#include <windows.h>
+
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+
+#include "app/Handles_win32.h"
+#include "surface/Surface.h"
+
+namespace gb {
+
+class OffscreenDC final : public ISurface {
+  public:
+    // 1 x 1 white, a black one-pixel pen, a white brush, black text, 12-point Arial.
+    OffscreenDC();
+    ~OffscreenDC() override;
+    OffscreenDC(const OffscreenDC&) = delete;
+    OffscreenDC& operator=(const OffscreenDC&) = delete;
+
+    // Null when the device context could not be created; the surface is then inert.
+    HDC hDC() const noexcept { return dc_.get(); }
+
+    Color ForeColor() const override;
+    void SetForeColor(Color color) override;
+    Color BackColor() const override { return backColor_; }
+    void SetBackColor(Color color) override;
+    Color LineColor() const noexcept { return lineColor_; }
+    // Keeps the old pen and colour when no pen can be made.
+    void SetLineColor(Color color);
+    std::int16_t LineWidth() const noexcept { return static_cast<std::int16_t>(lineWidth_); }
+    // Rebuilds the pen in the stored line colour.
+    void SetLineWidth(std::int16_t width);
+
+    // BitBlt to a device context; a source height or width of 0 means Height or Width.
+    void BltTo(HDC destination, std::int32_t destX, std::int32_t destY, std::int32_t srcX,
+               std::int32_t srcY, std::int32_t srcHeight, std::int32_t srcWidth,
+               DWORD rop = SRCCOPY) const;
+    // The destination must be an OffscreenDC.
+    void BltTo(ISurface& destination, std::int32_t destX, std::int32_t destY, std::int32_t srcX,
+               std::int32_t srcY, std::int32_t srcHeight, std::int32_t srcWidth) override;
+
+    std::int32_t Height() const override { return height_; }
+    std::int32_t Width() const override { return width_; }
+    void Resize(std::int32_t height, std::int32_t width) override;
+    void Clear() override;
+    void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override;
+    Color FillColor() const noexcept { return fillColor_; }
+    void SetFillColor(Color color);
+    void DrawLine(std::int32_t xFrom, std::int32_t yFrom, std::int32_t xTo, std::int32_t yTo);
+
+    std::shared_ptr<StdFont> Font() override;
+    void SetFont(std::shared_ptr<StdFont> font) override;
+
+    void DrawTxt(std::u16string_view text, std::int32_t x, std::int32_t y) override;
+    std::int32_t StringWidth(std::u16string_view text) override;
+    std::int32_t StringHeight(std::u16string_view text) override;
+
+    // Takes over a copy of the picture's bitmap, so that the picture object may delete its
+    // own whenever it is released. With sizeToFit the surface first takes the picture's size
+    // (HIMETRIC converted to pixels); otherwise Width and Height stay as they were.
+    void LoadStdPicture(IPicture* picture, bool sizeToFit);
+
+    // A length in HIMETRIC units as pixels, rounded half to even.
+    static std::int32_t HimetricToPixels(std::int32_t himetric) noexcept;
+
+  private:
+    void ApplyFont();
+    // Selects an object this surface owns from now on and deletes the one it displaces
+    // (unless that is one of the objects found in the new device context).
+    void Replace(HGDIOBJ object);
+    SIZE Extent(std::u16string_view text) const;
+
+    unique_hdc dc_;
+    HGDIOBJ initialBitmap_ = nullptr;
+    HGDIOBJ initialPen_ = nullptr;
+    HGDIOBJ initialBrush_ = nullptr;
+    HGDIOBJ initialFont_ = nullptr;
+    std::shared_ptr<StdFont> font_;
+    std::int32_t height_ = 0;
+    std::int32_t width_ = 0;
+    Color lineColor_ = 0;
+    std::int32_t lineWidth_ = 0;
+    Color fillColor_ = 0;
+    Color backColor_ = 0;
+};
+
+// Canvas and emoticon surfaces on GDI; the emoticon strip is bitmap resource 101 of module.
+class OffscreenDCFactory final : public ISurfaceFactory {
+  public:
+    explicit OffscreenDCFactory(HINSTANCE module = nullptr) noexcept;
+    std::unique_ptr<ISurface> CreateCanvas() override;
+    std::unique_ptr<ISurface> CreateEmoticonStrip() override;
+
+  private:
+    HINSTANCE module_;
+};
+
+inline constexpr int kEmoticonBitmapId = 101;
+
+} // namespace gb
