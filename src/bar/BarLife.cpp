@@ -1,5 +1,7 @@
 #include "bar/BarLife.h"
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "app/Version.h"
@@ -39,6 +41,11 @@ MessengerRetry::Outcome MessengerRetry::AfterAttempt(bool attached) noexcept {
     const bool first = !told_;
     told_ = true;
     return {true, first};
+}
+
+float StoredSpeed(float speed) noexcept {
+    if (std::isnan(speed)) return 10.0f;
+    return std::clamp(speed, kMinimumSpeed, kMaximumSpeed);
 }
 
 Geometry GeometryToStore(const Geometry& current, bool slidingIn, float slideTargetLeft) {

@@ -58,6 +58,10 @@ class MessengerRetry {
 // way, not where the user put it: then the slide's target is stored instead.
 Geometry GeometryToStore(const Geometry& current, bool slidingIn, float slideTargetLeft);
 
+// The stored Speed as the strip takes it: within 1..100 like an Alt-drag, so that an edited or
+// damaged value can neither stop the strip nor run it backwards; no number at all gives 10.
+float StoredSpeed(float speed) noexcept;
+
 // Runs an action once only: the settings are saved once however the program ends.
 class Once {
   public:
