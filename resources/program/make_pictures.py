@@ -123,6 +123,29 @@ def _icon_image_32bpp(pixels, w, h):
     return header + bytes(xor) + mask
 
 
+def _icon_image_4bpp(pixels, w, h):
+    """The same icon in 16 colours for displays without true colour; the grids use fewer
+    than 16 colours, so this is exact: a palette of the picture's own colours."""
+    palette = sorted({p[:3] for row in pixels for p in row if p[3] >= 128})
+    palette = [(0, 0, 0)] + [c for c in palette if c != (0, 0, 0)]
+    if len(palette) > 16:
+        raise ValueError("an icon grid may use at most 16 colours")
+    index = {c: i for i, c in enumerate(palette)}
+    xor = bytearray()
+    for y in reversed(range(h)):
+        row = bytearray((w + 1) // 2)
+        for x in range(w):
+            p = pixels[y][x]
+            i = index[p[:3]] if p[3] >= 128 else 0
+            row[x // 2] |= i << (4 if x % 2 == 0 else 0)
+        xor += row + bytes(_row_pad(len(row)))
+    mask = _and_mask(pixels, w, h)
+    header = struct.pack("<IiiHHIIiiII", 40, w, 2 * h, 1, 4, 0, len(xor) + len(mask),
+                         0, 0, 16, 0)
+    table = b"".join(bytes((b, g, r, 0)) for r, g, b in palette + [(0, 0, 0)] * (16 - len(palette)))
+    return header + table + bytes(xor) + mask
+
+
 def _cursor_image_1bpp(pixels, w, h):
     """A monochrome DIB for a cursor: black, white or transparent pixels only."""
     xor = bytearray()
@@ -143,14 +166,15 @@ def _cursor_image_1bpp(pixels, w, h):
 
 
 def ico_file(images):
-    """images: list of (pixels, w, h), largest first."""
-    blobs = [_icon_image_32bpp(p, w, h) for p, w, h in images]
-    out = struct.pack("<HHH", 0, 1, len(images))
-    offset = 6 + 16 * len(images)
-    for (p, w, h), blob in zip(images, blobs):
-        out += struct.pack("<BBBBHHII", w % 256, h % 256, 0, 0, 1, 32, len(blob), offset)
+    """images: list of (pixels, w, h), largest first; each goes in true colour and in 16."""
+    entries = [(w, h, 0, 32, _icon_image_32bpp(p, w, h)) for p, w, h in images]
+    entries += [(w, h, 16, 4, _icon_image_4bpp(p, w, h)) for p, w, h in images]
+    out = struct.pack("<HHH", 0, 1, len(entries))
+    offset = 6 + 16 * len(entries)
+    for w, h, colours, bits, blob in entries:
+        out += struct.pack("<BBBBHHII", w % 256, h % 256, colours, 0, 1, bits, len(blob), offset)
         offset += len(blob)
-    return out + b"".join(blobs)
+    return out + b"".join(blob for *_, blob in entries)
 
 
 def cur_file(images):
@@ -261,12 +285,15 @@ def ellipse(cx, cy, rx, ry):
     return lambda x, y: ((x - cx) / rx) ** 2 + ((y - cy) / ry) ** 2 <= 1.0
 
 
-def text_mask(text, font, size):
-    """Renders text with ImageMagick; returns (w, h, rows of coverage 0..1), trimmed."""
+def text_mask(text, font, size, trim=True):
+    """Renders text with ImageMagick; returns (w, h, rows of coverage 0..1).
+
+    Trimmed to the ink unless trim is False: then the box is the font's full line height,
+    so texts of one font and size share their baseline."""
     data = subprocess.run(
         ["convert", "-density", "72", "-background", "black", "-fill", "white",
-         "-font", os.path.join(FONTS, font), "-pointsize", str(size), "label:" + text,
-         "-trim", "+repage", "-depth", "8", "pgm:-"],
+         "-font", os.path.join(FONTS, font), "-pointsize", str(size), "label:" + text]
+        + (["-trim", "+repage"] if trim else []) + ["-depth", "8", "pgm:-"],
         check=True, capture_output=True).stdout
     fields = []
     pos = 0
@@ -338,19 +365,18 @@ def buddy(canvas, cx, top, scale, colour, edge):
     body_top = head_cy + head_r + 1.5 * scale
     body_rx, body_ry = 15 * scale, 14 * scale
     body_bottom = body_top + 17 * scale
-    head = ellipse(cx, head_cy, head_r, head_r)
-    body = lambda x, y: y <= body_bottom and ellipse(cx, body_top + body_ry, body_rx, body_ry)(x, y)
     box = (cx - body_rx - 3, top - 3, cx + body_rx + 3, body_bottom + 3)
-    for shape, grow in ((head, 1.6), (body, 1.6)):
-        # the edge: the same shape, slightly larger, painted first
-        if shape is head:
-            edge_shape = ellipse(cx, head_cy, head_r + grow, head_r + grow)
-        else:
-            edge_shape = lambda x, y: y <= body_bottom + grow and ellipse(
-                cx, body_top + body_ry, body_rx + grow, body_ry + grow)(x, y)
-        canvas.fill(edge_shape, box, edge)
-    canvas.fill(head, box, colour)
-    canvas.fill(body, box, colour)
+
+    def shapes(grow):
+        head = ellipse(cx, head_cy, head_r + grow, head_r + grow)
+        shoulders = ellipse(cx, body_top + body_ry, body_rx + grow, body_ry + grow)
+        return head, lambda x, y: y <= body_bottom + grow and shoulders(x, y)
+
+    # the edge is the same figure a little larger, painted first
+    for shape in shapes(1.6):
+        canvas.fill(shape, box, edge)
+    for shape in shapes(0.0):
+        canvas.fill(shape, box, colour)
     # a soft highlight on the head gives the figure some volume
     canvas.fill(ellipse(cx - 2.2 * scale, head_cy - 2.4 * scale, 2.6 * scale, 2.0 * scale),
                 box, (255, 255, 255), 0.35)
@@ -379,6 +405,7 @@ def draw_banner():
 
     # 3. The bar across the top of that screen, with a line scrolling through it.
     bar_h = 15
+    # its shadow on the desktop first, then the bar itself with a one-pixel frame
     for i, a in enumerate((0.28, 0.16, 0.07)):
         for x in range(w):
             c.blend(x, bar_h + i, (90, 105, 150), a)
@@ -387,7 +414,8 @@ def draw_banner():
     for text, colour, bold in (("Sam says:", NAVY, True), ("lunch at one?", (60, 110, 60), False),
                                ("Robin has just signed in", ACCENT, False),
                                ("Jo says:", NAVY, True), ("on my way", (120, 40, 140), False)):
-        m = text_mask(text, "LiberationSans-Bold.ttf" if bold else "LiberationSans-Regular.ttf", 9)
+        m = text_mask(text, "LiberationSans-Bold.ttf" if bold else "LiberationSans-Regular.ttf", 9,
+                      trim=False)
         c.paint_mask(m, x, (bar_h - m[1]) // 2, colour, 0.85)
         x += m[0] + (4 if bold else 14)
     # the menu button at the bar's right end, in front of the scrolling line

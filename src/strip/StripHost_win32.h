@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 
 #include "strip/StripHost.h"
 #include "surface/OffscreenDC_win32.h"
@@ -23,6 +24,7 @@ class StripHostBase : public IStripHost {
 
   private:
     std::unique_ptr<OffscreenDC> measure_;
+    std::optional<StdFont> realised_;
 };
 
 } // namespace gb

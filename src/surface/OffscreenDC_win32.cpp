@@ -1,0 +1,252 @@
+#include <windows.h>
+
+#include "surface/OffscreenDC_win32.h"
+
+#include <climits>
+#include <cmath>
+
+namespace gb {
+namespace {
+
+const wchar_t* Wide(std::u16string_view text, std::u16string& keep) {
+    keep.assign(text);
+    return reinterpret_cast<const wchar_t*>(keep.c_str());
+}
+
+int Length(std::u16string_view text) noexcept {
+    return text.size() > static_cast<std::size_t>(INT_MAX) ? INT_MAX
+                                                           : static_cast<int>(text.size());
+}
+
+} // namespace
+
+OffscreenDC::OffscreenDC() {
+    {
+        unique_hdc_window desktop(::GetDesktopWindow());
+        dc_.reset(::CreateCompatibleDC(desktop.get()));
+    }
+    if (!dc_) return;
+
+    HBITMAP bitmap = nullptr;
+    {
+        unique_hdc_window desktop(::GetDesktopWindow());
+        bitmap = ::CreateCompatibleBitmap(desktop.get(), 1, 1);
+    }
+    if (bitmap) {
+        initialBitmap_ = ::SelectObject(dc_.get(), bitmap);
+        height_ = width_ = 1;
+    }
+    if (HPEN pen = ::CreatePen(PS_SOLID, 1, 0)) {
+        initialPen_ = ::SelectObject(dc_.get(), pen);
+        lineColor_ = 0;
+        lineWidth_ = 1;
+    }
+    if (HBRUSH brush = ::CreateSolidBrush(0xFFFFFF)) {
+        initialBrush_ = ::SelectObject(dc_.get(), brush);
+        fillColor_ = 0xFFFFFF;
+    }
+    // A positive height asks for the cell height: 16 pixels at 96 dots per inch.
+    const int height = ::MulDiv(12, ::GetDeviceCaps(dc_.get(), LOGPIXELSY), 72);
+    if (HFONT font = ::CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial")) {
+        initialFont_ = ::SelectObject(dc_.get(), font);
+        font_ = std::make_shared<StdFont>(u"Arial", 12);
+    }
+    ::SetTextColor(dc_.get(), 0);
+    backColor_ = 0xFFFFFF;
+    Clear();
+}
+
+OffscreenDC::~OffscreenDC() {
+    if (!dc_) return;
+    for (HGDIOBJ initial : {initialBitmap_, initialPen_, initialBrush_, initialFont_})
+        if (initial) unique_hgdiobj(::SelectObject(dc_.get(), initial));
+}
+
+void OffscreenDC::Replace(HGDIOBJ object) {
+    if (!object || !dc_) {
+        unique_hgdiobj unused(object);
+        return;
+    }
+    HGDIOBJ* initial = nullptr;
+    switch (::GetObjectType(object)) {
+    case OBJ_BITMAP:
+        initial = &initialBitmap_;
+        break;
+    case OBJ_PEN:
+        initial = &initialPen_;
+        break;
+    case OBJ_BRUSH:
+        initial = &initialBrush_;
+        break;
+    default:
+        initial = &initialFont_;
+        break;
+    }
+    HGDIOBJ displaced = ::SelectObject(dc_.get(), object);
+    if (displaced == nullptr || displaced == HGDI_ERROR) {
+        // Not selected (a bitmap of another format, say): it is not ours to keep.
+        unique_hgdiobj unused(object);
+        return;
+    }
+    // When construction could not make its own object, the first replacement displaces the
+    // device context's own one, which must be put back at the end rather than deleted.
+    if (*initial == nullptr)
+        *initial = displaced;
+    else
+        unique_hgdiobj(displaced).reset();
+}
+
+Color OffscreenDC::ForeColor() const { return ::GetTextColor(dc_.get()); }
+void OffscreenDC::SetForeColor(Color color) { ::SetTextColor(dc_.get(), color); }
+
+void OffscreenDC::SetBackColor(Color color) {
+    backColor_ = color;
+    Clear();
+}
+
+void OffscreenDC::SetLineColor(Color color) {
+    HPEN pen = ::CreatePen(PS_SOLID, lineWidth_, color);
+    if (!pen) return;
+    Replace(pen);
+    lineColor_ = color;
+}
+
+void OffscreenDC::SetLineWidth(std::int16_t width) {
+    lineWidth_ = width;
+    SetLineColor(lineColor_);
+}
+
+void OffscreenDC::BltTo(HDC destination, std::int32_t destX, std::int32_t destY, std::int32_t srcX,
+                        std::int32_t srcY, std::int32_t srcHeight, std::int32_t srcWidth,
+                        DWORD rop) const {
+    ::BitBlt(destination, destX, destY, srcWidth == 0 ? width_ : srcWidth,
+             srcHeight == 0 ? height_ : srcHeight, dc_.get(), srcX, srcY, rop);
+}
+
+void OffscreenDC::BltTo(ISurface& destination, std::int32_t destX, std::int32_t destY,
+                        std::int32_t srcX, std::int32_t srcY, std::int32_t srcHeight,
+                        std::int32_t srcWidth) {
+    if (auto* target = dynamic_cast<OffscreenDC*>(&destination))
+        BltTo(target->hDC(), destX, destY, srcX, srcY, srcHeight, srcWidth, SRCCOPY);
+}
+
+void OffscreenDC::Resize(std::int32_t height, std::int32_t width) {
+    HBITMAP bitmap = nullptr;
+    {
+        unique_hdc_window desktop(::GetDesktopWindow());
+        bitmap = ::CreateCompatibleBitmap(desktop.get(), width, height);
+    }
+    width_ = width;
+    height_ = height;
+    Replace(bitmap);
+}
+
+void OffscreenDC::Clear() {
+    unique_hgdiobj brush(::CreateSolidBrush(backColor_));
+    const RECT all{0, 0, width_, height_};
+    ::FillRect(dc_.get(), &all, static_cast<HBRUSH>(brush.get()));
+}
+
+void OffscreenDC::DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+    const POINT points[] = {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}, {x1, y1}};
+    ::Polyline(dc_.get(), points, 5);
+}
+
+void OffscreenDC::SetFillColor(Color color) {
+    Replace(::CreateSolidBrush(color));
+    fillColor_ = color;
+}
+
+void OffscreenDC::DrawLine(std::int32_t xFrom, std::int32_t yFrom, std::int32_t xTo,
+                           std::int32_t yTo) {
+    const POINT points[] = {{xFrom, yFrom}, {xTo, yTo}};
+    ::Polyline(dc_.get(), points, 2);
+}
+
+std::shared_ptr<StdFont> OffscreenDC::Font() {
+    if (!font_) font_ = std::make_shared<StdFont>();
+    return font_;
+}
+
+void OffscreenDC::SetFont(std::shared_ptr<StdFont> font) {
+    font_ = std::move(font);
+    ApplyFont();
+}
+
+void OffscreenDC::ApplyFont() {
+    if (!font_) font_ = std::make_shared<StdFont>();
+    const double rounded = std::nearbyint(font_->Size());
+    const int points =
+        std::isfinite(rounded) && std::fabs(rounded) < 1.0e6 ? static_cast<int>(rounded) : 0;
+    // A negative height asks for the character height, as fonts of a given point size do.
+    const int height = ::MulDiv(points, ::GetDeviceCaps(dc_.get(), LOGPIXELSY), 72);
+    std::u16string name;
+    // Only Weight carries boldness to the font.
+    Replace(::CreateFontW(-height, 0, 0, 0, font_->Weight(), font_->Italic() ? TRUE : FALSE,
+                          font_->Underline() ? TRUE : FALSE, font_->Strikethrough() ? TRUE : FALSE,
+                          static_cast<DWORD>(static_cast<BYTE>(font_->Charset())), 0, 0, 0, 0,
+                          Wide(font_->Name(), name)));
+}
+
+void OffscreenDC::DrawTxt(std::u16string_view text, std::int32_t x, std::int32_t y) {
+    std::u16string keep;
+    ::TextOutW(dc_.get(), x, y, Wide(text, keep), Length(text));
+}
+
+SIZE OffscreenDC::Extent(std::u16string_view text) const {
+    SIZE size{0, 0};
+    std::u16string keep;
+    ::GetTextExtentPoint32W(dc_.get(), Wide(text, keep), Length(text), &size);
+    return size;
+}
+
+std::int32_t OffscreenDC::StringWidth(std::u16string_view text) { return Extent(text).cx; }
+std::int32_t OffscreenDC::StringHeight(std::u16string_view text) { return Extent(text).cy; }
+
+std::int32_t OffscreenDC::HimetricToPixels(std::int32_t himetric) noexcept {
+    return static_cast<std::int32_t>(std::nearbyint(himetric / 26.45703125));
+}
+
+void OffscreenDC::LoadStdPicture(IPicture* picture, bool sizeToFit) {
+    if (picture == nullptr) return;
+    if (sizeToFit) {
+        OLE_XSIZE_HIMETRIC w = 0;
+        OLE_YSIZE_HIMETRIC h = 0;
+        picture->get_Width(&w);
+        picture->get_Height(&h);
+        Resize(HimetricToPixels(h), HimetricToPixels(w));
+    }
+    OLE_HANDLE handle = 0;
+    if (FAILED(picture->get_Handle(&handle)) || handle == 0) return;
+    // A copy of our own: a picture that owns its bitmap deletes it when released, and a
+    // bitmap deleted while selected is only marked, then freed when it is deselected.
+    HANDLE copy =
+        ::CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0);
+    Replace(copy);
+}
+
+OffscreenDCFactory::OffscreenDCFactory(HINSTANCE module) noexcept
+    : module_(module ? module : ::GetModuleHandleW(nullptr)) {}
+
+std::unique_ptr<ISurface> OffscreenDCFactory::CreateCanvas() {
+    return std::make_unique<OffscreenDC>();
+}
+
+std::unique_ptr<ISurface> OffscreenDCFactory::CreateEmoticonStrip() {
+    auto surface = std::make_unique<OffscreenDC>();
+    HANDLE bitmap =
+        ::LoadImageW(module_, MAKEINTRESOURCEW(kEmoticonBitmapId), IMAGE_BITMAP, 0, 0, 0);
+    if (!bitmap) return surface;
+    PICTDESC desc{};
+    desc.cbSizeofstruct = sizeof desc;
+    desc.picType = PICTYPE_BITMAP;
+    desc.bmp.hbitmap = static_cast<HBITMAP>(bitmap);
+    com_ptr<IPicture> picture;
+    if (SUCCEEDED(::OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture.put_void())))
+        surface->LoadStdPicture(picture.get(), false);
+    else
+        unique_hgdiobj unused(bitmap);
+    return surface;
+}
+
+} // namespace gb

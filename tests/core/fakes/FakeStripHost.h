@@ -1,0 +1,47 @@
+#pragma once
+// The bar as a strip's host: measures with the fake surface's rule, knows a few faces, and
+// records the window operations and PrevBuddy clearings a strip asks for.
+#include <set>
+#include <string>
+#include <vector>
+
+#include "FakeSurface.h"
+#include "strip/StripHost.h"
+
+namespace fakes {
+
+class FakeStripHost final : public gb::IStripHost {
+  public:
+    double fontSize = 12;
+    std::set<std::u16string> faces{u"Tahoma", u"Comic Sans MS", u"Courier New"};
+    gb::colMsg* barStrip = nullptr;
+    int prevBuddyCleared = 0;
+    std::set<messenger::WindowHandle> iconic;
+    std::vector<std::string> windowCalls; // "iconic 5", "restore 5", "front 5"
+    messenger::IMessengerFactory* messengerFactory = nullptr;
+    std::vector<gb::StdFont> measuredIn;
+
+    double FontSize() const override { return fontSize; }
+    float TextWidth(const gb::StdFont& font, std::u16string_view text) override {
+        measuredIn.push_back(font);
+        return static_cast<float>(TextWidthIn(font, text));
+    }
+    bool FaceExists(std::u16string_view face) override {
+        return face == u"Arial" || faces.count(std::u16string(face)) != 0;
+    }
+    gb::colMsg* BarStrip() override { return barStrip; }
+    void ClearPrevBuddy() override { ++prevBuddyCleared; }
+    bool IsIconic(messenger::WindowHandle h) override {
+        windowCalls.push_back("iconic " + std::to_string(h));
+        return iconic.count(h) != 0;
+    }
+    void RestoreWindow(messenger::WindowHandle h) override {
+        windowCalls.push_back("restore " + std::to_string(h));
+    }
+    void SetForegroundWindow(messenger::WindowHandle h) override {
+        windowCalls.push_back("front " + std::to_string(h));
+    }
+    messenger::IMessengerFactory* MessengerFactory() override { return messengerFactory; }
+};
+
+} // namespace fakes
