@@ -162,6 +162,8 @@ template <class T> class com_ptr {
         if (T* old = std::exchange(p_, nullptr)) old->Release();
     }
     T* get() const noexcept { return p_; }
+    // Hands the reference over to a caller's out-parameter or a VARIANT.
+    T* detach() noexcept { return std::exchange(p_, nullptr); }
     T* operator->() const noexcept { return p_; }
     explicit operator bool() const noexcept { return p_ != nullptr; }
     // For out-parameters: releases what is held and hands out the slot.

@@ -1,0 +1,416 @@
+#include "SimProtocol.h"
+
+#include <array>
+#include <charconv>
+#include <limits>
+
+namespace msgrsim {
+namespace {
+
+std::size_t Arity(Op op) {
+    switch (op) {
+    case Op::Text:
+        return 6;
+    case Op::State:
+        return 4;
+    case Op::Mail:
+        return 2;
+    case Op::Status:
+    case Op::Open:
+    case Op::Close:
+        return 1;
+    case Op::Log:
+    case Op::Show:
+        return 0;
+    }
+    return 0;
+}
+
+bool KnownOp(std::uint32_t op) { return op >= 1 && op <= 8; }
+
+struct NamedState {
+    std::string_view name;
+    std::int32_t value;
+};
+// The stand-in's own numbering beyond the three values the program tells apart.
+constexpr std::array<NamedState, 9> kStates = {{{"unknown", 0},
+                                                {"offline", 1},
+                                                {"online", 2},
+                                                {"busy", 3},
+                                                {"away", 4},
+                                                {"brb", 5},
+                                                {"phone", 6},
+                                                {"lunch", 7},
+                                                {"idle", 8}}};
+
+// The command line's options: name and whether it takes a value.
+struct Options {
+    std::vector<std::string> positional;
+    std::vector<std::pair<std::string, std::string>> named;
+    std::string error;
+
+    const std::string* Find(std::string_view name) const {
+        for (const auto& [key, value] : named) {
+            if (key == name) return &value;
+        }
+        return nullptr;
+    }
+};
+
+Options SplitOptions(const std::vector<std::string>& args, std::size_t first,
+                     std::initializer_list<std::string_view> withValue,
+                     std::initializer_list<std::string_view> flags) {
+    Options out;
+    for (std::size_t i = first; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
+            const std::string name = a.substr(2);
+            bool known = false;
+            for (auto v : withValue) {
+                if (v == name) {
+                    if (i + 1 >= args.size()) {
+                        out.error = "option --" + name + " needs a value";
+                        return out;
+                    }
+                    out.named.emplace_back(name, args[++i]);
+                    known = true;
+                }
+            }
+            for (auto f : flags) {
+                if (f == name) {
+                    out.named.emplace_back(name, "1");
+                    known = true;
+                }
+            }
+            if (!known) {
+                out.error = "unknown option " + a;
+                return out;
+            }
+            if (out.named.size() > 1) {
+                for (std::size_t k = 0; k + 1 < out.named.size(); ++k) {
+                    if (out.named[k].first == name) {
+                        out.error = "option --" + name + " given twice";
+                        return out;
+                    }
+                }
+            }
+        } else {
+            out.positional.push_back(a);
+        }
+    }
+    return out;
+}
+
+ParseResult Fail(std::string message) { return ParseResult{std::nullopt, std::move(message)}; }
+
+ParseResult Send(Op op, std::vector<std::string> args) {
+    Command c;
+    c.kind = Command::Kind::Send;
+    c.request = Request{op, std::move(args)};
+    return ParseResult{c, {}};
+}
+
+} // namespace
+
+std::string EncodeArgs(const std::vector<std::string>& args) {
+    std::string data;
+    for (const auto& a : args) {
+        data += a;
+        data.push_back('\0');
+    }
+    return data;
+}
+
+std::optional<Request> DecodeRequest(std::uint32_t op, std::string_view data) {
+    if (!KnownOp(op) || data.size() > kMaxRequestBytes) return std::nullopt;
+    Request request{static_cast<Op>(op), {}};
+    while (!data.empty()) {
+        const std::size_t nul = data.find('\0');
+        if (nul == std::string_view::npos) return std::nullopt; // unterminated last argument
+        request.args.emplace_back(data.substr(0, nul));
+        data.remove_prefix(nul + 1);
+    }
+    if (request.args.size() != Arity(request.op)) return std::nullopt;
+    return request;
+}
+
+std::optional<std::string> ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF) {
+            if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
+                return std::nullopt;
+            }
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
+            return std::nullopt;
+        }
+        if (cp < 0x80) {
+            out.push_back(static_cast<char>(cp));
+        } else if (cp < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::optional<std::u16string> FromUtf8(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[i]);
+        std::size_t length = 0;
+        char32_t cp = 0;
+        char32_t minimum = 0;
+        if (lead < 0x80) {
+            length = 1;
+            cp = lead;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+            cp = lead & 0x1F;
+            minimum = 0x80;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            cp = lead & 0x0F;
+            minimum = 0x800;
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            cp = lead & 0x07;
+            minimum = 0x10000;
+        } else {
+            return std::nullopt;
+        }
+        if (text.size() - i < length) return std::nullopt;
+        for (std::size_t k = 1; k < length; ++k) {
+            const auto c = static_cast<unsigned char>(text[i + k]);
+            if ((c & 0xC0) != 0x80) return std::nullopt;
+            cp = (cp << 6) | (c & 0x3F);
+        }
+        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
+        if (cp < 0x10000) {
+            out.push_back(static_cast<char16_t>(cp));
+        } else {
+            out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        }
+        i += length;
+    }
+    return out;
+}
+
+std::optional<std::int32_t> ParseNumber(std::string_view text) {
+    std::int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
+    return value;
+}
+
+std::optional<std::int32_t> ParseState(std::string_view text) {
+    for (const auto& s : kStates) {
+        if (s.name == text) return s.value;
+    }
+    return ParseNumber(text);
+}
+
+std::string StateName(std::int32_t state) {
+    for (const auto& s : kStates) {
+        if (s.value == state) return std::string(s.name);
+    }
+    return std::to_string(state);
+}
+
+std::optional<std::vector<std::string>> ParseAddressList(std::string_view text) {
+    std::vector<std::string> out;
+    while (true) {
+        const std::size_t comma = text.find(',');
+        const std::string_view part = text.substr(0, comma);
+        if (part.empty()) return std::nullopt;
+        out.emplace_back(part);
+        if (comma == std::string_view::npos) return out;
+        text.remove_prefix(comma + 1);
+    }
+}
+
+ParseResult ParseCommandLine(const std::vector<std::u16string>& wide) {
+    std::vector<std::string> args;
+    for (const auto& w : wide) {
+        auto utf8 = ToUtf8(w);
+        if (!utf8) return Fail("an argument is not valid text");
+        args.push_back(std::move(*utf8));
+    }
+    if (args.empty()) return Fail("no command given");
+    const std::string& verb = args[0];
+    if (verb == "--help" || verb == "-h" || verb == "help" || verb == "/?") {
+        return ParseResult{Command{}, {}};
+    }
+
+    auto expect = [&](const Options& o, std::size_t count) -> std::string {
+        if (!o.error.empty()) return o.error;
+        if (o.positional.size() != count) {
+            return verb + " takes " + std::to_string(count) + " argument" +
+                   (count == 1 ? "" : "s") + ", got " + std::to_string(o.positional.size());
+        }
+        return {};
+    };
+
+    if (verb == "text") {
+        const Options o = SplitOptions(args, 1, {"nick", "header", "with"}, {"no-window"});
+        if (auto e = expect(o, 2); !e.empty()) return Fail(e);
+        const std::string& from = o.positional[0];
+        if (from.empty()) return Fail("the sender's address is empty");
+        std::string with = from;
+        if (const auto* w = o.Find("with")) {
+            if (!ParseAddressList(*w)) return Fail("--with needs addresses separated by commas");
+            with = *w;
+        }
+        const auto* nick = o.Find("nick");
+        const auto* header = o.Find("header");
+        return Send(Op::Text, {from, nick ? *nick : std::string(),
+                               header ? *header : "FN=Arial; EF=; CO=0; CS=0; PF=22",
+                               o.positional[1], with, o.Find("no-window") ? "1" : "0"});
+    }
+    if (verb == "state") {
+        const Options o = SplitOptions(args, 1, {"prev", "nick"}, {});
+        if (auto e = expect(o, 2); !e.empty()) return Fail(e);
+        if (o.positional[0].empty()) return Fail("the contact's address is empty");
+        if (!ParseState(o.positional[1])) return Fail("unknown state " + o.positional[1]);
+        std::string prev;
+        if (const auto* p = o.Find("prev")) {
+            if (!ParseState(*p)) return Fail("unknown state " + *p);
+            prev = *p;
+        }
+        const auto* nick = o.Find("nick");
+        return Send(Op::State,
+                    {o.positional[0], o.positional[1], prev, nick ? *nick : std::string()});
+    }
+    if (verb == "mail") {
+        const Options o = SplitOptions(args, 1, {"folder"}, {});
+        if (auto e = expect(o, 1); !e.empty()) return Fail(e);
+        if (!ParseNumber(o.positional[0])) return Fail("the count must be a whole number");
+        std::string folder = "0";
+        if (const auto* f = o.Find("folder")) {
+            if (!ParseNumber(*f)) return Fail("the folder must be a whole number");
+            folder = *f;
+        }
+        return Send(Op::Mail, {o.positional[0], folder});
+    }
+    if (verb == "status") {
+        const Options o = SplitOptions(args, 1, {}, {});
+        if (auto e = expect(o, 1); !e.empty()) return Fail(e);
+        if (!ParseState(o.positional[0])) return Fail("unknown state " + o.positional[0]);
+        return Send(Op::Status, {o.positional[0]});
+    }
+    if (verb == "open" || verb == "close") {
+        const Options o = SplitOptions(args, 1, {}, {});
+        if (auto e = expect(o, 1); !e.empty()) return Fail(e);
+        if (!ParseAddressList(o.positional[0])) {
+            return Fail(verb + " needs addresses separated by commas");
+        }
+        return Send(verb == "open" ? Op::Open : Op::Close, {o.positional[0]});
+    }
+    if (verb == "log" || verb == "show") {
+        const Options o = SplitOptions(args, 1, {}, {});
+        if (auto e = expect(o, 0); !e.empty()) return Fail(e);
+        return Send(verb == "log" ? Op::Log : Op::Show, {});
+    }
+    if (verb == "register" || verb == "unregister") {
+        const Options o = SplitOptions(args, 1, {}, {"user"});
+        if (auto e = expect(o, 0); !e.empty()) return Fail(e);
+        Command c;
+        c.kind = verb == "register" ? Command::Kind::Register : Command::Kind::Unregister;
+        c.perUser = o.Find("user") != nullptr;
+        return ParseResult{c, {}};
+    }
+    if (verb == "demo") {
+        const Options o = SplitOptions(args, 1, {"pace"}, {});
+        if (auto e = expect(o, 0); !e.empty()) return Fail(e);
+        Command c;
+        c.kind = Command::Kind::Demo;
+        if (const auto* p = o.Find("pace")) {
+            const auto pace = ParseNumber(*p);
+            if (!pace || *pace < 0 || *pace > 60000) {
+                return Fail("--pace must be 0 to 60000 milliseconds");
+            }
+            c.paceMs = *pace;
+        }
+        return ParseResult{c, {}};
+    }
+    return Fail("unknown command " + verb);
+}
+
+std::string UsageText() {
+    return "msgrctl: drives the stand-in messenger inside a running program.\n"
+           "\n"
+           "  msgrctl text FROM TEXT [--nick NAME] [--header HEADER] [--with A,B,...] "
+           "[--no-window]\n"
+           "      FROM sends TEXT (UTF-8) into the conversation with the participants A,B,...\n"
+           "      (default: FROM alone), opening its window unless --no-window.\n"
+           "  msgrctl state ADDRESS STATE [--prev STATE] [--nick NAME]\n"
+           "      the contact changes to STATE (previous state: --prev, or its current one).\n"
+           "  msgrctl mail COUNT [--folder N]     unread mail count of a folder (0 inbox)\n"
+           "  msgrctl status STATE                the user's own status (no event)\n"
+           "  msgrctl open A,B,...                open a conversation window\n"
+           "  msgrctl close A,B,...               close it\n"
+           "  msgrctl log                         print the calls the messenger received\n"
+           "  msgrctl show                        print the messenger's state\n"
+           "  msgrctl register [--user]           register msgrsim.dll (machine-wide, or\n"
+           "  msgrctl unregister [--user]         for this user only) or remove it\n"
+           "  msgrctl demo [--pace MS]            play a scripted conversation\n"
+           "  msgrctl --help                      this text\n"
+           "\n"
+           "States: unknown offline online busy away brb phone lunch idle, or a number.\n"
+           "Exit codes: 0 done, 1 no program with the stand-in runs, 2 wrong arguments,\n"
+           "3 the stand-in refused the command, 4 registration failed.\n";
+}
+
+const std::vector<DemoStep>& DemoScript() {
+    // Pauses in units of the pace; a text's length sets how long its buddy "types".
+    static const std::vector<DemoStep> script = {
+        {0, {u"status", u"online"}},
+        {1,
+         {u"state", u"anna@example.com", u"online", u"--prev", u"offline", u"--nick", u"Anna (L)"}},
+        {2, {u"text", u"anna@example.com", u"Hi there :)", u"--nick", u"Anna (L)"}},
+        {2,
+         {u"text", u"anna@example.com", u"Are we still on for lunch? ;-)", u"--nick", u"Anna (L)"}},
+        {1,
+         {u"state", u"jose@example.org", u"online", u"--prev", u"offline", u"--nick",
+          u"Jos\u00E9"}},
+        {2,
+         {u"text", u"jose@example.org", u"Ol\u00E1! The caf\u00E9 on the corner? (Y)", u"--nick",
+          u"Jos\u00E9", u"--header", u"FN=Verdana; EF=B; CO=ff0000; CS=0; PF=22"}},
+        {2, {u"mail", u"1"}},
+        {2,
+         {u"text", u"anna@example.com", u"Sure, na\u00EFve question: who pays? :D", u"--nick",
+          u"Anna (L)", u"--with", u"anna@example.com,jose@example.org"}},
+        {2,
+         {u"text", u"jose@example.org", u"You do (L) Gr\u00FC\u00DFe aus M\u00FCnchen", u"--nick",
+          u"Jos\u00E9", u"--with", u"anna@example.com,jose@example.org", u"--header",
+          u"FN=Verdana; EF=B; CO=ff0000; CS=0; PF=22"}},
+        {1, {u"state", u"mika@example.net", u"online", u"--prev", u"offline", u"--nick", u"Mika"}},
+        {2,
+         {u"text", u"mika@example.net", u"Anyone seen my keys? :( (Y)", u"--nick", u"Mika",
+          u"--header", u"FN=Courier%20New; EF=; CO=8000; CS=0; PF=31"}},
+        {2, {u"mail", u"3"}},
+        {1, {u"state", u"jose@example.org", u"away", u"--prev", u"online"}},
+        {2, {u"text", u"anna@example.com", u"See you at noon :) (L)", u"--nick", u"Anna (L)"}},
+        {1, {u"state", u"jose@example.org", u"offline", u"--prev", u"away"}},
+        {1, {u"state", u"mika@example.net", u"offline", u"--prev", u"online"}},
+        {1, {u"mail", u"2"}},
+    };
+    return script;
+}
+
+} // namespace msgrsim

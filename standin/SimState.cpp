@@ -1,0 +1,146 @@
+#include "SimState.h"
+
+#include <algorithm>
+
+namespace msgrsim {
+namespace {
+
+std::string JoinAddresses(const std::vector<ContactRef>& contacts) {
+    std::string out;
+    for (const auto& c : contacts) {
+        if (!out.empty()) out += ", ";
+        out += c->address;
+    }
+    return out;
+}
+
+Reply Done(std::string text = {}) { return Reply{true, std::move(text)}; }
+Reply Refused(std::string why) { return Reply{false, std::move(why)}; }
+
+} // namespace
+
+ContactRef SimState::Contact(const std::string& address) {
+    for (const auto& c : contacts_) {
+        if (c->address == address) return c;
+    }
+    auto c = std::make_shared<ContactData>(ContactData{address, address, 1});
+    contacts_.push_back(c);
+    return c;
+}
+
+ConversationRef SimState::FindConversation(const std::vector<std::string>& addresses) const {
+    for (const auto& conversation : open_) {
+        const auto& p = conversation->participants;
+        if (p.size() == addresses.size() &&
+            std::equal(p.begin(), p.end(), addresses.begin(),
+                       [](const ContactRef& c, const std::string& a) { return c->address == a; })) {
+            return conversation;
+        }
+    }
+    return nullptr;
+}
+
+ConversationRef SimState::OpenConversation(const std::vector<std::string>& addresses,
+                                           ISimHost& host, bool withWindow) {
+    if (auto existing = FindConversation(addresses)) return existing;
+    auto conversation = std::make_shared<Conversation>();
+    for (const auto& a : addresses)
+        conversation->participants.push_back(Contact(a));
+    if (!withWindow) return conversation; // a session that no window shows
+    conversation->window = host.OpenWindow(*conversation);
+    open_.push_back(conversation);
+    log_.push_back("conversation opened (" + JoinAddresses(conversation->participants) + ")");
+    return conversation;
+}
+
+void SimState::WindowClosed(std::intptr_t window) {
+    if (window == 0) return; // not a window: conversations without one are closed by request
+    std::erase_if(open_, [&](const ConversationRef& c) {
+        if (c->window != window) return false;
+        c->window = 0;
+        return true;
+    });
+}
+
+Reply SimState::Apply(const Request& request, ISimHost& host) {
+    const auto& a = request.args;
+    switch (request.op) {
+    case Op::Text: {
+        const auto participants = ParseAddressList(a[4]);
+        if (a[0].empty() || !participants) return Refused("no sender or participants");
+        ContactRef sender = Contact(a[0]);
+        if (!a[1].empty()) sender->nickname = a[1];
+        // Whoever writes is evidently there.
+        if (sender->state == 0 || sender->state == 1) sender->state = 2;
+        ConversationRef session = OpenConversation(*participants, host, a[5] != "1");
+        if (session->window != 0) host.ShowText(session->window, *sender, a[3]);
+        host.RaiseText(session, sender, a[2], a[3]);
+        return Done();
+    }
+    case Op::State: {
+        const auto state = ParseState(a[1]);
+        const auto prev = a[2].empty() ? std::optional<std::int32_t>{} : ParseState(a[2]);
+        if (a[0].empty() || !state || (!a[2].empty() && !prev)) return Refused("bad state");
+        ContactRef user = Contact(a[0]);
+        if (!a[3].empty()) user->nickname = a[3];
+        const std::int32_t previous = prev ? *prev : user->state;
+        user->state = *state;
+        host.RaiseStateChanged(user, previous);
+        return Done();
+    }
+    case Op::Mail: {
+        const auto count = ParseNumber(a[0]);
+        const auto folder = ParseNumber(a[1]);
+        if (!count || !folder) return Refused("bad count or folder");
+        host.RaiseUnreadMail(*folder, *count);
+        return Done();
+    }
+    case Op::Status: {
+        const auto status = ParseState(a[0]);
+        if (!status) return Refused("bad status");
+        myStatus_ = *status;
+        return Done();
+    }
+    case Op::Open:
+    case Op::Close: {
+        const auto addresses = ParseAddressList(a[0]);
+        if (!addresses) return Refused("bad participant list");
+        if (request.op == Op::Open) {
+            OpenConversation(*addresses, host);
+            return Done();
+        }
+        const auto conversation = FindConversation(*addresses);
+        if (!conversation) return Refused("no open conversation with " + a[0]);
+        const std::intptr_t window = conversation->window;
+        std::erase(open_, conversation);
+        conversation->window = 0;
+        if (window != 0) host.CloseWindow(window);
+        return Done();
+    }
+    case Op::Log: {
+        std::string text;
+        for (const auto& entry : log_)
+            text += entry + "\n";
+        return Done(text);
+    }
+    case Op::Show:
+        return Done(Describe());
+    }
+    return Refused("unknown request");
+}
+
+std::string SimState::Describe() const {
+    std::string out = "status: " + StateName(myStatus_) + "\n";
+    out += "contacts:\n";
+    for (const auto& c : contacts_) {
+        out += "  " + c->address + " \"" + c->nickname + "\" " + StateName(c->state) + "\n";
+    }
+    out += "conversations:\n";
+    for (const auto& c : open_) {
+        out +=
+            "  (" + JoinAddresses(c->participants) + ") window " + std::to_string(c->window) + "\n";
+    }
+    return out;
+}
+
+} // namespace msgrsim

@@ -1,0 +1,186 @@
+// msgrctl.exe: drives the stand-in messenger inside a running program from a shell. The
+// request goes to the stand-in's message-only window as WM_COPYDATA; its answer comes back
+// as WM_COPYDATA to a message-only window of ours while we wait (SimProtocol.h).
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "SimProtocol.h"
+#include "app/Handles_win32.h"
+
+namespace {
+
+using msgrsim::Command;
+
+enum Exit : int {
+    kDone = 0,
+    kNoProgram = 1,
+    kBadArguments = 2,
+    kRefused = 3,
+    kRegistrationFailed = 4,
+};
+
+constexpr wchar_t kReplyWindowClass[] = L"MsgrCtlReply";
+
+void Print(std::FILE* to, const std::string& text) {
+    std::fwrite(text.data(), 1, text.size(), to);
+    std::fflush(to);
+}
+
+LRESULT CALLBACK ReplyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    try {
+        if (msg == WM_NCCREATE) {
+            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                                reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        } else if (msg == WM_COPYDATA && lp) {
+            const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+            auto* reply = reinterpret_cast<std::string*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+            if (reply && data->dwData == msgrsim::kReplyTag && (data->lpData || !data->cbData)) {
+                reply->assign(static_cast<const char*>(data->lpData), data->cbData);
+                return TRUE;
+            }
+            return FALSE;
+        }
+    } catch (...) {
+        return FALSE;
+    }
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+int Send(const msgrsim::Request& request) {
+    const HWND target =
+        ::FindWindowExW(HWND_MESSAGE, nullptr, msgrsim::kControlWindowClass, nullptr);
+    if (!target) {
+        Print(stderr, "msgrctl: no program with the stand-in messenger is running\n");
+        return kNoProgram;
+    }
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = ReplyProc;
+    wc.hInstance = instance;
+    wc.lpszClassName = kReplyWindowClass;
+    ::RegisterClassExW(&wc);
+    std::string reply;
+    gb::unique_hwnd window(::CreateWindowExW(0, kReplyWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                             nullptr, instance, &reply));
+
+    std::string data = msgrsim::EncodeArgs(request.args);
+    COPYDATASTRUCT cds{static_cast<ULONG_PTR>(request.op), static_cast<DWORD>(data.size()),
+                       data.empty() ? nullptr : data.data()};
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(window.get()),
+                               reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, 10000, &result)) {
+        Print(stderr, "msgrctl: the program with the stand-in messenger does not answer\n");
+        return kNoProgram;
+    }
+    if (result == static_cast<DWORD_PTR>(msgrsim::kResultDone)) {
+        Print(stdout, reply);
+        return kDone;
+    }
+    if (result == static_cast<DWORD_PTR>(msgrsim::kResultRefused)) {
+        Print(stderr, "msgrctl: the stand-in messenger refused: " + reply + "\n");
+        return kRefused;
+    }
+    Print(stderr, "msgrctl: the window found is not the stand-in messenger's\n");
+    return kNoProgram;
+}
+
+// msgrsim.dll beside this program.
+std::wstring ServerPath() {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path, length);
+    const auto slash = p.find_last_of(L"\\/");
+    return (slash == std::wstring::npos ? std::wstring() : p.substr(0, slash + 1)) + L"msgrsim.dll";
+}
+
+int Register(bool install, bool perUser) {
+    struct Library {
+        HMODULE h;
+        ~Library() {
+            if (h) ::FreeLibrary(h);
+        }
+    } dll{::LoadLibraryW(ServerPath().c_str())};
+    if (!dll.h) {
+        Print(stderr, "msgrctl: cannot load msgrsim.dll beside msgrctl.exe\n");
+        return kRegistrationFailed;
+    }
+    HRESULT hr = E_FAIL;
+    if (perUser) {
+        using InstallFn = HRESULT(STDAPICALLTYPE*)(BOOL, LPCWSTR);
+        auto fn = reinterpret_cast<InstallFn>(
+            reinterpret_cast<void*>(::GetProcAddress(dll.h, "DllInstall")));
+        if (fn) hr = fn(install, L"user");
+    } else {
+        using RegisterFn = HRESULT(STDAPICALLTYPE*)();
+        auto fn = reinterpret_cast<RegisterFn>(reinterpret_cast<void*>(
+            ::GetProcAddress(dll.h, install ? "DllRegisterServer" : "DllUnregisterServer")));
+        if (fn) hr = fn();
+    }
+    if (FAILED(hr)) {
+        char text[96];
+        std::snprintf(text, sizeof text, "msgrctl: %s failed (0x%08lX)%s\n",
+                      install ? "registration" : "unregistration", static_cast<unsigned long>(hr),
+                      perUser ? "" : "; machine-wide needs administrator rights, try --user");
+        Print(stderr, text);
+        return kRegistrationFailed;
+    }
+    Print(stdout, std::string(install ? "registered" : "unregistered") +
+                      (perUser ? " for this user\n" : " machine-wide\n"));
+    return kDone;
+}
+
+int Demo(std::int32_t paceMs) {
+    for (const auto& step : msgrsim::DemoScript()) {
+        ::Sleep(static_cast<DWORD>(step.pauses * paceMs));
+        const auto parsed = msgrsim::ParseCommandLine(step.args);
+        if (!parsed.command) {
+            Print(stderr, "msgrctl: demo step is wrong: " + parsed.error + "\n");
+            return kBadArguments;
+        }
+        std::string line = "demo:";
+        for (const auto& a : parsed.command->request.args) {
+            if (!a.empty()) line += " " + a;
+        }
+        Print(stdout, line + "\n");
+        if (const int rc = Send(parsed.command->request); rc != kDone) return rc;
+    }
+    return kDone;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    try {
+        std::vector<std::u16string> args;
+        for (int i = 1; i < argc; ++i) {
+            const std::wstring a(argv[i]);
+            args.emplace_back(a.begin(), a.end());
+        }
+        const auto parsed = msgrsim::ParseCommandLine(args);
+        if (!parsed.command) {
+            Print(stderr, "msgrctl: " + parsed.error + "\nTry 'msgrctl --help'.\n");
+            return kBadArguments;
+        }
+        const Command& c = *parsed.command;
+        switch (c.kind) {
+        case Command::Kind::Help:
+            Print(stdout, msgrsim::UsageText());
+            return kDone;
+        case Command::Kind::Send:
+            return Send(c.request);
+        case Command::Kind::Register:
+        case Command::Kind::Unregister:
+            return Register(c.kind == Command::Kind::Register, c.perUser);
+        case Command::Kind::Demo:
+            return Demo(c.paceMs);
+        }
+    } catch (...) {
+        Print(stderr, "msgrctl: out of memory\n");
+    }
+    return kNoProgram;
+}

@@ -1,0 +1,1030 @@
+// msgrsim.dll: the stand-in messenger, an in-process, apartment-threaded COM server that
+// offers the messenger's classes, objects and events. A message-only window of the class
+// kControlWindowClass takes the controller's requests; the state they change lives in
+// SimState, one per process, for as long as any of the server's objects lives.
+#include <windows.h>
+
+#include <oaidl.h>
+#include <ocidl.h>
+#include <olectl.h>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "SimProtocol.h"
+#include "SimState.h"
+#include "app/Handles_win32.h"
+#include "messenger/MessengerCom_win32.h"
+#include "messenger/MessengerText.h"
+
+namespace msgrsim {
+namespace {
+
+using gb::com_ptr;
+
+constexpr UINT kTeardownMessage = WM_APP + 1;
+constexpr int kEditId = 1;
+
+std::wstring Wide(const std::string& utf8) {
+    // Names and headers are UTF-8 text; anything malformed is shown byte by byte.
+    std::u16string text = FromUtf8(utf8).value_or(messenger::ByteText(utf8));
+    return std::wstring(text.begin(), text.end());
+}
+
+class Server;
+
+// What the DLL keeps for the process: the object and lock counts, and the server (state and
+// windows), which exists exactly while at least one messenger object does.
+struct Module {
+    HINSTANCE instance = nullptr;
+    std::atomic<long> objects{0};
+    std::atomic<long> locks{0};
+    std::unique_ptr<Server> server;
+};
+Module& TheModule() {
+    static Module module;
+    return module;
+}
+Server& TheServer() { return *TheModule().server; }
+
+void ObjectCreated();
+void ObjectDestroyed();
+
+struct Connection {
+    DWORD cookie;
+    const void* source;
+    com_ptr<IDispatch> sink;
+};
+
+class Server final : public ISimHost {
+  public:
+    Server();
+    ~Server() override;
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    SimState state;
+
+    DWORD Connect(const void* source, com_ptr<IDispatch> sink) {
+        const DWORD cookie = nextCookie_++;
+        connections_.push_back(Connection{cookie, source, std::move(sink)});
+        return cookie;
+    }
+    bool Disconnect(const void* source, DWORD cookie) {
+        return std::erase_if(connections_, [&](const Connection& c) {
+                   return c.cookie == cookie && c.source == source;
+               }) != 0;
+    }
+    void DisconnectAll(const void* source) {
+        std::erase_if(connections_, [&](const Connection& c) { return c.source == source; });
+    }
+    // Called when the last object went away: tears down now, or once the current request
+    // is finished.
+    bool Busy() const { return busy_ > 0; }
+    void TeardownWhenIdle() {
+        if (control_) ::PostMessageW(control_.get(), kTeardownMessage, 0, 0);
+    }
+
+    std::intptr_t OpenWindow(const Conversation& conversation) override;
+    void CloseWindow(std::intptr_t window) override;
+    void ShowText(std::intptr_t window, const ContactData& sender,
+                  const std::string& text) override;
+    void RaiseText(const ConversationRef& session, const ContactRef& sender,
+                   const std::string& header, const std::string& text) override;
+    void RaiseStateChanged(const ContactRef& user, std::int32_t previous) override;
+    void RaiseUnreadMail(std::int32_t folder, std::int32_t count) override;
+
+    void ConversationWindowDestroyed(HWND hwnd);
+
+  private:
+    static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    static LRESULT CALLBACK ConversationProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
+    LRESULT OnCopyData(HWND from, const COPYDATASTRUCT& data);
+    void Raise(DISPID id, std::span<VARIANT> reversedArgs);
+
+    gb::unique_hwnd control_;
+    std::vector<gb::unique_hwnd> windows_;
+    std::vector<Connection> connections_;
+    DWORD nextCookie_ = 1;
+    int busy_ = 0;
+};
+
+// --- COM object bases ---------------------------------------------------------------
+
+template <class I, const IID* Iid> class Unknown : public I {
+  public:
+    Unknown() { ObjectCreated(); }
+    virtual ~Unknown() { ObjectDestroyed(); }
+    Unknown(const Unknown&) = delete;
+    Unknown& operator=(const Unknown&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
+        if (!out) return E_POINTER;
+        if (iid == IID_IUnknown || iid == *Iid || (IsDispatch() && iid == IID_IDispatch)) {
+            *out = static_cast<I*>(this);
+            this->AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() noexcept override {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+  private:
+    static constexpr bool IsDispatch() { return std::is_base_of_v<IDispatch, I>; }
+    std::atomic<ULONG> references_{1};
+};
+
+template <class T, class... A> com_ptr<T> Make(A&&... args) {
+    return com_ptr<T>::attach(std::make_unique<T>(std::forward<A>(args)...).release());
+}
+
+struct Member {
+    const wchar_t* name;
+    DISPID id;
+};
+
+// The IDispatch half of a dual interface, by a table of member names.
+template <class I, const IID* Iid> class Dual : public Unknown<I, Iid> {
+  public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
+        if (!count) return E_POINTER;
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept override {
+        if (info) *info = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID,
+                                            DISPID* ids) noexcept override {
+        if (!names || !ids) return E_POINTER;
+        HRESULT hr = S_OK;
+        for (UINT k = 0; k < count; ++k) {
+            ids[k] = DISPID_UNKNOWN;
+            for (const Member& m : Members()) {
+                if (k == 0 && names[k] && ::lstrcmpiW(names[k], m.name) == 0) ids[k] = m.id;
+            }
+            if (ids[k] == DISPID_UNKNOWN) hr = DISP_E_UNKNOWNNAME;
+        }
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
+                                     VARIANT* result, EXCEPINFO*, UINT*) noexcept override {
+        try {
+            DISPPARAMS none{};
+            if (!params) params = &none;
+            if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+            if (params->cArgs != 0 && !params->rgvarg) return E_INVALIDARG;
+            if (result) ::VariantInit(result);
+            return Call(id, flags, *params, result);
+        } catch (...) {
+            return E_UNEXPECTED;
+        }
+    }
+
+  protected:
+    virtual std::span<const Member> Members() const = 0;
+    virtual HRESULT Call(DISPID id, WORD flags, const DISPPARAMS& params, VARIANT* result) = 0;
+
+    static bool IsGet(WORD flags) { return (flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD)); }
+    static HRESULT NoArgs(const DISPPARAMS& p) {
+        return p.cArgs == 0 ? S_OK : DISP_E_BADPARAMCOUNT;
+    }
+    static HRESULT IndexArg(const DISPPARAMS& p, LONG& index) {
+        if (p.cArgs != 1) return DISP_E_BADPARAMCOUNT;
+        gb::unique_variant v;
+        if (FAILED(::VariantChangeType(v.get(), &p.rgvarg[0], 0, VT_I4))) {
+            return DISP_E_TYPEMISMATCH;
+        }
+        index = v.get()->lVal;
+        return S_OK;
+    }
+    // The result of a property or method through IDispatch.
+    static HRESULT PutBstr(HRESULT hr, BSTR value, VARIANT* result) {
+        gb::unique_bstr owned(value);
+        if (FAILED(hr) || !result) return hr;
+        result->vt = VT_BSTR;
+        result->bstrVal = owned.release();
+        return S_OK;
+    }
+    static HRESULT PutLong(HRESULT hr, LONG value, VARIANT* result) {
+        if (FAILED(hr) || !result) return hr;
+        result->vt = VT_I4;
+        result->lVal = value;
+        return S_OK;
+    }
+    static HRESULT PutObject(HRESULT hr, IDispatch* value, VARIANT* result) {
+        auto owned = com_ptr<IDispatch>::attach(value);
+        if (FAILED(hr) || !result) return hr;
+        result->vt = VT_DISPATCH;
+        result->pdispVal = owned.detach(); // the variant holds the reference now
+        return S_OK;
+    }
+};
+
+template <class T> HRESULT Hand(com_ptr<T> object, IDispatch** out) {
+    if (!out) return E_POINTER;
+    *out = object.detach(); // the caller owns the reference
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+HRESULT NewBstr(const std::wstring& text, BSTR* out) {
+    if (!out) return E_POINTER;
+    *out = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+// --- The messenger's objects ---------------------------------------------------------
+
+class Contact final : public Dual<msgr::IMessengerContact, &msgr::IID_IMessengerContact> {
+  public:
+    explicit Contact(ContactRef data) : data_(std::move(data)) {}
+    HRESULT STDMETHODCALLTYPE get_FriendlyName(BSTR* name) noexcept override {
+        return Guard([&] { return NewBstr(Wide(data_->nickname), name); });
+    }
+    HRESULT STDMETHODCALLTYPE get_EmailAddress(BSTR* address) noexcept override {
+        if (address) *address = nullptr;
+        // A contact without an address is the messenger's failure to report.
+        if (data_->address.empty()) return E_FAIL;
+        return Guard([&] { return NewBstr(Wide(data_->address), address); });
+    }
+    HRESULT STDMETHODCALLTYPE get_State(LONG* state) noexcept override {
+        if (!state) return E_POINTER;
+        *state = data_->state;
+        return S_OK;
+    }
+
+  private:
+    template <class F> static HRESULT Guard(F&& f) noexcept {
+        try {
+            return f();
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    std::span<const Member> Members() const override {
+        static constexpr Member members[] = {{L"FriendlyName", msgr::dispid::kFriendlyName},
+                                             {L"EmailAddress", msgr::dispid::kEmailAddress},
+                                             {L"State", msgr::dispid::kState}};
+        return members;
+    }
+    HRESULT Call(DISPID id, WORD flags, const DISPPARAMS& p, VARIANT* result) override {
+        if (!IsGet(flags)) return DISP_E_MEMBERNOTFOUND;
+        if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
+        BSTR text = nullptr;
+        LONG number = 0;
+        switch (id) {
+        case msgr::dispid::kFriendlyName:
+            return PutBstr(get_FriendlyName(&text), text, result);
+        case msgr::dispid::kEmailAddress:
+            return PutBstr(get_EmailAddress(&text), text, result);
+        case msgr::dispid::kState:
+            return PutLong(get_State(&number), number, result);
+        default:
+            return DISP_E_MEMBERNOTFOUND;
+        }
+    }
+
+    ContactRef data_;
+};
+
+class ContactList final
+    : public Dual<msgr::IMessengerContactList, &msgr::IID_IMessengerContactList> {
+  public:
+    explicit ContactList(std::vector<ContactRef> contacts) : contacts_(std::move(contacts)) {}
+    HRESULT STDMETHODCALLTYPE get_Count(LONG* count) noexcept override {
+        if (!count) return E_POINTER;
+        *count = static_cast<LONG>(contacts_.size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Item(LONG index, IDispatch** contact) noexcept override {
+        if (contact) *contact = nullptr;
+        if (index < 0 || static_cast<std::size_t>(index) >= contacts_.size()) {
+            return E_INVALIDARG;
+        }
+        try {
+            return Hand(Make<Contact>(contacts_[index]), contact);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+  private:
+    std::span<const Member> Members() const override {
+        static constexpr Member members[] = {{L"Count", msgr::dispid::kCount},
+                                             {L"Item", msgr::dispid::kItem}};
+        return members;
+    }
+    HRESULT Call(DISPID id, WORD flags, const DISPPARAMS& p, VARIANT* result) override {
+        if (!IsGet(flags)) return DISP_E_MEMBERNOTFOUND;
+        if (id == msgr::dispid::kCount) {
+            if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
+            LONG count = 0;
+            return PutLong(get_Count(&count), count, result);
+        }
+        if (id != msgr::dispid::kItem) return DISP_E_MEMBERNOTFOUND;
+        LONG index = 0;
+        if (const HRESULT hr = IndexArg(p, index); FAILED(hr)) return hr;
+        IDispatch* contact = nullptr;
+        const HRESULT hr = Item(index, &contact);
+        return PutObject(hr, contact, result);
+    }
+
+    std::vector<ContactRef> contacts_;
+};
+
+class Session final : public Dual<msgr::IMessengerSession, &msgr::IID_IMessengerSession> {
+  public:
+    explicit Session(ConversationRef conversation) : conversation_(std::move(conversation)) {}
+    HRESULT STDMETHODCALLTYPE get_Participants(IDispatch** list) noexcept override {
+        if (list) *list = nullptr;
+        try {
+            return Hand(Make<ContactList>(conversation_->participants), list);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+  private:
+    std::span<const Member> Members() const override {
+        static constexpr Member members[] = {{L"Participants", msgr::dispid::kParticipants}};
+        return members;
+    }
+    HRESULT Call(DISPID id, WORD flags, const DISPPARAMS& p, VARIANT* result) override {
+        if (!IsGet(flags) || id != msgr::dispid::kParticipants) return DISP_E_MEMBERNOTFOUND;
+        if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
+        IDispatch* list = nullptr;
+        const HRESULT hr = get_Participants(&list);
+        return PutObject(hr, list, result);
+    }
+
+    ConversationRef conversation_;
+};
+
+class ConversationWindow final
+    : public Dual<msgr::IMessengerConversationWindow, &msgr::IID_IMessengerConversationWindow> {
+  public:
+    explicit ConversationWindow(ConversationRef conversation)
+        : conversation_(std::move(conversation)) {}
+    HRESULT STDMETHODCALLTYPE get_Session(IDispatch** session) noexcept override {
+        if (session) *session = nullptr;
+        try {
+            return Hand(Make<Session>(conversation_), session);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    HRESULT STDMETHODCALLTYPE get_HWnd(LONG* hwnd) noexcept override {
+        if (!hwnd) return E_POINTER;
+        *hwnd = static_cast<LONG>(conversation_->window);
+        return S_OK;
+    }
+
+  private:
+    std::span<const Member> Members() const override {
+        static constexpr Member members[] = {{L"Session", msgr::dispid::kSession},
+                                             {L"HWnd", msgr::dispid::kHWnd}};
+        return members;
+    }
+    HRESULT Call(DISPID id, WORD flags, const DISPPARAMS& p, VARIANT* result) override {
+        if (!IsGet(flags)) return DISP_E_MEMBERNOTFOUND;
+        if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
+        if (id == msgr::dispid::kSession) {
+            IDispatch* session = nullptr;
+            const HRESULT hr = get_Session(&session);
+            return PutObject(hr, session, result);
+        }
+        if (id != msgr::dispid::kHWnd) return DISP_E_MEMBERNOTFOUND;
+        LONG hwnd = 0;
+        return PutLong(get_HWnd(&hwnd), hwnd, result);
+    }
+
+    ConversationRef conversation_;
+};
+
+// Live: every call sees the conversation windows open at that moment.
+class WindowList final : public Dual<msgr::IMessengerWindowList, &msgr::IID_IMessengerWindowList> {
+  public:
+    HRESULT STDMETHODCALLTYPE get_Count(LONG* count) noexcept override {
+        if (!count) return E_POINTER;
+        *count = static_cast<LONG>(TheServer().state.Conversations().size());
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Item(LONG index, IDispatch** window) noexcept override {
+        if (window) *window = nullptr;
+        const auto& open = TheServer().state.Conversations();
+        if (index < 0 || static_cast<std::size_t>(index) >= open.size()) return E_INVALIDARG;
+        try {
+            return Hand(Make<ConversationWindow>(open[index]), window);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+  private:
+    std::span<const Member> Members() const override {
+        static constexpr Member members[] = {{L"Count", msgr::dispid::kCount},
+                                             {L"Item", msgr::dispid::kItem}};
+        return members;
+    }
+    HRESULT Call(DISPID id, WORD flags, const DISPPARAMS& p, VARIANT* result) override {
+        if (!IsGet(flags)) return DISP_E_MEMBERNOTFOUND;
+        if (id == msgr::dispid::kCount) {
+            if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
+            LONG count = 0;
+            return PutLong(get_Count(&count), count, result);
+        }
+        if (id != msgr::dispid::kItem) return DISP_E_MEMBERNOTFOUND;
+        LONG index = 0;
+        if (const HRESULT hr = IndexArg(p, index); FAILED(hr)) return hr;
+        IDispatch* window = nullptr;
+        const HRESULT hr = Item(index, &window);
+        return PutObject(hr, window, result);
+    }
+};
+
+class App final : public Dual<msgr::IMessengerApplication, &msgr::IID_IMessengerApplication> {
+  public:
+    HRESULT STDMETHODCALLTYPE get_Windows(IDispatch** list) noexcept override {
+        if (list) *list = nullptr;
+        try {
+            return Hand(Make<WindowList>(), list);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+
+  private:
+    std::span<const Member> Members() const override {
+        static constexpr Member members[] = {{L"Windows", msgr::dispid::kWindows}};
+        return members;
+    }
+    HRESULT Call(DISPID id, WORD flags, const DISPPARAMS& p, VARIANT* result) override {
+        if (!IsGet(flags) || id != msgr::dispid::kWindows) return DISP_E_MEMBERNOTFOUND;
+        if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
+        IDispatch* list = nullptr;
+        const HRESULT hr = get_Windows(&list);
+        return PutObject(hr, list, result);
+    }
+};
+
+class Messenger final : public Dual<msgr::IMessengerObject, &msgr::IID_IMessengerObject> {
+  public:
+    HRESULT STDMETHODCALLTYPE OpenInbox() noexcept override {
+        try {
+            TheServer().state.LogCall("OpenInbox");
+            return S_OK;
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    HRESULT STDMETHODCALLTYPE InstantMessage(VARIANT contact,
+                                             IDispatch** window) noexcept override {
+        if (window) *window = nullptr;
+        try {
+            gb::unique_variant text;
+            if (FAILED(::VariantChangeType(text.get(), &contact, 0, VT_BSTR))) {
+                return DISP_E_TYPEMISMATCH;
+            }
+            const BSTR raw = text.get()->bstrVal;
+            const std::u16string wide(reinterpret_cast<const char16_t*>(raw),
+                                      raw ? ::SysStringLen(raw) : 0);
+            const auto address = ToUtf8(wide);
+            if (!address || address->empty()) return E_INVALIDARG;
+            Server& server = TheServer();
+            server.state.LogCall("InstantMessage(" + *address + ")");
+            const std::vector<std::string> participants{*address};
+            const bool wasOpen = server.state.FindConversation(participants) != nullptr;
+            ConversationRef conversation = server.state.OpenConversation(participants, server);
+            const HWND hwnd = reinterpret_cast<HWND>(conversation->window);
+            if (wasOpen && hwnd) {
+                if (::IsIconic(hwnd)) ::ShowWindow(hwnd, SW_RESTORE);
+                ::SetForegroundWindow(hwnd);
+            }
+            if (!window) return S_OK;
+            return Hand(Make<ConversationWindow>(conversation), window);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    HRESULT STDMETHODCALLTYPE get_MyStatus(LONG* status) noexcept override {
+        if (!status) return E_POINTER;
+        *status = TheServer().state.MyStatus();
+        return S_OK;
+    }
+
+  private:
+    std::span<const Member> Members() const override {
+        static constexpr Member members[] = {{L"OpenInbox", msgr::dispid::kOpenInbox},
+                                             {L"InstantMessage", msgr::dispid::kInstantMessage},
+                                             {L"MyStatus", msgr::dispid::kMyStatus}};
+        return members;
+    }
+    HRESULT Call(DISPID id, WORD flags, const DISPPARAMS& p, VARIANT* result) override {
+        switch (id) {
+        case msgr::dispid::kOpenInbox:
+            if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+            if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
+            return OpenInbox();
+        case msgr::dispid::kInstantMessage: {
+            if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+            if (p.cArgs != 1) return DISP_E_BADPARAMCOUNT;
+            IDispatch* window = nullptr;
+            const HRESULT hr = InstantMessage(p.rgvarg[0], &window);
+            return PutObject(hr, window, result);
+        }
+        case msgr::dispid::kMyStatus: {
+            if (!IsGet(flags)) return DISP_E_MEMBERNOTFOUND;
+            if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
+            LONG status = 0;
+            return PutLong(get_MyStatus(&status), status, result);
+        }
+        default:
+            return DISP_E_MEMBERNOTFOUND;
+        }
+    }
+};
+
+class EventSource;
+
+class ConnectionPoint final : public Unknown<IConnectionPoint, &IID_IConnectionPoint> {
+  public:
+    explicit ConnectionPoint(com_ptr<IConnectionPointContainer> source)
+        : source_(std::move(source)) {}
+    HRESULT STDMETHODCALLTYPE GetConnectionInterface(IID* iid) noexcept override {
+        if (!iid) return E_POINTER;
+        *iid = msgr::DIID_DMessengerEvents;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE
+    GetConnectionPointContainer(IConnectionPointContainer** out) noexcept override {
+        if (!out) return E_POINTER;
+        *out = source_.get();
+        source_->AddRef();
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) noexcept override {
+        if (!cookie) return E_POINTER;
+        *cookie = 0;
+        if (!sink) return E_POINTER;
+        try {
+            auto unknown = com_ptr<IUnknown>::copy(sink);
+            auto disp = unknown.try_query<IDispatch>(msgr::DIID_DMessengerEvents);
+            if (!disp) disp = unknown.try_query<IDispatch>(IID_IDispatch);
+            if (!disp) return CONNECT_E_CANNOTCONNECT;
+            *cookie = TheServer().Connect(source_.get(), std::move(disp));
+            return S_OK;
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) noexcept override {
+        return TheServer().Disconnect(source_.get(), cookie) ? S_OK : CONNECT_E_NOCONNECTION;
+    }
+    HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections** out) noexcept override {
+        if (out) *out = nullptr;
+        return E_NOTIMPL;
+    }
+
+  private:
+    com_ptr<IConnectionPointContainer> source_;
+};
+
+class EventSource final
+    : public Unknown<IConnectionPointContainer, &IID_IConnectionPointContainer> {
+  public:
+    ~EventSource() override { TheServer().DisconnectAll(this); }
+    HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints** out) noexcept override {
+        if (out) *out = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid,
+                                                  IConnectionPoint** out) noexcept override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (iid != msgr::DIID_DMessengerEvents) return CONNECT_E_NOCONNECTION;
+        try {
+            auto point = Make<ConnectionPoint>(com_ptr<IConnectionPointContainer>::copy(this));
+            *out = point.detach();
+            return S_OK;
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+};
+
+// --- Server ---------------------------------------------------------------------------
+
+Server::Server() {
+    HINSTANCE instance = TheModule().instance;
+    WNDCLASSEXW control{};
+    control.cbSize = sizeof control;
+    control.lpfnWndProc = ControlProc;
+    control.hInstance = instance;
+    control.lpszClassName = kControlWindowClass;
+    ::RegisterClassExW(&control);
+    WNDCLASSEXW conversation = control;
+    conversation.lpfnWndProc = ConversationProc;
+    conversation.lpszClassName = kConversationWindowClass;
+    conversation.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    conversation.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    ::RegisterClassExW(&conversation);
+    control_.reset(::CreateWindowExW(0, kControlWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                     nullptr, instance, this));
+}
+
+Server::~Server() {
+    connections_.clear();
+    windows_.clear(); // each WM_DESTROY still finds the state
+    control_.reset();
+    ::UnregisterClassW(kConversationWindowClass, TheModule().instance);
+    ::UnregisterClassW(kControlWindowClass, TheModule().instance);
+}
+
+LRESULT CALLBACK Server::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    try {
+        if (msg == WM_NCCREATE) {
+            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
+            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
+                                reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        }
+        auto* self = reinterpret_cast<Server*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self && msg == WM_COPYDATA && lp) {
+            return self->OnCopyData(reinterpret_cast<HWND>(wp),
+                                    *reinterpret_cast<const COPYDATASTRUCT*>(lp));
+        }
+        if (self && msg == kTeardownMessage) {
+            Module& module = TheModule();
+            // Objects may have been made again since the teardown was asked for.
+            if (module.objects == 0 && !self->Busy()) module.server.reset();
+            return 0;
+        }
+    } catch (...) {
+        return 0;
+    }
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT Server::OnCopyData(HWND from, const COPYDATASTRUCT& data) {
+    ++busy_;
+    struct Idle {
+        int& busy;
+        ~Idle() { --busy; }
+    } idle{busy_};
+    Reply reply;
+    const auto request =
+        data.cbData <= kMaxRequestBytes && (data.lpData || data.cbData == 0)
+            ? DecodeRequest(static_cast<std::uint32_t>(data.dwData),
+                            std::string_view(static_cast<const char*>(data.lpData), data.cbData))
+            : std::nullopt;
+    if (request) {
+        reply = state.Apply(*request, *this);
+    } else {
+        reply.text = "malformed request";
+    }
+    if (from && ::IsWindow(from)) {
+        COPYDATASTRUCT answer{kReplyTag, static_cast<DWORD>(reply.text.size()), reply.text.data()};
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(from, WM_COPYDATA, reinterpret_cast<WPARAM>(control_.get()),
+                              reinterpret_cast<LPARAM>(&answer), SMTO_ABORTIFHUNG, 5000, &ignored);
+    }
+    return reply.done ? kResultDone : kResultRefused;
+}
+
+LRESULT CALLBACK Server::ConversationProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
+    try {
+        switch (msg) {
+        case WM_CREATE: {
+            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
+            ::CreateWindowExW(
+                WS_EX_CLIENTEDGE, L"EDIT", L"",
+                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
+                0, 0, 0, hwnd, reinterpret_cast<HMENU>(kEditId), create->hInstance, nullptr);
+            return 0;
+        }
+        case WM_SIZE:
+            ::MoveWindow(::GetDlgItem(hwnd, kEditId), 4, 4, LOWORD(lp) - 8, HIWORD(lp) - 8, TRUE);
+            return 0;
+        case WM_DESTROY:
+            if (TheModule().server) TheServer().ConversationWindowDestroyed(hwnd);
+            return 0;
+        default:
+            break;
+        }
+    } catch (...) {
+        return 0;
+    }
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void Server::ConversationWindowDestroyed(HWND hwnd) {
+    state.WindowClosed(reinterpret_cast<std::intptr_t>(hwnd));
+    for (auto& w : windows_) {
+        if (w.get() == hwnd) w.release(); // gone already: nothing left to destroy
+    }
+    std::erase_if(windows_, [](const gb::unique_hwnd& w) { return !w; });
+}
+
+std::intptr_t Server::OpenWindow(const Conversation& conversation) {
+    std::wstring title;
+    for (const auto& c : conversation.participants) {
+        if (!title.empty()) title += L", ";
+        title += Wide(c->address);
+    }
+    title += L" - Conversation";
+    HWND hwnd = ::CreateWindowExW(0, kConversationWindowClass, title.c_str(),
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  360, 240, nullptr, nullptr, TheModule().instance, nullptr);
+    if (!hwnd) return 0;
+    windows_.emplace_back(hwnd);
+    return reinterpret_cast<std::intptr_t>(hwnd);
+}
+
+void Server::CloseWindow(std::intptr_t window) {
+    const HWND hwnd = reinterpret_cast<HWND>(window);
+    for (auto& w : windows_) {
+        if (w.get() == hwnd) w.reset(); // WM_DESTROY tidies the list
+    }
+    std::erase_if(windows_, [](const gb::unique_hwnd& w) { return !w; });
+}
+
+void Server::ShowText(std::intptr_t window, const ContactData& sender, const std::string& text) {
+    const HWND edit = ::GetDlgItem(reinterpret_cast<HWND>(window), kEditId);
+    if (!edit) return;
+    const std::wstring line = Wide(sender.nickname) + L" says:\r\n    " + Wide(text) + L"\r\n";
+    const int end = ::GetWindowTextLengthW(edit);
+    ::SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
+    ::SendMessageW(edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+}
+
+// Builds the arguments of one event, last first, as IDispatch::Invoke takes them.
+template <std::size_t N> struct EventArgs {
+    std::array<gb::unique_variant, N> slots;
+    std::array<VARIANT, N> raw{};
+    VARIANT_BOOL enableDefault = VARIANT_TRUE;
+
+    // k: the argument's position as declared, 0 first.
+    VARIANT* At(std::size_t k) { return slots[N - 1 - k].get(); }
+    template <class T>
+    void Object(std::size_t k, com_ptr<T> object) {
+        At(k)->vt = VT_DISPATCH;
+        At(k)->pdispVal = object.detach();
+    }
+    void Text(std::size_t k, const std::u16string& text) {
+        At(k)->vt = VT_BSTR;
+        At(k)->bstrVal = ::SysAllocStringLen(reinterpret_cast<const OLECHAR*>(text.data()),
+                                             static_cast<UINT>(text.size()));
+    }
+    void Long(std::size_t k, LONG value) {
+        At(k)->vt = VT_I4;
+        At(k)->lVal = value;
+    }
+    void EnableDefault(std::size_t k) {
+        At(k)->vt = VT_BOOL | VT_BYREF;
+        At(k)->pboolVal = &enableDefault;
+    }
+    std::span<VARIANT> Reversed() {
+        for (std::size_t i = 0; i < N; ++i)
+            raw[i] = *slots[i].get();
+        return raw;
+    }
+};
+
+void Server::Raise(DISPID id, std::span<VARIANT> reversedArgs) {
+    DISPPARAMS params{reversedArgs.data(), nullptr, static_cast<UINT>(reversedArgs.size()), 0};
+    // A sink may disconnect, or connect others, while it handles the event.
+    const std::vector<Connection> sinks = connections_;
+    for (const auto& c : sinks) {
+        c.sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
+                       nullptr, nullptr);
+    }
+}
+
+void Server::RaiseText(const ConversationRef& session, const ContactRef& sender,
+                       const std::string& header, const std::string& text) {
+    EventArgs<5> args;
+    args.Object(0, Make<Session>(session));
+    args.Object(1, Make<Contact>(sender));
+    const std::wstring wideHeader = Wide(header);
+    args.Text(2, std::u16string(wideHeader.begin(), wideHeader.end()));
+    args.Text(3, messenger::ByteText(text)); // one character per UTF-8 byte
+    args.EnableDefault(4);
+    Raise(msgr::dispid::kOnTextReceived, args.Reversed());
+}
+
+void Server::RaiseStateChanged(const ContactRef& user, std::int32_t previous) {
+    EventArgs<3> args;
+    args.Object(0, Make<Contact>(user));
+    args.Long(1, previous);
+    args.EnableDefault(2);
+    Raise(msgr::dispid::kOnUserStateChanged, args.Reversed());
+}
+
+void Server::RaiseUnreadMail(std::int32_t folder, std::int32_t count) {
+    EventArgs<3> args;
+    args.Long(0, folder);
+    args.Long(1, count);
+    args.EnableDefault(2);
+    Raise(msgr::dispid::kOnUnreadEmailChanged, args.Reversed());
+}
+
+void ObjectCreated() {
+    Module& module = TheModule();
+    if (module.objects++ == 0 && !module.server) module.server = std::make_unique<Server>();
+}
+
+void ObjectDestroyed() {
+    Module& module = TheModule();
+    if (--module.objects != 0 || !module.server) return;
+    if (module.server->Busy()) {
+        module.server->TeardownWhenIdle();
+    } else {
+        module.server.reset();
+    }
+}
+
+// --- Class factory and registration ---------------------------------------------------
+
+struct ClassEntry {
+    const CLSID* clsid;
+    const wchar_t* name;
+    const wchar_t* progId;
+};
+constexpr ClassEntry kClasses[] = {
+    {&msgr::CLSID_MessengerEvents, L"Stand-in messenger events", nullptr},
+    {&msgr::CLSID_MessengerApp, L"Stand-in messenger application", msgr::kAppProgId},
+    {&msgr::CLSID_Messenger, L"Stand-in messenger", nullptr},
+};
+
+class ClassFactory final : public IClassFactory {
+  public:
+    explicit ClassFactory(const CLSID& clsid) : clsid_(clsid) { ++TheModule().locks; }
+    ~ClassFactory() { --TheModule().locks; }
+    ClassFactory(const ClassFactory&) = delete;
+    ClassFactory& operator=(const ClassFactory&) = delete;
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
+        if (!out) return E_POINTER;
+        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
+            *out = static_cast<IClassFactory*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++references_; }
+    ULONG STDMETHODCALLTYPE Release() noexcept override {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid,
+                                             void** out) noexcept override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        try {
+            com_ptr<IUnknown> object;
+            if (clsid_ == msgr::CLSID_MessengerEvents) {
+                object = Make<EventSource>().try_query<IUnknown>(IID_IUnknown);
+            } else if (clsid_ == msgr::CLSID_MessengerApp) {
+                object = Make<App>().try_query<IUnknown>(IID_IUnknown);
+            } else if (clsid_ == msgr::CLSID_Messenger) {
+                object = Make<Messenger>().try_query<IUnknown>(IID_IUnknown);
+            }
+            if (!object) return CLASS_E_CLASSNOTAVAILABLE;
+            return object->QueryInterface(iid, out);
+        } catch (...) {
+            return E_OUTOFMEMORY;
+        }
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) noexcept override {
+        if (lock) {
+            ++TheModule().locks;
+        } else {
+            --TheModule().locks;
+        }
+        return S_OK;
+    }
+
+  private:
+    CLSID clsid_;
+    std::atomic<ULONG> references_{1};
+};
+
+std::wstring GuidText(const GUID& guid) {
+    wchar_t text[40] = {};
+    ::StringFromGUID2(guid, text, 40);
+    return text;
+}
+
+bool SetValue(HKEY root, const std::wstring& path, const wchar_t* name, const std::wstring& value) {
+    HKEY raw = nullptr;
+    if (::RegCreateKeyExW(root, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &raw,
+                          nullptr) != ERROR_SUCCESS) {
+        return false;
+    }
+    gb::unique_hkey key(raw);
+    return ::RegSetValueExW(
+               key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+}
+
+HRESULT Unregister(HKEY root) {
+    const std::wstring classes = L"Software\\Classes\\";
+    for (const auto& c : kClasses) {
+        ::RegDeleteTreeW(root, (classes + L"CLSID\\" + GuidText(*c.clsid)).c_str());
+        if (c.progId) ::RegDeleteTreeW(root, (classes + c.progId).c_str());
+    }
+    return S_OK;
+}
+
+HRESULT Register(HKEY root) {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = ::GetModuleFileNameW(TheModule().instance, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return SELFREG_E_CLASS;
+    const std::wstring classes = L"Software\\Classes\\";
+    bool ok = true;
+    for (const auto& c : kClasses) {
+        const std::wstring clsid = GuidText(*c.clsid);
+        const std::wstring key = classes + L"CLSID\\" + clsid;
+        ok = ok && SetValue(root, key, nullptr, c.name);
+        ok = ok && SetValue(root, key + L"\\InprocServer32", nullptr, path);
+        ok = ok && SetValue(root, key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+        if (c.progId) {
+            ok = ok && SetValue(root, key + L"\\ProgID", nullptr, c.progId);
+            ok = ok && SetValue(root, classes + c.progId, nullptr, c.name);
+            ok = ok && SetValue(root, classes + c.progId + L"\\CLSID", nullptr, clsid);
+        }
+    }
+    if (!ok) {
+        Unregister(root); // nothing half-written stays behind
+        return SELFREG_E_CLASS;
+    }
+    return S_OK;
+}
+
+} // namespace
+} // namespace msgrsim
+
+extern "C" {
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        msgrsim::TheModule().instance = instance;
+        ::DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH && reserved == nullptr) {
+        // Unloaded while windows still exist: their procedures must not outlive the code.
+        msgrsim::TheModule().server.reset();
+    }
+    return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    for (const auto& c : msgrsim::kClasses) {
+        if (clsid == *c.clsid) {
+            try {
+                auto factory = gb::com_ptr<IClassFactory>::attach(
+                    std::make_unique<msgrsim::ClassFactory>(clsid).release());
+                return factory->QueryInterface(iid, out);
+            } catch (...) {
+                return E_OUTOFMEMORY;
+            }
+        }
+    }
+    return CLASS_E_CLASSNOTAVAILABLE;
+}
+
+STDAPI DllCanUnloadNow() {
+    const auto& module = msgrsim::TheModule();
+    return module.objects == 0 && module.locks == 0 && !module.server ? S_OK : S_FALSE;
+}
+
+STDAPI DllRegisterServer() { return msgrsim::Register(HKEY_LOCAL_MACHINE); }
+
+STDAPI DllUnregisterServer() { return msgrsim::Unregister(HKEY_LOCAL_MACHINE); }
+
+// regsvr32 /n /i:user (per user, under HKCU\Software\Classes); without "user", machine-wide.
+STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
+    HKEY root = HKEY_LOCAL_MACHINE;
+    if (commandLine && ::lstrcmpiW(commandLine, L"user") == 0) {
+        root = HKEY_CURRENT_USER;
+    } else if (commandLine && commandLine[0] != L'\0') {
+        return E_INVALIDARG;
+    }
+    return install ? msgrsim::Register(root) : msgrsim::Unregister(root);
+}
+}
