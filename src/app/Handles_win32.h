@@ -1,7 +1,8 @@
 #pragma once
 // One owning type per Win32 release function, and the COM pointer. Nothing else in the
 // program calls DeleteObject, DeleteDC, ReleaseDC, EndPaint, RegCloseKey, DestroyWindow,
-// DestroyIcon, DestroyMenu, SysFreeString, VariantClear or Release directly.
+// DestroyIcon, DestroyMenu, SysFreeString, VariantClear, UnhookWindowsHookEx or Release
+// directly.
 #include <windows.h>
 
 #include <objbase.h>
@@ -67,6 +68,7 @@ public:
 private:
     VARIANT v_;
 };
+using unique_hhook = unique_handle<HHOOK, detail::NullTraits<HHOOK, ::UnhookWindowsHookEx>>;
 
 // A window's device context from GetDC, given back with ReleaseDC.
 class unique_hdc_window {

@@ -1,0 +1,42 @@
+#pragma once
+// The rules of the dialog's ticker: its lead-in, its speed gestures and when the next pass of
+// the About lines is due. The speed belongs to the ticker alone and is never stored.
+#include <cstddef>
+#include <string>
+
+namespace gb {
+
+inline constexpr float kTickerStartSpeed = 15.0f;
+inline constexpr float kTickerMinSpeed = 1.0f;
+inline constexpr float kTickerMaxSpeed = 100.0f;
+
+// Mouse buttons as the handlers receive them.
+inline constexpr int kLeftButton = 1;
+inline constexpr int kRightButton = 2;
+
+// The blanks of the lead-in: about one ticker width minus the product name, so that the
+// first frame shows the name at the right end. A font without a blank width gives none.
+std::u16string TickerLeadIn(float scaleWidth, float nameWidth, float blankWidth);
+
+// Whether the next pass is due: the strip is down to the last item of the previous pass.
+constexpr bool TickerNeedsPass(std::size_t count) noexcept { return count <= 1; }
+
+class TickerGestures {
+  public:
+    // Left button: remembers x. Right button: pauses.
+    void MouseDown(int button, float x) noexcept;
+    // Only with exactly the left button held: dragging left by d adds d to speed, within
+    // 1..100. Returns the new speed.
+    float MouseMove(int buttons, float x, float speed) noexcept;
+    // Right button: resumes.
+    void MouseUp(int button) noexcept;
+
+    bool Paused() const noexcept { return paused_; }
+    float LastX() const noexcept { return lastX_; }
+
+  private:
+    float lastX_ = 0;
+    bool paused_ = false;
+};
+
+} // namespace gb

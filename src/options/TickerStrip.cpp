@@ -1,0 +1,42 @@
+#include "options/TickerStrip.h"
+
+#include "app/modSettings.h"
+#include "options/OptionsTicker.h"
+#include "strip/StripHost.h"
+#include "strip/colMsg.h"
+
+namespace gb {
+
+void AddAboutLines(colMsg& strip, float scaleWidth, ProgramVersion version) {
+    for (const auto& a : AboutLines(modSettings::Settings().ShowEmo, scaleWidth, version)) {
+        clsItem* item = nullptr;
+        if (a.kind == ItemKind::Emo) {
+            item = &strip.AddEmo(a.cell, 0);
+        } else {
+            auto& s = strip.AddString(a.text);
+            auto& font = *s.TextFont();
+            if (a.bold) font.SetBold(true);
+            if (a.italic) font.SetItalic(true);
+            if (a.color) s.SetTextColor(*a.color);
+            item = &s;
+        }
+        if (a.whiteSpace) item->SetWhiteSpace(*a.whiteSpace);
+    }
+}
+
+void SetUpTicker(colMsg& strip, IStripHost& host, float scaleWidth, ProgramVersion version) {
+    strip.SetScrollSpeed(kTickerStartSpeed);
+    auto& leadIn = strip.AddString(u"");
+    // The dialog measures in the lead-in's font, which is the ticker items' font.
+    const auto& font = *leadIn.TextFont();
+    leadIn.SetText(
+        TickerLeadIn(scaleWidth, host.TextWidth(font, kProductName), host.TextWidth(font, u" ")));
+    AddAboutLines(strip, scaleWidth, version);
+}
+
+void TickTicker(colMsg& strip, const IDisplay& display, float scaleWidth, ProgramVersion version) {
+    if (TickerNeedsPass(strip.Count())) AddAboutLines(strip, scaleWidth, version);
+    strip.MoveOn(display);
+}
+
+} // namespace gb

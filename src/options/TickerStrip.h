@@ -1,0 +1,20 @@
+#pragma once
+// The dialog's ticker on its strip: set-up with the lead-in, the About passes and the tick.
+#include "options/AboutLines.h"
+
+namespace gb {
+
+class colMsg;
+class IDisplay;
+class IStripHost;
+
+// Appends one pass of the About lines, reading ShowEmo from the settings as it is now.
+void AddAboutLines(colMsg& strip, float scaleWidth, ProgramVersion version);
+
+// Speed 15, the lead-in measured in its own font through the host, then the first pass.
+void SetUpTicker(colMsg& strip, IStripHost& host, float scaleWidth, ProgramVersion version);
+
+// One tick: the next pass when the strip is down to one item, then one scroll step.
+void TickTicker(colMsg& strip, const IDisplay& display, float scaleWidth, ProgramVersion version);
+
+} // namespace gb
