@@ -3,6 +3,9 @@
 // as WM_COPYDATA to a message-only window of ours while we wait (SimProtocol.h).
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -155,6 +158,9 @@ int Demo(std::int32_t paceMs) {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    // The answers are UTF-8 text with "\n" line ends, passed on unchanged.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
     try {
         std::vector<std::u16string> args;
         for (int i = 1; i < argc; ++i) {

@@ -13,6 +13,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "SimProtocol.h"
@@ -284,12 +285,18 @@ class Contact final : public Dual<msgr::IMessengerContact, &msgr::IID_IMessenger
         BSTR text = nullptr;
         LONG number = 0;
         switch (id) {
-        case msgr::dispid::kFriendlyName:
-            return PutBstr(get_FriendlyName(&text), text, result);
-        case msgr::dispid::kEmailAddress:
-            return PutBstr(get_EmailAddress(&text), text, result);
-        case msgr::dispid::kState:
-            return PutLong(get_State(&number), number, result);
+        case msgr::dispid::kFriendlyName: {
+            const HRESULT hr = get_FriendlyName(&text);
+            return PutBstr(hr, text, result);
+        }
+        case msgr::dispid::kEmailAddress: {
+            const HRESULT hr = get_EmailAddress(&text);
+            return PutBstr(hr, text, result);
+        }
+        case msgr::dispid::kState: {
+            const HRESULT hr = get_State(&number);
+            return PutLong(hr, number, result);
+        }
         default:
             return DISP_E_MEMBERNOTFOUND;
         }
@@ -330,7 +337,10 @@ class ContactList final
         if (id == msgr::dispid::kCount) {
             if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
             LONG count = 0;
-            return PutLong(get_Count(&count), count, result);
+            {
+                const HRESULT hr = get_Count(&count);
+                return PutLong(hr, count, result);
+            }
         }
         if (id != msgr::dispid::kItem) return DISP_E_MEMBERNOTFOUND;
         LONG index = 0;
@@ -406,7 +416,10 @@ class ConversationWindow final
         }
         if (id != msgr::dispid::kHWnd) return DISP_E_MEMBERNOTFOUND;
         LONG hwnd = 0;
-        return PutLong(get_HWnd(&hwnd), hwnd, result);
+        {
+            const HRESULT hr = get_HWnd(&hwnd);
+            return PutLong(hr, hwnd, result);
+        }
     }
 
     ConversationRef conversation_;
@@ -442,7 +455,10 @@ class WindowList final : public Dual<msgr::IMessengerWindowList, &msgr::IID_IMes
         if (id == msgr::dispid::kCount) {
             if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
             LONG count = 0;
-            return PutLong(get_Count(&count), count, result);
+            {
+                const HRESULT hr = get_Count(&count);
+                return PutLong(hr, count, result);
+            }
         }
         if (id != msgr::dispid::kItem) return DISP_E_MEMBERNOTFOUND;
         LONG index = 0;
@@ -547,7 +563,10 @@ class Messenger final : public Dual<msgr::IMessengerObject, &msgr::IID_IMessenge
             if (!IsGet(flags)) return DISP_E_MEMBERNOTFOUND;
             if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
             LONG status = 0;
-            return PutLong(get_MyStatus(&status), status, result);
+            {
+                const HRESULT hr = get_MyStatus(&status);
+                return PutLong(hr, status, result);
+            }
         }
         default:
             return DISP_E_MEMBERNOTFOUND;
@@ -742,9 +761,12 @@ std::intptr_t Server::OpenWindow(const Conversation& conversation) {
         title += Wide(c->address);
     }
     title += L" - Conversation";
+    // Cascaded below the top of the screen, where the bar usually lies, so that each new
+    // window can be seen coming up.
+    const int step = 30 * static_cast<int>(windows_.size() % 10);
     HWND hwnd = ::CreateWindowExW(0, kConversationWindowClass, title.c_str(),
-                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  360, 240, nullptr, nullptr, TheModule().instance, nullptr);
+                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60 + step, 120 + step, 420, 260,
+                                  nullptr, nullptr, TheModule().instance, nullptr);
     if (!hwnd) return 0;
     windows_.emplace_back(hwnd);
     return reinterpret_cast<std::intptr_t>(hwnd);
@@ -775,8 +797,7 @@ template <std::size_t N> struct EventArgs {
 
     // k: the argument's position as declared, 0 first.
     VARIANT* At(std::size_t k) { return slots[N - 1 - k].get(); }
-    template <class T>
-    void Object(std::size_t k, com_ptr<T> object) {
+    template <class T> void Object(std::size_t k, com_ptr<T> object) {
         At(k)->vt = VT_DISPATCH;
         At(k)->pdispVal = object.detach();
     }
@@ -975,6 +996,15 @@ HRESULT Register(HKEY root) {
     return S_OK;
 }
 
+// No exception leaves an entry point of the DLL.
+HRESULT Guarded(HRESULT (*fn)(HKEY), HKEY root) noexcept {
+    try {
+        return fn(root);
+    } catch (...) {
+        return E_OUTOFMEMORY;
+    }
+}
+
 } // namespace
 } // namespace msgrsim
 
@@ -1013,9 +1043,9 @@ STDAPI DllCanUnloadNow() {
     return module.objects == 0 && module.locks == 0 && !module.server ? S_OK : S_FALSE;
 }
 
-STDAPI DllRegisterServer() { return msgrsim::Register(HKEY_LOCAL_MACHINE); }
+STDAPI DllRegisterServer() { return msgrsim::Guarded(msgrsim::Register, HKEY_LOCAL_MACHINE); }
 
-STDAPI DllUnregisterServer() { return msgrsim::Unregister(HKEY_LOCAL_MACHINE); }
+STDAPI DllUnregisterServer() { return msgrsim::Guarded(msgrsim::Unregister, HKEY_LOCAL_MACHINE); }
 
 // regsvr32 /n /i:user (per user, under HKCU\Software\Classes); without "user", machine-wide.
 STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
@@ -1025,6 +1055,6 @@ STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
     } else if (commandLine && commandLine[0] != L'\0') {
         return E_INVALIDARG;
     }
-    return install ? msgrsim::Register(root) : msgrsim::Unregister(root);
+    return msgrsim::Guarded(install ? msgrsim::Register : msgrsim::Unregister, root);
 }
 }

@@ -43,7 +43,8 @@ class ComContact final : public IContact {
     std::optional<std::int32_t> State() override {
         if (!typed_) return std::nullopt;
         LONG state = 0;
-        return TakeLong(typed_->get_State(&state), state);
+        const HRESULT hr = typed_->get_State(&state);
+        return TakeLong(hr, state);
     }
 
   private:
@@ -57,7 +58,8 @@ class ComContactList final : public IContactList {
         : list_(std::move(list)) {}
     std::optional<std::int32_t> Count() override {
         LONG count = 0;
-        return TakeLong(list_->get_Count(&count), count);
+        const HRESULT hr = list_->get_Count(&count);
+        return TakeLong(hr, count);
     }
     ContactPtr Item(std::int32_t index) override {
         IDispatch* raw = nullptr;
@@ -99,7 +101,8 @@ class ComConversationWindow final : public IConversationWindow {
     }
     std::optional<WindowHandle> HWnd() override {
         LONG hwnd = 0;
-        return TakeLong(window_->get_HWnd(&hwnd), hwnd);
+        const HRESULT hr = window_->get_HWnd(&hwnd);
+        return TakeLong(hr, hwnd);
     }
 
   private:
@@ -111,7 +114,8 @@ class ComWindowList final : public IWindowList {
     explicit ComWindowList(gb::com_ptr<msgr::IMessengerWindowList> list) : list_(std::move(list)) {}
     std::optional<std::int32_t> Count() override {
         LONG count = 0;
-        return TakeLong(list_->get_Count(&count), count);
+        const HRESULT hr = list_->get_Count(&count);
+        return TakeLong(hr, count);
     }
     std::shared_ptr<IConversationWindow> Item(std::int32_t index) override {
         IDispatch* raw = nullptr;
@@ -160,7 +164,8 @@ class ComMessenger final : public IMessenger {
     }
     std::optional<std::int32_t> MyStatus() override {
         LONG status = 0;
-        return TakeLong(object_->get_MyStatus(&status), status);
+        const HRESULT hr = object_->get_MyStatus(&status);
+        return TakeLong(hr, status);
     }
 
   private:

@@ -1,9 +1,7 @@
 #pragma once
-// A messenger for the bar's event handling: buddies, sessions with their participants, open
-// conversation windows, the application and messenger objects and a factory that hands them
-// out. Any read can be made to fail, as the messenger's calls may.
-#include <cstdint>
-#include <functional>
+// Hand-written fakes of the portable messenger interfaces (messenger/Messenger.h), one per
+// interface, for the host tests of the code that uses them. Every value is a plain public
+// member; an empty optional or a null pointer plays a failing call of the messenger.
 #include <memory>
 #include <optional>
 #include <string>
@@ -13,20 +11,22 @@
 
 namespace fakes {
 
-class FakeBuddy final : public messenger::IContact {
+class FakeContact final : public messenger::IContact {
   public:
-    std::optional<std::u16string> nickname;
-    std::optional<std::u16string> address;
-    std::optional<std::int32_t> state = messenger::kStateOnline;
+    FakeContact(std::u16string address, std::u16string nickname,
+                std::int32_t initialState = messenger::kStateOnline)
+        : emailAddress(std::move(address)), friendlyName(std::move(nickname)), state(initialState) {
+    }
+    std::optional<std::u16string> emailAddress;
+    std::optional<std::u16string> friendlyName;
+    std::optional<std::int32_t> state;
 
-    FakeBuddy(std::optional<std::u16string> a, std::optional<std::u16string> n)
-        : nickname(std::move(n)), address(std::move(a)) {}
-    std::optional<std::u16string> FriendlyName() override { return nickname; }
-    std::optional<std::u16string> EmailAddress() override { return address; }
+    std::optional<std::u16string> FriendlyName() override { return friendlyName; }
+    std::optional<std::u16string> EmailAddress() override { return emailAddress; }
     std::optional<std::int32_t> State() override { return state; }
 };
 
-class FakeParticipants final : public messenger::IContactList {
+class FakeContactList final : public messenger::IContactList {
   public:
     std::vector<messenger::ContactPtr> contacts;
     bool countFails = false;
@@ -36,46 +36,40 @@ class FakeParticipants final : public messenger::IContactList {
         return static_cast<std::int32_t>(contacts.size());
     }
     messenger::ContactPtr Item(std::int32_t index) override {
-        if (index < 0 || index >= static_cast<std::int32_t>(contacts.size())) return nullptr;
+        if (index < 0 || static_cast<std::size_t>(index) >= contacts.size()) return nullptr;
         return contacts[static_cast<std::size_t>(index)];
     }
 };
 
 class FakeSession final : public messenger::ISession {
   public:
-    std::shared_ptr<FakeParticipants> participants = std::make_shared<FakeParticipants>();
-
-    explicit FakeSession(std::vector<messenger::ContactPtr> contacts = {}) {
-        participants->contacts = std::move(contacts);
-    }
+    std::shared_ptr<FakeContactList> participants = std::make_shared<FakeContactList>();
     std::shared_ptr<messenger::IContactList> Participants() override { return participants; }
 };
 
 class FakeConversationWindow final : public messenger::IConversationWindow {
   public:
-    messenger::SessionPtr session;
-    std::optional<messenger::WindowHandle> hWnd;
+    std::shared_ptr<FakeSession> session = std::make_shared<FakeSession>();
+    std::optional<messenger::WindowHandle> hwnd;
 
-    FakeConversationWindow(messenger::SessionPtr s, std::optional<messenger::WindowHandle> h)
-        : session(std::move(s)), hWnd(h) {}
     messenger::SessionPtr Session() override { return session; }
-    std::optional<messenger::WindowHandle> HWnd() override { return hWnd; }
+    std::optional<messenger::WindowHandle> HWnd() override { return hwnd; }
 };
 
+// shrinkAfter: after that many calls of Item the list loses its last window, as a list does
+// whose window closes while it is walked.
 class FakeWindowList final : public messenger::IWindowList {
   public:
-    std::vector<std::shared_ptr<messenger::IConversationWindow>> windows;
-    // Runs before each Item call, with its index: a test closes windows from here.
-    std::function<void(std::int32_t)> beforeItem;
+    std::vector<std::shared_ptr<FakeConversationWindow>> windows;
+    int shrinkAfter = -1;
     int itemCalls = 0;
 
     std::optional<std::int32_t> Count() override {
         return static_cast<std::int32_t>(windows.size());
     }
     std::shared_ptr<messenger::IConversationWindow> Item(std::int32_t index) override {
-        ++itemCalls;
-        if (beforeItem) beforeItem(index);
-        if (index < 0 || index >= static_cast<std::int32_t>(windows.size())) return nullptr;
+        if (++itemCalls > shrinkAfter && shrinkAfter >= 0 && !windows.empty()) windows.pop_back();
+        if (index < 0 || static_cast<std::size_t>(index) >= windows.size()) return nullptr;
         return windows[static_cast<std::size_t>(index)];
     }
 };
@@ -84,7 +78,6 @@ class FakeMessengerApp final : public messenger::IMessengerApp {
   public:
     std::shared_ptr<FakeWindowList> windows = std::make_shared<FakeWindowList>();
     bool windowsFail = false;
-
     std::shared_ptr<messenger::IWindowList> Windows() override {
         if (windowsFail) return nullptr;
         return windows;
@@ -93,30 +86,36 @@ class FakeMessengerApp final : public messenger::IMessengerApp {
 
 class FakeMessenger final : public messenger::IMessenger {
   public:
+    std::vector<std::u16string> calls; // "OpenInbox", "InstantMessage(address)"
+    bool openInboxFails = false;
     std::optional<std::int32_t> myStatus = messenger::kStateOnline;
 
-    bool OpenInbox() override { return true; }
-    bool InstantMessage(const std::u16string&) override { return true; }
+    bool OpenInbox() override {
+        calls.push_back(u"OpenInbox");
+        return !openInboxFails;
+    }
+    bool InstantMessage(const std::u16string& emailAddress) override {
+        calls.push_back(u"InstantMessage(" + emailAddress + u")");
+        return !emailAddress.empty();
+    }
     std::optional<std::int32_t> MyStatus() override { return myStatus; }
 };
 
+// Hands out the same app and messenger each time, or null while "absent".
 class FakeMessengerFactory final : public messenger::IMessengerFactory {
   public:
     std::shared_ptr<FakeMessengerApp> app = std::make_shared<FakeMessengerApp>();
     std::shared_ptr<FakeMessenger> messenger = std::make_shared<FakeMessenger>();
-    bool appFails = false;
-    bool messengerFails = false;
-    int appCreations = 0;
-    int messengerCreations = 0;
+    bool absent = false;
+    int appsCreated = 0;
 
     std::shared_ptr<messenger::IMessengerApp> CreateApp() override {
-        ++appCreations;
-        if (appFails) return nullptr;
+        if (absent) return nullptr;
+        ++appsCreated;
         return app;
     }
     std::shared_ptr<messenger::IMessenger> CreateMessenger() override {
-        ++messengerCreations;
-        if (messengerFails) return nullptr;
+        if (absent) return nullptr;
         return messenger;
     }
 };
