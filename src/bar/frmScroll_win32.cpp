@@ -70,14 +70,14 @@ frmScroll::~frmScroll() {
 
 bool frmScroll::Load() {
     if (window_) return IsOpen();
-    icon_.reset(static_cast<HICON>(
-        ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_GLIDEBANNER), IMAGE_ICON,
-                     ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
-    smallIcon_.reset(static_cast<HICON>(
-        ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_GLIDEBANNER), IMAGE_ICON,
-                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
-    hand_.reset(static_cast<HCURSOR>(::LoadImageW(
-        instance_, MAKEINTRESOURCEW(IDC_HAND_POINTER), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
+    icon_.reset(static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_GLIDEBANNER),
+                                                IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
+                                                ::GetSystemMetrics(SM_CYICON), 0)));
+    smallIcon_.reset(static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_GLIDEBANNER),
+                                                     IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                     ::GetSystemMetrics(SM_CYSMICON), 0)));
+    hand_.reset(static_cast<HCURSOR>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDC_HAND_POINTER),
+                                                  IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
     cursor_ = hand_ ? hand_.get() : ::LoadCursorW(nullptr, IDC_HAND);
     taskbarCreated_ = ::RegisterWindowMessageW(L"TaskbarCreated");
 
@@ -92,7 +92,8 @@ bool frmScroll::Load() {
 
     // A tool window: no button in the taskbar; the bar is reached on the screen or through
     // its notification icon.
-    HWND hwnd = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, reinterpret_cast<const wchar_t*>(rules::kTitle),
+    HWND hwnd = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName,
+                                  reinterpret_cast<const wchar_t*>(rules::kTitle),
                                   WS_POPUP | WS_CLIPCHILDREN, 0, 0, 1, 1, nullptr, nullptr,
                                   instance_, this);
     if (!hwnd) return false;
@@ -119,9 +120,9 @@ void frmScroll::Form_Load() {
     measure_.SetFont(std::make_shared<StdFont>(u"Arial", kFontSize));
     const int height = rules::BarHeightPixels(measure_.StringHeight(rules::kHeightSample));
     const auto screen = ThisScreen();
-    const auto placed = rules::PlaceStored(settings.X, settings.Y, settings.Width,
-                                           static_cast<float>(height) * screen.TwipsPerPixelY,
-                                           screen);
+    const auto placed =
+        rules::PlaceStored(settings.X, settings.Y, settings.Width,
+                           static_cast<float>(height) * screen.TwipsPerPixelY, screen);
     // It starts just beyond the right edge of the screen and slides in from there.
     ::SetWindowPos(hwnd, HWND_TOPMOST, Round(screen.WidthTwips / screen.TwipsPerPixelX),
                    Round(placed.Top / screen.TwipsPerPixelY),
@@ -418,9 +419,9 @@ void frmScroll::Form_MouseMove(int button, int shift, float x, float /*y*/) {
     } else if (shift == rules::kShift) {
         POINT cur{};
         ::GetCursorPos(&cur);
-        const auto g = rules::DragStep(Geometry(), SizeMode_, x, InnerWidth(),
-                                       LastCursorPos_.x - cur.x, LastCursorPos_.y - cur.y,
-                                       ThisScreen());
+        const auto g =
+            rules::DragStep(Geometry(), SizeMode_, x, InnerWidth(), LastCursorPos_.x - cur.x,
+                            LastCursorPos_.y - cur.y, ThisScreen());
         LastCursorPos_ = cur;
         SetGeometry(g);
     }
