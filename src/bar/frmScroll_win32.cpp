@@ -143,6 +143,8 @@ void frmScroll::Form_Load() {
 
     slidingIn_ = true;
     slideTarget_ = placed.Left;
+    // Shown without taking the foreground: start-up gives it back to where the user was.
+    ::ShowWindow(hwnd, SW_SHOWNA);
     modMain::SlideFormIn(hwnd, placed.Left, [this] { return unloading_; });
     slidingIn_ = false;
 }
@@ -178,7 +180,7 @@ void frmScroll::Minimize() {
 
 void frmScroll::Maximize() {
     if (!IsOpen()) return;
-    ::ShowWindow(window_.get(), SW_SHOW);
+    ::ShowWindow(window_.get(), SW_SHOWNA);
     RemoveTrayIcon();
     ReserveWorkArea();
 }
