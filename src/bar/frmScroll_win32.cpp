@@ -271,6 +271,11 @@ LRESULT frmScroll::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case kTrayCallback:
         OnTrayCallback(LOWORD(lp));
         return 0;
+    case WM_SYSCOMMAND:
+        // Alt is a gesture of the bar: releasing it must not start a keyboard menu mode
+        // (the bar has no menu bar), which would swallow the next click.
+        if ((wp & 0xFFF0) == SC_KEYMENU) return 0;
+        break;
     case WM_CLOSE:
         OnClose();
         return 0;
