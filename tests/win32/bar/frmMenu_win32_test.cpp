@@ -79,6 +79,36 @@ TEST(frmMenu, EntriesFollowTheBarsVisibility) {
     ::RemoveWindowSubclass(menu.hWnd(), MenuReader::Proc, 1);
 }
 
+// The program ends while the menu is open: shutdown unloads the menu window from inside the
+// menu's own loop.
+struct UnloadWhileOpen {
+    static inline gb::frmMenu* menu = nullptr;
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
+                                 DWORD_PTR) noexcept {
+        if (msg == WM_INITMENUPOPUP) ::PostMessageW(hwnd, WM_APP, 0, 0);
+        if (msg == WM_APP) {
+            menu->Unload();
+            return 0;
+        }
+        return ::DefSubclassProc(hwnd, msg, wp, lp);
+    }
+};
+
+TEST(frmMenu, UnloadWhileTheMenuIsOpenEndsItCleanly) {
+    gb::frmMenu menu;
+    ASSERT_TRUE(menu.Load(::GetModuleHandleW(nullptr)));
+    FakeTarget target;
+    menu.SetTarget(&target);
+    UnloadWhileOpen::menu = &menu;
+    const HWND owner = menu.hWnd();
+    ::SetWindowSubclass(owner, UnloadWhileOpen::Proc, 2, 0);
+    menu.DoScrollPopUp(); // must come back although its owner is gone
+    EXPECT_FALSE(::IsWindow(owner));
+    EXPECT_EQ(menu.hWnd(), nullptr);
+    bartest::Pump(20);
+    EXPECT_TRUE(target.calls.empty());
+}
+
 TEST(frmMenu, ChosenEntryReachesTheTargetFromTheMessageLoop) {
     const struct {
         UINT entry;

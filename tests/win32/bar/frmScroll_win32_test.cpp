@@ -321,6 +321,40 @@ TEST_F(Bar, ExitDuringTheSlideInEndsCleanly) {
     EXPECT_EQ(modSettings::Settings().Width, kScreenW * 15.0f);
 }
 
+// Holds Shift down through the system's input, as the user's keyboard would.
+struct ShiftHeld {
+    static void Send(bool down) {
+        INPUT in{};
+        in.type = INPUT_KEYBOARD;
+        in.ki.wVk = VK_SHIFT;
+        in.ki.dwFlags = down ? 0 : KEYEVENTF_KEYUP;
+        ::SendInput(1, &in, sizeof in);
+        bartest::Pump(50);
+    }
+    ShiftHeld() { Send(true); }
+    ~ShiftHeld() { Send(false); }
+};
+
+TEST_F(Bar, ExitDuringAShiftDragEndsCleanly) {
+    auto& bar = Load();
+    const HWND hwnd = bar.hWnd();
+    {
+        ShiftHeld shift;
+        if (::GetKeyState(VK_SHIFT) >= 0) GTEST_SKIP() << "no keyboard input on this display";
+        ::SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(500, 5));
+        ASSERT_EQ(::GetCapture(), hwnd) << "the drag holds the mouse";
+        ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
+        bartest::Pump(50);
+        // Late drag steps reach a window that is gone: nothing may move or crash.
+        ::SendMessageW(hwnd, WM_MOUSEMOVE, MK_LBUTTON | MK_SHIFT, MAKELPARAM(400, 5));
+    }
+    EXPECT_FALSE(::IsWindow(hwnd));
+    EXPECT_EQ(::GetCapture(), nullptr);
+    EXPECT_EQ(shell_.shutdowns, 1);
+    EXPECT_EQ(shell_.workAreaTopAtShutdown, 0);
+    EXPECT_EQ(modSettings::Settings().X, 0);
+}
+
 TEST_F(Bar, SessionEndGivesTheWorkAreaBack) {
     auto& bar = Load();
     const HWND hwnd = bar.hWnd();
