@@ -175,6 +175,9 @@ void OffscreenDC::SetFont(std::shared_ptr<StdFont> font) {
 
 void OffscreenDC::ApplyFont() {
     if (!font_) font_ = std::make_shared<StdFont>();
+    // Every item of a frame assigns its font: make a new GDI font only when one differs.
+    if (realised_ && *realised_ == *font_) return;
+    realised_ = *font_;
     const double rounded = std::nearbyint(font_->Size());
     const int points =
         std::isfinite(rounded) && std::fabs(rounded) < 1.0e6 ? static_cast<int>(rounded) : 0;

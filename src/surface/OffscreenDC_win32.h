@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
 
 #include "app/Handles_win32.h"
@@ -83,6 +84,7 @@ class OffscreenDC final : public ISurface {
     HGDIOBJ initialBrush_ = nullptr;
     HGDIOBJ initialFont_ = nullptr;
     std::shared_ptr<StdFont> font_;
+    std::optional<StdFont> realised_; // what the selected font was made from
     std::int32_t height_ = 0;
     std::int32_t width_ = 0;
     Color lineColor_ = 0;

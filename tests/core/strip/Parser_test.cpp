@@ -24,6 +24,22 @@ std::string Narrow(std::u16string_view s) {
     return out;
 }
 
+// Every code with its cell, as the program's help lists them.
+const struct CodeRow {
+    const char16_t* code;
+    int cell;
+} kCodes[] = {
+    {u"(Y)", 0},  {u"(N)", 1},  {u"(B)", 2},  {u"(D)", 3},  {u"(X)", 4},  {u"(Z)", 5},
+    {u":[", 6},   {u":-[", 6},  {u"(})", 7},  {u"({)", 8},  {u":)", 9},   {u":-)", 9},
+    {u":D", 10},  {u":-D", 10}, {u":O", 11},  {u":-O", 11}, {u":P", 12},  {u":-P", 12},
+    {u";)", 13},  {u";-)", 13}, {u":(", 14},  {u":-(", 14}, {u":S", 15},  {u":-S", 15},
+    {u":|", 16},  {u":-|", 16}, {u":'(", 17}, {u":-$", 18}, {u"(H)", 19}, {u":@", 20},
+    {u":-@", 20}, {u"(A)", 21}, {u"(6)", 22}, {u"(L)", 23}, {u"(U)", 24}, {u"(K)", 25},
+    {u"(G)", 26}, {u"(F)", 27}, {u"(W)", 28}, {u"(P)", 29}, {u"(~)", 30}, {u"(T)", 31},
+    {u"(@)", 32}, {u"(&)", 33}, {u"(C)", 34}, {u"(I)", 35}, {u"(S)", 36}, {u"(*)", 37},
+    {u"(8)", 38}, {u"(E)", 39}, {u"(^)", 40}, {u"(O)", 41}, {u"(M)", 43},
+};
+
 class Parser : public StripFixture {
   protected:
     void ExpectItems(const gb::colMsg& strip, const std::vector<Expect>& expected) {
@@ -96,21 +112,7 @@ TEST_F(Parser, ItemsAndGapsOfMessages) {
 }
 
 TEST_F(Parser, EveryCodeSelectsItsCell) {
-    const struct {
-        const char16_t* code;
-        int cell;
-    } rows[] = {
-        {u"(Y)", 0},  {u"(N)", 1},  {u"(B)", 2},  {u"(D)", 3},  {u"(X)", 4},  {u"(Z)", 5},
-        {u":[", 6},   {u":-[", 6},  {u"(})", 7},  {u"({)", 8},  {u":)", 9},   {u":-)", 9},
-        {u":D", 10},  {u":-D", 10}, {u":O", 11},  {u":-O", 11}, {u":P", 12},  {u":-P", 12},
-        {u";)", 13},  {u";-)", 13}, {u":(", 14},  {u":-(", 14}, {u":S", 15},  {u":-S", 15},
-        {u":|", 16},  {u":-|", 16}, {u":'(", 17}, {u":-$", 18}, {u"(H)", 19}, {u":@", 20},
-        {u":-@", 20}, {u"(A)", 21}, {u"(6)", 22}, {u"(L)", 23}, {u"(U)", 24}, {u"(K)", 25},
-        {u"(G)", 26}, {u"(F)", 27}, {u"(W)", 28}, {u"(P)", 29}, {u"(~)", 30}, {u"(T)", 31},
-        {u"(@)", 32}, {u"(&)", 33}, {u"(C)", 34}, {u"(I)", 35}, {u"(S)", 36}, {u"(*)", 37},
-        {u"(8)", 38}, {u"(E)", 39}, {u"(^)", 40}, {u"(O)", 41}, {u"(M)", 43},
-    };
-    for (const auto& r : rows) {
+    for (const auto& r : kCodes) {
         std::u16string code = r.code;
         std::u16string lower = code;
         for (char16_t& c : lower)
@@ -179,18 +181,9 @@ TEST_F(Parser, HugeMessagesParseWhole) {
 // compared without case); no run holds a place where a code begins; and with emoticons off
 // the strip holds exactly the text.
 TEST_F(Parser, RunsAndCodesGiveTheTextBack) {
-    // The codes of each cell, as the table of the program's help lists them.
-    const std::multimap<int, std::u16string> codes = {
-        {0, u"(Y)"},  {1, u"(N)"},  {2, u"(B)"},  {3, u"(D)"},  {4, u"(X)"},  {5, u"(Z)"},
-        {6, u":["},   {6, u":-["},  {7, u"(})"},  {8, u"({)"},  {9, u":)"},   {9, u":-)"},
-        {10, u":D"},  {10, u":-D"}, {11, u":O"},  {11, u":-O"}, {12, u":P"},  {12, u":-P"},
-        {13, u";)"},  {13, u";-)"}, {14, u":("},  {14, u":-("}, {15, u":S"},  {15, u":-S"},
-        {16, u":|"},  {16, u":-|"}, {17, u":'("}, {18, u":-$"}, {19, u"(H)"}, {20, u":@"},
-        {20, u":-@"}, {21, u"(A)"}, {22, u"(6)"}, {23, u"(L)"}, {24, u"(U)"}, {25, u"(K)"},
-        {26, u"(G)"}, {27, u"(F)"}, {28, u"(W)"}, {29, u"(P)"}, {30, u"(~)"}, {31, u"(T)"},
-        {32, u"(@)"}, {33, u"(&)"}, {34, u"(C)"}, {35, u"(I)"}, {36, u"(S)"}, {37, u"(*)"},
-        {38, u"(8)"}, {39, u"(E)"}, {40, u"(^)"}, {41, u"(O)"}, {43, u"(M)"},
-    };
+    std::multimap<int, std::u16string> codes;
+    for (const CodeRow& r : kCodes)
+        codes.emplace(r.cell, r.code);
     const auto upper = [](std::u16string s) {
         for (char16_t& c : s)
             if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - 32);

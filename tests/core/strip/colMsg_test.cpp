@@ -74,6 +74,17 @@ TEST_F(Strip, MoveOnDropsAndFills) {
     }
 }
 
+TEST_F(Strip, FillEndsWhenAPixelNoLongerChangesTheTotal) {
+    // Beyond 2^24 a float total does not grow by 1: the fill must not spin for ever.
+    gb::colMsg strip(host, surfaces);
+    Fill(strip, {3.0e7f, 1.0e9f});
+    FakeDisplay display(300, 20);
+    Shift(strip, display, 3.0e7f - 100);
+    strip.Item(2)->SetWhiteSpace(0);
+    strip.MoveOn(display);
+    EXPECT_EQ(strip.Count(), 2u);
+}
+
 TEST_F(Strip, EmptyStripOnlyMovesItsLeftEdge) {
     gb::colMsg strip(host, surfaces);
     FakeDisplay display(300, 20);

@@ -1,0 +1,58 @@
+// The parser takes message text that remote buddies chose: any characters, any length.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "app/modSettings.h"
+#include "fakes/FakeStripHost.h"
+#include "fakes/FakeSurface.h"
+#include "strip/EmoticonTable.h"
+#include "strip/colMsg.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    if (size == 0) return 0;
+    // The first byte picks emoticons on or off and how the rest is read (bytes or UTF-16).
+    const std::uint8_t mode = data[0];
+    std::u16string text;
+    if (mode & 2) {
+        for (std::size_t i = 1; i + 1 < size; i += 2)
+            text.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
+    } else {
+        for (std::size_t i = 1; i < size; ++i)
+            text.push_back(data[i]);
+    }
+    const bool showEmo = (mode & 1) != 0;
+    modSettings::Settings().ShowEmo = showEmo;
+
+    fakes::FakeStripHost host;
+    fakes::FakeSurfaceFactory surfaces;
+    gb::colMsg strip(host, surfaces);
+    host.barStrip = &strip;
+    strip.AddMsg(text, u"Tahoma", 0x102030, -1);
+
+    if (!showEmo && (strip.Count() != 1 || strip.Item(1)->As<gb::clsString>()->Text() != text))
+        __builtin_trap();
+    // Runs and codes, in order, cover the text exactly.
+    std::size_t at = 0;
+    for (const gb::clsItem& item : strip) {
+        if (const auto* run = item.As<gb::clsString>()) {
+            if (text.compare(at, run->Text().size(), run->Text()) != 0) __builtin_trap();
+            at += run->Text().size();
+        } else {
+            const auto code = gb::MatchEmoticon(std::u16string_view(text).substr(at));
+            if (!code || code->Cell != item.As<gb::clsEmo>()->PicNumber()) __builtin_trap();
+            at += code->Length;
+        }
+        if (item.WhiteSpace() != 1 && item.WhiteSpace() != 10) __builtin_trap();
+    }
+    if (at != text.size()) __builtin_trap();
+
+    // The strip then scrolls, draws and takes clicks (which hand on to the end and stop).
+    fakes::FakeDisplay display(300, 20);
+    for (int i = 0; i < 3; ++i) {
+        strip.MoveOn(display);
+        strip.DisplayOn(display, true);
+    }
+    strip.MouseDown(static_cast<float>(mode) * 3.0f, 0);
+    return 0;
+}
