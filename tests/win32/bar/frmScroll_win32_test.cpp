@@ -229,6 +229,13 @@ TEST_F(Bar, SnapToScreenMovesAcrossTheTopAndReserves) {
     EXPECT_EQ(r.top, 0);
     EXPECT_EQ(r.right, kScreenW);
     EXPECT_EQ(gb::ReadWorkArea().top, r.bottom - r.top);
+
+    // A minimised bar that snaps reserves nothing for itself until it is shown again.
+    bar.Minimize();
+    bar.SnapToScreen();
+    EXPECT_EQ(gb::ReadWorkArea().top, 0);
+    bar.Maximize();
+    EXPECT_EQ(gb::ReadWorkArea().top, r.bottom - r.top);
     Close();
 }
 
@@ -381,6 +388,8 @@ TEST_F(Bar, RightButtonHeldStopsTheStrip) {
     EXPECT_LT(strip.StripLeft(), moving);
 
     ::SendMessageW(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(50, 5));
+    // A release away from the bar must reach it too, or the strip would stay stopped.
+    EXPECT_EQ(::GetCapture(), hwnd);
     const float held = strip.StripLeft();
     bartest::Pump(350);
     EXPECT_EQ(strip.StripLeft(), held);
