@@ -263,7 +263,7 @@ LRESULT frmScroll::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (!AnyButtonHeld(wp) && ::GetCapture() == hwnd) ::ReleaseCapture();
         return 0;
     case WM_CAPTURECHANGED:
-        dragging_ = false;
+        OnCaptureChanged(reinterpret_cast<HWND>(lp));
         return 0;
     case WM_SETCURSOR:
         if (OnSetCursor(reinterpret_cast<HWND>(wp), LOWORD(lp))) return TRUE;
@@ -382,10 +382,10 @@ void frmScroll::Form_MouseDown(int button, int shift, float x, float y) {
         ::GetCursorPos(&LastCursorPos_);
         // The bar moves under the pointer; the capture keeps the drag's messages coming.
         ::SetCapture(window_.get());
-        dragging_ = true;
         break;
     case rules::PressAction::Pause:
         ::KillTimer(window_.get(), tmrDisplay);
+        paused_ = true;
         // The release must reach the bar wherever it happens, or the strip would stay still.
         ::SetCapture(window_.get());
         break;
@@ -436,13 +436,22 @@ void frmScroll::Form_MouseMove(int button, int shift, float x, float /*y*/) {
 
 void frmScroll::Form_MouseUp(int button, int /*shift*/, float /*x*/, float /*y*/) {
     if (unloading_) return;
-    dragging_ = false;
     if (rules::LiesAcrossTop(Geometry(), ThisScreen()))
         ReserveWorkArea();
     else
         RestoreWorkArea();
-    if (button == rules::kRightButton)
-        ::SetTimer(window_.get(), tmrDisplay, kDisplayIntervalMs, nullptr);
+    if (button == rules::kRightButton) Resume();
+}
+
+void frmScroll::Resume() {
+    paused_ = false;
+    ::SetTimer(window_.get(), tmrDisplay, kDisplayIntervalMs, nullptr);
+}
+
+void frmScroll::OnCaptureChanged(HWND gainer) {
+    // Another window took the mouse while the strip was held: its release will never come
+    // here, so the strip runs again instead of standing still for good.
+    if (paused_ && gainer != window_.get() && !unloading_) Resume();
 }
 
 bool frmScroll::OnSetCursor(HWND over, UINT hitTest) {

@@ -96,6 +96,8 @@ class frmScroll final : public StripHostBase, public IScrollMenuTarget, public I
     void Form_MouseMove(int button, int shift, float x, float y);
     void Form_MouseUp(int button, int shift, float x, float y);
     bool OnSetCursor(HWND over, UINT hitTest);
+    void OnCaptureChanged(HWND gainer);
+    void Resume();
     void OnTrayCallback(UINT mouseMessage);
     void OnTaskbarCreated();
     void OnClose();
@@ -139,7 +141,7 @@ class frmScroll final : public StripHostBase, public IScrollMenuTarget, public I
 
     POINT LastCursorPos_{-1, -1};
     bool SizeMode_ = false;
-    bool dragging_ = false;
+    bool paused_ = false; // the right button holds the strip
     bool slidingIn_ = false;
     float slideTarget_ = 0;
     bool unloading_ = false;

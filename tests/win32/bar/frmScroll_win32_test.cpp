@@ -396,6 +396,17 @@ TEST_F(Bar, RightButtonHeldStopsTheStrip) {
     ::SendMessageW(hwnd, WM_RBUTTONUP, 0, MAKELPARAM(50, 5));
     bartest::Pump(350);
     EXPECT_LT(strip.StripLeft(), held);
+
+    // Held again, then another window takes the mouse: the release never comes to the bar.
+    ::SendMessageW(hwnd, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(50, 5));
+    gb::unique_hwnd other(::CreateWindowExW(0, L"STATIC", L"other", WS_POPUP, 0, 300, 50, 50,
+                                            nullptr, nullptr, ::GetModuleHandleW(nullptr),
+                                            nullptr));
+    ::SetCapture(other.get());
+    const float stolen = strip.StripLeft();
+    bartest::Pump(350);
+    EXPECT_LT(strip.StripLeft(), stolen) << "the strip stays stopped for good";
+    ::ReleaseCapture();
     Close();
 }
 
