@@ -14,8 +14,7 @@ bool Application::AppMain() {
     const HWND foreground = ::GetForegroundWindow();
 
     modSettings::RegistrySettingsStore store;
-    modSettings::LoadSettings(store,
-                              {gb::ScreenWidthTwips(), modSettings::UserDecimalSeparator()});
+    modSettings::LoadSettings(store, {gb::ScreenWidthTwips(), modSettings::UserDecimalSeparator()});
 
     menu_.Load(instance_);
     menu_.SetTarget(&scroll_);
@@ -37,12 +36,13 @@ int Application::ShowBox(const MessageBoxText& box) {
                          reinterpret_cast<const wchar_t*>(box.caption), box.style);
 }
 
-void Application::ShowOptions() {
-    // One dialog at most: an open one is brought to the front.
-    if (options_ && ::IsWindow(options_)) {
-        ::ShowWindow(options_, SW_SHOW);
-        ::SetForegroundWindow(options_);
-    }
+void Application::ShowOptions() { ShowOptionsDialog(scroll_.hWnd()); }
+
+void Application::ShowOptionsDialog(HWND owner) {
+    if (!scroll_.IsOpen()) return;
+    // One dialog at most: while it is open, showing it again brings it to the front.
+    if (!options_) options_ = std::make_unique<gb::frmOptions>(scroll_, instance_);
+    options_->Show(owner);
 }
 
 void Application::DoScrollPopUp() {
@@ -54,8 +54,7 @@ void Application::DoScrollPopUp() {
 }
 
 void Application::AppShutdown() {
-    if (options_ && ::IsWindow(options_)) ::SendMessageW(options_, WM_CLOSE, 0, 0);
-    options_ = nullptr;
+    if (options_) options_->Unload();
     menu_.SetTarget(nullptr);
     menu_.Unload();
     if (saved_()) {

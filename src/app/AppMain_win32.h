@@ -6,6 +6,9 @@
 #include "bar/BarLife.h"
 #include "bar/frmMenu_win32.h"
 #include "bar/frmScroll_win32.h"
+#include "options/frmOptions_win32.h"
+
+#include <memory>
 
 namespace modMain {
 
@@ -22,16 +25,19 @@ class Application final : public gb::IBarShell, public IWelcomeUi {
     void AppShutdown() override;
     void ShowOptions() override;
     void DoScrollPopUp() override;
+    // The options dialog; owner: the bar, or none (from the welcome box).
+    void ShowOptionsDialog(HWND owner);
 
     // IWelcomeUi
     int ShowBox(const MessageBoxText& box) override;
+    void ShowOptionsWithoutOwner() override { ShowOptionsDialog(nullptr); }
     bool BarOpen() override { return scroll_.IsOpen(); }
 
   private:
     HINSTANCE instance_;
     gb::frmMenu menu_;
     gb::frmScroll scroll_;
-    HWND options_ = nullptr;
+    std::unique_ptr<gb::frmOptions> options_;
     frmScrollRules::Once saved_;
 };
 

@@ -15,7 +15,7 @@ void CheckNewVersion(std::u16string_view storedVersion, IWelcomeUi& ui) {
     const int answer = ui.ShowBox(kWelcomeQuestion);
     if (!ui.BarOpen()) return;
     if (answer == kAnswerYes) {
-        ui.ShowOptions();
+        ui.ShowOptionsWithoutOwner();
         return;
     }
     ui.ShowBox(kWelcomeLater);

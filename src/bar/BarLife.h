@@ -18,7 +18,8 @@ class IWelcomeUi {
     virtual ~IWelcomeUi() = default;
     // Shows a modal box and returns the button chosen (kAnswerYes for Yes).
     virtual int ShowBox(const MessageBoxText& box) = 0;
-    virtual void ShowOptions() = 0;
+    // The options dialog, modeless and without an owner.
+    virtual void ShowOptionsWithoutOwner() = 0;
     // False once the bar has closed (the user chose Exit while a box was up).
     virtual bool BarOpen() = 0;
 };

@@ -11,7 +11,7 @@ namespace {
 
 // Wide enough for the longest help line at the bar's font; a tooltip without a maximum width
 // ignores line breaks and shows everything on one line.
-constexpr LPARAM kMaxTipWidthPixels = 400;
+constexpr LPARAM kMaxTipWidthPixels = 600;
 
 } // namespace
 

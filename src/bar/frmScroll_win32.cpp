@@ -70,14 +70,14 @@ frmScroll::~frmScroll() {
 
 bool frmScroll::Load() {
     if (window_) return IsOpen();
-    icon_.reset(static_cast<HICON>(
-        ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_GLIDEBANNER), IMAGE_ICON,
-                     ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON), 0)));
-    smallIcon_.reset(static_cast<HICON>(
-        ::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_GLIDEBANNER), IMAGE_ICON,
-                     ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0)));
-    hand_.reset(static_cast<HCURSOR>(::LoadImageW(
-        instance_, MAKEINTRESOURCEW(IDC_HAND_POINTER), IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
+    icon_.reset(static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_GLIDEBANNER),
+                                                IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
+                                                ::GetSystemMetrics(SM_CYICON), 0)));
+    smallIcon_.reset(static_cast<HICON>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDI_GLIDEBANNER),
+                                                     IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
+                                                     ::GetSystemMetrics(SM_CYSMICON), 0)));
+    hand_.reset(static_cast<HCURSOR>(::LoadImageW(instance_, MAKEINTRESOURCEW(IDC_HAND_POINTER),
+                                                  IMAGE_CURSOR, 0, 0, LR_DEFAULTSIZE)));
     cursor_ = hand_ ? hand_.get() : ::LoadCursorW(nullptr, IDC_HAND);
     taskbarCreated_ = ::RegisterWindowMessageW(L"TaskbarCreated");
 
@@ -92,7 +92,8 @@ bool frmScroll::Load() {
 
     // A tool window: no button in the taskbar; the bar is reached on the screen or through
     // its notification icon.
-    HWND hwnd = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName, reinterpret_cast<const wchar_t*>(rules::kTitle),
+    HWND hwnd = ::CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, kClassName,
+                                  reinterpret_cast<const wchar_t*>(rules::kTitle),
                                   WS_POPUP | WS_CLIPCHILDREN, 0, 0, 1, 1, nullptr, nullptr,
                                   instance_, this);
     if (!hwnd) return false;
@@ -119,9 +120,9 @@ void frmScroll::Form_Load() {
     measure_.SetFont(std::make_shared<StdFont>(u"Arial", kFontSize));
     const int height = rules::BarHeightPixels(measure_.StringHeight(rules::kHeightSample));
     const auto screen = ThisScreen();
-    const auto placed = rules::PlaceStored(settings.X, settings.Y, settings.Width,
-                                           static_cast<float>(height) * screen.TwipsPerPixelY,
-                                           screen);
+    const auto placed =
+        rules::PlaceStored(settings.X, settings.Y, settings.Width,
+                           static_cast<float>(height) * screen.TwipsPerPixelY, screen);
     // It starts just beyond the right edge of the screen and slides in from there.
     ::SetWindowPos(hwnd, HWND_TOPMOST, Round(screen.WidthTwips / screen.TwipsPerPixelX),
                    Round(placed.Top / screen.TwipsPerPixelY),
@@ -142,6 +143,8 @@ void frmScroll::Form_Load() {
 
     slidingIn_ = true;
     slideTarget_ = placed.Left;
+    // Shown without taking the foreground: start-up gives it back to where the user was.
+    ::ShowWindow(hwnd, SW_SHOWNA);
     modMain::SlideFormIn(hwnd, placed.Left, [this] { return unloading_; });
     slidingIn_ = false;
 }
@@ -177,7 +180,7 @@ void frmScroll::Minimize() {
 
 void frmScroll::Maximize() {
     if (!IsOpen()) return;
-    ::ShowWindow(window_.get(), SW_SHOW);
+    ::ShowWindow(window_.get(), SW_SHOWNA);
     RemoveTrayIcon();
     ReserveWorkArea();
 }
@@ -260,7 +263,7 @@ LRESULT frmScroll::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (!AnyButtonHeld(wp) && ::GetCapture() == hwnd) ::ReleaseCapture();
         return 0;
     case WM_CAPTURECHANGED:
-        dragging_ = false;
+        OnCaptureChanged(reinterpret_cast<HWND>(lp));
         return 0;
     case WM_SETCURSOR:
         if (OnSetCursor(reinterpret_cast<HWND>(wp), LOWORD(lp))) return TRUE;
@@ -268,6 +271,11 @@ LRESULT frmScroll::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     case kTrayCallback:
         OnTrayCallback(LOWORD(lp));
         return 0;
+    case WM_SYSCOMMAND:
+        // Alt is a gesture of the bar: releasing it must not start a keyboard menu mode
+        // (the bar has no menu bar), which would swallow the next click.
+        if ((wp & 0xFFF0) == SC_KEYMENU) return 0;
+        break;
     case WM_CLOSE:
         OnClose();
         return 0;
@@ -374,10 +382,10 @@ void frmScroll::Form_MouseDown(int button, int shift, float x, float y) {
         ::GetCursorPos(&LastCursorPos_);
         // The bar moves under the pointer; the capture keeps the drag's messages coming.
         ::SetCapture(window_.get());
-        dragging_ = true;
         break;
     case rules::PressAction::Pause:
         ::KillTimer(window_.get(), tmrDisplay);
+        paused_ = true;
         // The release must reach the bar wherever it happens, or the strip would stay still.
         ::SetCapture(window_.get());
         break;
@@ -418,9 +426,9 @@ void frmScroll::Form_MouseMove(int button, int shift, float x, float /*y*/) {
     } else if (shift == rules::kShift) {
         POINT cur{};
         ::GetCursorPos(&cur);
-        const auto g = rules::DragStep(Geometry(), SizeMode_, x, InnerWidth(),
-                                       LastCursorPos_.x - cur.x, LastCursorPos_.y - cur.y,
-                                       ThisScreen());
+        const auto g =
+            rules::DragStep(Geometry(), SizeMode_, x, InnerWidth(), LastCursorPos_.x - cur.x,
+                            LastCursorPos_.y - cur.y, ThisScreen());
         LastCursorPos_ = cur;
         SetGeometry(g);
     }
@@ -428,13 +436,22 @@ void frmScroll::Form_MouseMove(int button, int shift, float x, float /*y*/) {
 
 void frmScroll::Form_MouseUp(int button, int /*shift*/, float /*x*/, float /*y*/) {
     if (unloading_) return;
-    dragging_ = false;
     if (rules::LiesAcrossTop(Geometry(), ThisScreen()))
         ReserveWorkArea();
     else
         RestoreWorkArea();
-    if (button == rules::kRightButton)
-        ::SetTimer(window_.get(), tmrDisplay, kDisplayIntervalMs, nullptr);
+    if (button == rules::kRightButton) Resume();
+}
+
+void frmScroll::Resume() {
+    paused_ = false;
+    ::SetTimer(window_.get(), tmrDisplay, kDisplayIntervalMs, nullptr);
+}
+
+void frmScroll::OnCaptureChanged(HWND gainer) {
+    // Another window took the mouse while the strip was held: its release will never come
+    // here, so the strip runs again instead of standing still for good.
+    if (paused_ && gainer != window_.get() && !unloading_) Resume();
 }
 
 bool frmScroll::OnSetCursor(HWND over, UINT hitTest) {

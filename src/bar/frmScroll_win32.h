@@ -18,6 +18,7 @@
 #include "bar/frmMenu_win32.h"
 #include "messenger/MessengerBinding_win32.h"
 #include "messenger/MessengerLink_win32.h"
+#include "options/frmOptions_win32.h"
 #include "strip/StripHost_win32.h"
 #include "strip/colMsg.h"
 #include "surface/OffscreenDC_win32.h"
@@ -36,7 +37,7 @@ class IBarShell {
     virtual void DoScrollPopUp() = 0;
 };
 
-class frmScroll final : public StripHostBase, public IScrollMenuTarget {
+class frmScroll final : public StripHostBase, public IScrollMenuTarget, public IOptionsHostWin32 {
   public:
     frmScroll(IBarShell& shell, HINSTANCE instance);
     ~frmScroll() override;
@@ -54,14 +55,16 @@ class frmScroll final : public StripHostBase, public IScrollMenuTarget {
 
     // The public operations of the bar.
     void SnapToScreen() override;
-    void ShowTooltip();
-    void HideToolTip();
+    void ShowTooltip() override;
+    void HideToolTip() override;
     void Minimize() override;
     void Maximize() override;
 
     // The bar's top edge and height in twips, for placing the options dialog below it.
-    float BarTop() const;
-    float BarHeight() const;
+    float BarTop() const override;
+    float BarHeight() const override;
+    HICON Icon() override { return icon_.get(); }
+    IStripHost& TickerStripHost() override { return *this; }
 
     // IScrollMenuTarget
     bool BarVisible() override;
@@ -79,8 +82,8 @@ class frmScroll final : public StripHostBase, public IScrollMenuTarget {
 
   private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    static LRESULT CALLBACK MenuButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp,
-                                           UINT_PTR id, DWORD_PTR self) noexcept;
+    static LRESULT CALLBACK MenuButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                           DWORD_PTR self) noexcept;
     LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     void Form_Load();
@@ -93,6 +96,8 @@ class frmScroll final : public StripHostBase, public IScrollMenuTarget {
     void Form_MouseMove(int button, int shift, float x, float y);
     void Form_MouseUp(int button, int shift, float x, float y);
     bool OnSetCursor(HWND over, UINT hitTest);
+    void OnCaptureChanged(HWND gainer);
+    void Resume();
     void OnTrayCallback(UINT mouseMessage);
     void OnTaskbarCreated();
     void OnClose();
@@ -136,7 +141,7 @@ class frmScroll final : public StripHostBase, public IScrollMenuTarget {
 
     POINT LastCursorPos_{-1, -1};
     bool SizeMode_ = false;
-    bool dragging_ = false;
+    bool paused_ = false; // the right button holds the strip
     bool slidingIn_ = false;
     float slideTarget_ = 0;
     bool unloading_ = false;
