@@ -77,7 +77,11 @@ class FakeWindowList final : public messenger::IWindowList {
 class FakeMessengerApp final : public messenger::IMessengerApp {
   public:
     std::shared_ptr<FakeWindowList> windows = std::make_shared<FakeWindowList>();
-    std::shared_ptr<messenger::IWindowList> Windows() override { return windows; }
+    bool windowsFail = false;
+    std::shared_ptr<messenger::IWindowList> Windows() override {
+        if (windowsFail) return nullptr;
+        return windows;
+    }
 };
 
 class FakeMessenger final : public messenger::IMessenger {

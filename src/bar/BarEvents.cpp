@@ -1,0 +1,153 @@
+#include "bar/BarEvents.h"
+
+#include <utility>
+#include <vector>
+
+#include "app/modMain.h"
+#include "app/modSettings.h"
+#include "strip/colMsg.h"
+
+namespace gb {
+namespace {
+
+// The messenger's own mail service sends texts under this address; they are not a buddy's.
+constexpr std::u16string_view kMailServiceSender = u"Hotmail";
+
+constexpr std::u16string_view kNameFont = u"Arial";
+constexpr Color kNameColor = 0x000000;
+
+// The addresses of a session's participants in the messenger's order; empty when the list
+// cannot be read whole, so that such a session matches no window.
+std::optional<std::vector<std::u16string>> ParticipantAddresses(messenger::ISession& session) {
+    const std::shared_ptr<messenger::IContactList> list = session.Participants();
+    if (!list) return std::nullopt;
+    const std::optional<std::int32_t> count = list->Count();
+    if (!count || *count < 0) return std::nullopt;
+    std::vector<std::u16string> addresses;
+    addresses.reserve(static_cast<std::size_t>(*count));
+    for (std::int32_t j = 0; j < *count; ++j) {
+        const messenger::ContactPtr contact = list->Item(j);
+        if (!contact) return std::nullopt;
+        std::optional<std::u16string> address = contact->EmailAddress();
+        if (!address) return std::nullopt;
+        addresses.push_back(std::move(*address));
+    }
+    return addresses;
+}
+
+} // namespace
+
+BarEvents::BarEvents(StripAccess strip, messenger::IMessengerFactory& factory)
+    : strip_(std::move(strip)), factory_(factory) {}
+
+void BarEvents::AddNickname(colMsg& strip, std::u16string_view nickname,
+                            messenger::WindowHandle hWnd) {
+    const std::size_t before = strip.Count();
+    strip.AddMsg(nickname, kNameFont, kNameColor, hWnd);
+    // A nickname that gave no item must not take the blank pixels of the message before it.
+    if (strip.Count() > before) strip.Item(strip.Count())->SetWhiteSpace(0.0f);
+}
+
+messenger::WindowHandle BarEvents::FindConversationWindow(messenger::ISession& session) {
+    if (!msnApp_) return 0;
+    const std::shared_ptr<messenger::IWindowList> windows = msnApp_->Windows();
+    if (!windows) return 0;
+    const std::optional<std::vector<std::u16string>> wanted = ParticipantAddresses(session);
+    if (!wanted) return 0;
+    const std::optional<std::int32_t> count = windows->Count();
+    if (!count) return 0;
+    for (std::int32_t i = 0; i < *count; ++i) {
+        // A window closed while the list is walked leaves a gap or a shorter list.
+        const std::shared_ptr<messenger::IConversationWindow> window = windows->Item(i);
+        if (!window) continue;
+        const messenger::SessionPtr windowSession = window->Session();
+        if (!windowSession) continue;
+        if (ParticipantAddresses(*windowSession) != wanted) continue;
+        const std::optional<messenger::WindowHandle> handle = window->HWnd();
+        if (handle) return *handle;
+    }
+    return 0;
+}
+
+std::optional<std::int32_t> BarEvents::MyStatus() {
+    if (!messenger_) messenger_ = factory_.CreateMessenger();
+    if (!messenger_) return std::nullopt;
+    const std::optional<std::int32_t> status = messenger_->MyStatus();
+    // A messenger object that stopped answering is made anew next time.
+    if (!status) messenger_.reset();
+    return status;
+}
+
+void BarEvents::OnTextReceived(const messenger::SessionPtr& session,
+                               const messenger::ContactPtr& sender, const std::u16string& header,
+                               const std::u16string& text) {
+    if (!msnApp_) msnApp_ = factory_.CreateApp();
+
+    std::u16string folded = text;
+    modMain::DecodeUtf8Text(folded);
+
+    const std::u16string address = sender ? sender->EmailAddress().value_or(u"") : u"";
+    if (address == kMailServiceSender || header.empty() || folded.empty()) return;
+
+    colMsg* strip = strip_();
+    if (!strip) return;
+
+    const messenger::WindowHandle hWnd = session ? FindConversationWindow(*session) : 0;
+
+    const auto& settings = modSettings::Settings();
+    // A sender whose address cannot be read always gets its name: it cannot be told apart
+    // from the last one, and the first text must never come without a name.
+    if (address.empty() || PrevBuddy != address || !settings.ShowSaysOnce) {
+        switch (settings.NameMode) {
+        case 0:
+            AddNickname(*strip, sender ? sender->FriendlyName().value_or(u"") : u"", hWnd);
+            strip->AddSays(u" ", hWnd);
+            break;
+        case 1:
+            strip->AddSays(address, hWnd);
+            break;
+        case 2:
+            strip->AddSays(modMain::StripDomain(address), hWnd);
+            break;
+        default:
+            break;
+        }
+        PrevBuddy = address;
+    }
+
+    const std::u16string font = modMain::GetFormatField(header, u"FN");
+    const Color color = modMain::HexToColor(modMain::GetFormatField(header, u"CO"));
+    strip->AddMsg(folded, font, color, hWnd);
+}
+
+void BarEvents::OnUserStateChanged(const messenger::ContactPtr& user, std::int32_t previousState) {
+    if (!user) return;
+    if (MyStatus() == messenger::kMyStatusOffline) return;
+    const auto& settings = modSettings::Settings();
+    if (!settings.ShowSignInOut) return;
+
+    const std::optional<std::int32_t> state = user->State();
+    if (!state) return;
+    std::int32_t kind = 0;
+    if (previousState == messenger::kStateOffline && *state == messenger::kStateOnline)
+        kind = actBuddyLogon;
+    else if (*state == messenger::kStateOffline && previousState != messenger::kStateOffline &&
+             previousState != messenger::kStateUnknown)
+        kind = actBuddyLogoff;
+    else
+        return;
+
+    colMsg* strip = strip_();
+    if (!strip) return;
+    if (settings.NameMode == 0) AddNickname(*strip, user->FriendlyName().value_or(u""), -1);
+    strip->AddAction(kind, user);
+}
+
+void BarEvents::OnUnreadEmailChanged(std::int32_t folder, std::int32_t unreadCount) {
+    if (folder != messenger::kFolderInbox || unreadCount < 1) return;
+    colMsg* strip = strip_();
+    if (!strip) return;
+    strip->AddAction(actUnreadMail, unreadCount);
+}
+
+} // namespace gb

@@ -1,0 +1,158 @@
+"""The bar as its end-to-end tests see it: the real glidebanner.exe with the stand-in messenger
+registered machine-wide in the test prefix, started from a clean settings key, driven with real
+mouse and key input, and ended through its own menu."""
+import os
+import re
+import time
+
+import harness
+
+KEY = r"HKCU\Software\Glidebanner"
+TITLE = "Glidebanner"
+SCREEN_W, SCREEN_H = 1024, 768
+
+
+def register_standin():
+    harness.wine("regsvr32", "/s", harness.exe("msgrsim.dll"))
+
+
+def unregister_standin():
+    harness.wine("regsvr32", "/s", "/u", harness.exe("msgrsim.dll"), check=False)
+
+
+def msgrctl(*args, check=True):
+    return harness.wine(harness.exe("msgrctl.exe"), *args, check=check)
+
+
+def processes(name):
+    """Process ids of programs of this name running in the test prefix (other prefixes on the
+    machine are not ours)."""
+    prefix = harness.ENV.get("WINEPREFIX", "").encode()
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/comm" % pid, "rb") as f:
+                if f.read().strip() != name.encode()[:15]:
+                    continue
+            with open("/proc/%s/environ" % pid, "rb") as f:
+                if b"WINEPREFIX=" + prefix in f.read().split(b"\0"):
+                    found.append(int(pid))
+        except OSError:
+            continue
+    return found
+
+
+def work_area():
+    """(left, top, right, bottom) of the desktop work area as a Windows program reads it."""
+    out = harness.wine(harness.exe("gbinfo.exe"), "workarea").stdout.split()
+    return tuple(int(v) for v in out)
+
+
+def settings():
+    """Every stored value under the program's key, as text."""
+    r = harness.wine("reg", "query", KEY, check=False)
+    values = {}
+    for line in r.stdout.splitlines():
+        m = re.match(r"\s+(\S+)\s+REG_SZ\s*(.*)$", line)
+        if m:
+            values[m.group(1)] = m.group(2)
+    return values
+
+
+def windows_titled(title):
+    """Visible windows titled exactly so (xdotool takes an extended regular expression)."""
+    return harness.find_windows(re.sub(r"([.^$*+?()\[\]{}|\\])", r"\\\1", title))
+
+
+def key(*keys, window=None):
+    args = ["xdotool", "key"]
+    if window is not None:
+        args += ["--window", str(window)]
+    harness.run(args + list(keys))
+
+
+def red_columns(rows, colour, tolerance=60):
+    """The x offsets of the columns of a pixel block that hold the colour."""
+    xs = set()
+    for row in rows:
+        for x, (r, g, b) in enumerate(row):
+            if abs(r - colour[0]) + abs(g - colour[1]) + abs(b - colour[2]) <= tolerance:
+                xs.add(x)
+    return sorted(xs)
+
+
+class BarTestCase(harness.WineTestCase):
+    """Each test starts from a clean settings key and leaves no key and no process behind."""
+
+    @classmethod
+    def setUpClass(cls):
+        register_standin()
+
+    @classmethod
+    def tearDownClass(cls):
+        unregister_standin()
+
+    def setUp(self):
+        super().setUp()
+        harness.reg_delete_key(KEY)
+        self.bar = None
+
+    def tearDown(self):
+        super().tearDown()
+        # A killed program may leave a message box's process state; the wineserver is shared,
+        # so wait for this test's processes only.
+        harness.reg_delete_key(KEY)
+
+    # Start-up -----------------------------------------------------------------------------
+
+    def start_bar(self):
+        self.bar = self.start(harness.exe("glidebanner.exe"))
+        self.bar_window = harness.wait_for(lambda: windows_titled(TITLE), what="the bar")[0]
+        return self.bar
+
+    def welcome(self, timeout=20):
+        return harness.wait_for(lambda: windows_titled("Welcome"), timeout=timeout,
+                                what="the welcome box")[0]
+
+    def dismiss_welcome(self):
+        """No to the first box, OK to the second."""
+        first = self.welcome()
+        key("n", window=first)
+        harness.wait_for(lambda: first not in windows_titled("Welcome"), what="first box gone")
+        second = self.welcome()
+        key("Return", window=second)
+        harness.wait_for(lambda: not windows_titled("Welcome"), what="second box gone")
+
+    def start_ready_bar(self):
+        self.start_bar()
+        self.dismiss_welcome()
+        return self.geometry()
+
+    def geometry(self):
+        return harness.window_geometry(self.bar_window)
+
+    # The menu -----------------------------------------------------------------------------
+
+    def open_menu(self):
+        x, y, w, _ = self.geometry()
+        harness.click(x + w - 2 - 7, y + 2 + 7)
+        time.sleep(0.6)
+
+    def choose(self, access_key):
+        key(access_key)
+
+    def exit_bar(self, timeout=30):
+        self.open_menu()
+        self.choose("x")
+        self.bar.wait(timeout=timeout)
+
+    # Strip pixels -------------------------------------------------------------------------
+
+    def columns_of(self, colour):
+        x, y, w, h = self.geometry()
+        rows = harness.pixels(x, y + 2, w - 20, h - 4)
+        return [x + c for c in red_columns(rows, colour)]
+
+    def text(self, sender, message, colour_hex, *extra):
+        msgrctl("text", sender, message, "--nick", sender.split("@")[0].title(), "--header",
+                "FN=Arial; EF=; CO=%s; CS=0; PF=22" % colour_hex, *extra)
