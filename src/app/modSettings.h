@@ -27,6 +27,8 @@ struct SettingsRecord {
     std::u16string BuddyLogoff;
     bool ShowTooltip = false;
     std::u16string Version; // "major.minor" of the version that last ran
+
+    bool operator==(const SettingsRecord&) const = default;
 };
 
 // The process-wide record. Empty (texts empty, numbers 0, booleans false) until LoadSettings.

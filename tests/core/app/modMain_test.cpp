@@ -141,13 +141,4 @@ TEST(CheckNewVersion, WelcomeIsDueOnlyForAnOlderStoredVersion) {
     }
 }
 
-TEST(CheckNewVersion, ParsesMajorAndMinor) {
-    const auto v = modMain::ParseStoredVersion(u"3.14");
-    EXPECT_EQ(v.Major, 3);
-    EXPECT_EQ(v.Minor, 14);
-    const auto none = modMain::ParseStoredVersion(u"7");
-    EXPECT_EQ(none.Major, 0);
-    EXPECT_EQ(none.Minor, 0);
-}
-
 } // namespace

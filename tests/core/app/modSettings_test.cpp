@@ -16,27 +16,30 @@ void Load(MemorySettingsStore& store, std::u16string sep = u".") {
     LoadSettings(store, LoadEnvironment{kScreenTwips, std::move(sep)});
 }
 
-TEST(LoadSettings, FirstStartTakesEveryDefault) {
+SettingsRecord Defaults() {
+    return {u"says: ",
+            2,
+            true,
+            true,
+            10,
+            true,
+            true,
+            0,
+            0,
+            kScreenTwips,
+            u"#",
+            u"You've got # unread mail(s).",
+            u"has signed in.",
+            u"has signed out.",
+            true,
+            u"0.0"};
+}
+
+TEST(LoadSettings, FirstStartTakesEveryDefaultInRecordOrder) {
     Settings() = {};
     MemorySettingsStore store;
     Load(store);
-    const SettingsRecord& s = Settings();
-    EXPECT_EQ(s.Says, u"says: ");
-    EXPECT_EQ(s.NameMode, 2);
-    EXPECT_TRUE(s.ShowSaysOnce);
-    EXPECT_TRUE(s.ShowEmo);
-    EXPECT_EQ(s.Speed, 10.0f);
-    EXPECT_TRUE(s.ShowSignInOut);
-    EXPECT_TRUE(s.ChangeWorkArea);
-    EXPECT_EQ(s.X, 0.0f);
-    EXPECT_EQ(s.Y, 0.0f);
-    EXPECT_EQ(s.Width, kScreenTwips);
-    EXPECT_EQ(s.PlaceHolder, u"#");
-    EXPECT_EQ(s.UnreadMail, u"You've got # unread mail(s).");
-    EXPECT_EQ(s.BuddyLogon, u"has signed in.");
-    EXPECT_EQ(s.BuddyLogoff, u"has signed out.");
-    EXPECT_TRUE(s.ShowTooltip);
-    EXPECT_EQ(s.Version, u"0.0");
+    EXPECT_EQ(Settings(), Defaults());
     const std::vector<std::u16string> order = {
         u"Says",       u"NameMode",      u"ShowSaysOnce",   u"ShowEmo",
         u"Speed",      u"ShowSignInOut", u"ChangeWorkArea", u"X",
@@ -112,44 +115,29 @@ TEST(SaveSettings, WritesTextFormsInOrderAndTheRunningVersion) {
 }
 
 TEST(SaveSettings, EverySettingSurvivesARoundTrip) {
-    Settings() = {};
-    MemorySettingsStore store;
-    Load(store);
-    SettingsRecord edited = Settings();
-    edited.Says = u"tells \u00E9\u4E2D:";
-    edited.NameMode = 1;
-    edited.ShowSaysOnce = false;
-    edited.Speed = 37.25f;
-    edited.ShowSignInOut = false;
-    edited.ChangeWorkArea = false;
-    edited.X = -15.0f;
-    edited.Y = 7.125f;
-    edited.Width = 4500.0f;
-    edited.PlaceHolder = u"%n";
-    edited.UnreadMail = u"%n new";
-    edited.BuddyLogon = u"is here";
-    edited.BuddyLogoff = u"left";
-    edited.ShowTooltip = false;
+    SettingsRecord edited = {u"tells \u00E9\u4E2D:",
+                             1,
+                             false,
+                             false,
+                             37.25f,
+                             false,
+                             false,
+                             -15,
+                             7.125f,
+                             4500,
+                             u"%n",
+                             u"%n new",
+                             u"is here",
+                             u"left",
+                             false,
+                             u"0.0"};
     Settings() = edited;
+    MemorySettingsStore store;
     SaveSettings(store, u",");
     Settings() = {};
     Load(store, u",");
-    const SettingsRecord& s = Settings();
-    EXPECT_EQ(s.Says, edited.Says);
-    EXPECT_EQ(s.NameMode, 1);
-    EXPECT_FALSE(s.ShowSaysOnce);
-    EXPECT_EQ(s.Speed, 37.25f);
-    EXPECT_FALSE(s.ShowSignInOut);
-    EXPECT_FALSE(s.ChangeWorkArea);
-    EXPECT_EQ(s.X, -15.0f);
-    EXPECT_EQ(s.Y, 7.125f);
-    EXPECT_EQ(s.Width, 4500.0f);
-    EXPECT_EQ(s.PlaceHolder, u"%n");
-    EXPECT_EQ(s.UnreadMail, u"%n new");
-    EXPECT_EQ(s.BuddyLogon, u"is here");
-    EXPECT_EQ(s.BuddyLogoff, u"left");
-    EXPECT_FALSE(s.ShowTooltip);
-    EXPECT_EQ(s.Version, u"1.1");
+    edited.Version = u"1.1";
+    EXPECT_EQ(Settings(), edited);
 }
 
 TEST(SingleToText, ShortestTextOfAtMostSevenDigits) {

@@ -11,11 +11,6 @@ using namespace frmScrollRules;
 
 const Screen kScreen{15360, 11520, 15, 15}; // 1024 x 768 pixels at 96 dots per inch
 
-TEST(BarGeometry, HeightFollowsTheFontOnly) {
-    EXPECT_EQ(BarHeightPixels(16), 20);
-    EXPECT_EQ(BarHeightPixels(22), 26);
-}
-
 TEST(BarBanner, BlankCountLeadsTheNameToTheRightEnd) {
     const struct {
         float inner, name, blank;
@@ -108,15 +103,19 @@ TEST(BarMouse, CursorTable) {
 }
 
 TEST(BarMouse, PressActions) {
-    EXPECT_EQ(OnMouseDown(1, 0), PressAction::StripClick);
-    EXPECT_EQ(OnMouseDown(1, kShift), PressAction::StartDrag);
-    EXPECT_EQ(OnMouseDown(1, kAlt), PressAction::StartDrag);
-    EXPECT_EQ(OnMouseDown(1, kCtrl), PressAction::None);
-    EXPECT_EQ(OnMouseDown(1, kShift | kCtrl), PressAction::None);
-    EXPECT_EQ(OnMouseDown(2, 0), PressAction::Pause);
-    EXPECT_EQ(OnMouseDown(2, kShift), PressAction::Pause);
-    EXPECT_EQ(OnMouseDown(3, 0), PressAction::None);
-    EXPECT_EQ(OnMouseDown(4, 0), PressAction::None);
+    const struct {
+        int button, shift;
+        PressAction action;
+    } rows[] = {
+        {1, 0, PressAction::StripClick},        {1, kShift, PressAction::StartDrag},
+        {1, kAlt, PressAction::StartDrag},      {1, kCtrl, PressAction::None},
+        {1, kShift | kCtrl, PressAction::None}, {2, 0, PressAction::Pause},
+        {2, kShift, PressAction::Pause},        {3, 0, PressAction::None},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << row.button << "/" << row.shift);
+        EXPECT_EQ(OnMouseDown(row.button, row.shift), row.action);
+    }
 }
 
 TEST(BarMouse, ShiftDragSteps) {
@@ -167,13 +166,6 @@ TEST(BarTray, CallbackMessages) {
     EXPECT_EQ(OnTrayCallback(516), TrayAction::ShowMenu);
     for (int m : {512, 513, 515, 517, 0})
         EXPECT_EQ(OnTrayCallback(m), TrayAction::None);
-}
-
-TEST(BarMenu, MinimizeOrMaximizeNeverBoth) {
-    EXPECT_TRUE(MenuFor(true).minimize);
-    EXPECT_FALSE(MenuFor(true).maximize);
-    EXPECT_FALSE(MenuFor(false).minimize);
-    EXPECT_TRUE(MenuFor(false).maximize);
 }
 
 } // namespace

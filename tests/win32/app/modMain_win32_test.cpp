@@ -72,12 +72,6 @@ TEST_F(SlideForm, InStepsOf200TwipsThenExactlyToTheTarget) {
     EXPECT_TRUE(::IsWindowVisible(w.hwnd.get()));
 }
 
-TEST_F(SlideForm, InJumpsWhenAlreadyLeftOfTheTarget) {
-    RecordingWindow w(60, 100); // 900 twips
-    EXPECT_TRUE(modMain::SlideFormIn(w.hwnd.get(), 1000));
-    EXPECT_EQ(RecordingWindow::lefts, std::vector<int>{Px(1000)});
-}
-
 TEST_F(SlideForm, OutUntilTheRightEdgeLeavesTheScreen) {
     RecordingWindow w(105, 300); // left 1575 twips, width 4500 twips
     ::ShowWindow(w.hwnd.get(), SW_SHOWNOACTIVATE);
