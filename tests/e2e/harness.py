@@ -6,6 +6,7 @@ runner records; everything a test starts is ended when it finishes.
 """
 import os
 import subprocess
+import tempfile
 import time
 import unittest
 
@@ -30,9 +31,20 @@ ENV = _session_env()
 
 
 def run(args, timeout=60, check=True):
-    """Runs a Linux command in the session's environment (DISPLAY, WINEPREFIX)."""
-    return subprocess.run(args, env=ENV, capture_output=True, text=True, timeout=timeout,
-                          check=check)
+    """Runs a Linux command in the session's environment (DISPLAY, WINEPREFIX).
+
+    Its output goes through files, not pipes: a Wine command may start the desktop or a
+    service, which inherits the output and outlives the command, and would hold a pipe open."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        code = subprocess.run(args, env=ENV, stdout=out, stderr=err, stdin=subprocess.DEVNULL,
+                              timeout=timeout).returncode
+        out.seek(0)
+        err.seek(0)
+        r = subprocess.CompletedProcess(args, code, out.read().decode("utf-8", "replace"),
+                                        err.read().decode("utf-8", "replace"))
+    if check:
+        r.check_returncode()
+    return r
 
 
 class Program:
