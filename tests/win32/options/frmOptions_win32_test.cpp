@@ -122,24 +122,21 @@ TEST_F(OptionsDialog, OneDialogBelowTheBarShowsTurnsAndChecksItsPagesWhole) {
 
 TEST_F(OptionsDialog, EveryCloseStopsAnAnimationForGoodAndOnlyOkayApplies) {
     constexpr int kCloseBox = -1, kShutdown = -2, kShutdownInSlideOut = -3;
-    const struct {
-        const char* what;
-        int close; // a button, or one of the above
-        bool duringTurn;
-    } rows[] = {
-        {"close box while sliding in", kCloseBox, false},
-        {"shutdown while sliding in", kShutdown, false},
-        {"shutdown during the slide-out", kShutdownInSlideOut, false},
-        {"Not okay during a page turn", idcCancel, true},
-        {"Okay during a page turn", idcOK, true},
+    // Each way of closing (a button during a page turn, the others while sliding in).
+    const std::pair<const char*, int> rows[] = {
+        {"close box", kCloseBox},
+        {"shutdown", kShutdown},
+        {"shutdown during the slide-out", kShutdownInSlideOut},
+        {"Not okay", idcCancel},
+        {"Okay", idcOK},
     };
     auto edited = first;
     edited.ShowEmo = edited.ShowTooltip = false;
     edited.NameMode = 0;
     edited.Says = u"\u8AAA\U0001F600:";
     edited.UnreadMail = u"|1 # |2";
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.what);
+    for (const auto& [what, how] : rows) {
+        SCOPED_TRACE(what);
         modSettings::Settings() = first;
         host.calls.clear();
         HWND seen = nullptr;
@@ -150,21 +147,17 @@ TEST_F(OptionsDialog, EveryCloseStopsAnAnimationForGoodAndOnlyOkayApplies) {
             Click(idcNickname);
             SetText(idcSays, L"\u8AAA\U0001F600:");
             SetText(idcUnreadMail, L"|1 # |2");
-            if (r.close == kCloseBox) ::SendMessageW(Dlg(), WM_CLOSE, 0, 0);
-            if (r.close == kShutdownInSlideOut) Later([&] { dialog.Unload(); });
-            if (r.close == kShutdown || r.close == kShutdownInSlideOut) dialog.Unload();
-            if (r.close == idcOK || r.close == idcCancel) Command(r.close);
+            if (how == kCloseBox) ::SendMessageW(Dlg(), WM_CLOSE, 0, 0);
+            if (how == kShutdownInSlideOut) Later([&] { dialog.Unload(); });
+            if (how == kShutdown || how == kShutdownInSlideOut) dialog.Unload();
+            if (how > 0) Command(how);
         };
-        if (r.duringTurn) dialog.Show(nullptr);
+        if (how > 0) dialog.Show(nullptr);
         Later(close);
-        if (r.duringTurn)
-            Command(idcPicNext, STN_CLICKED);
-        else
-            dialog.Show(nullptr);
+        how > 0 ? Command(idcPicNext, STN_CLICKED) : dialog.Show(nullptr);
         EXPECT_FALSE(dialog.IsOpen());
-        EXPECT_NE(seen, nullptr);
-        EXPECT_FALSE(::IsWindow(seen));
-        const bool applied = r.close == idcOK;
+        EXPECT_TRUE(seen && !::IsWindow(seen));
+        const bool applied = how == idcOK;
         EXPECT_EQ(Key(modSettings::Settings()), Key(applied ? edited : first));
         EXPECT_EQ(host.calls, std::vector<std::string>(applied ? 1 : 0, "HideToolTip"));
         modMain::DoEvents(); // nothing brings it back once the pump runs on
