@@ -34,20 +34,15 @@ class FakeOptionsHostWin32 final : public gb::IOptionsHostWin32 {
 };
 
 // A store that holds nothing, so that loading from it gives the settings of a first run, and
-// prints what is saved to it as "name=value" lines in UTF-8.
+// prints what is saved to it as "name=value" lines.
 class PrintingStore final : public ISettingsStore {
   public:
     std::u16string ReadSettingText(const std::u16string&, const std::u16string& def) override {
         return def;
     }
     void WriteSettingText(const std::u16string& name, const std::u16string& value) override {
-        const std::u16string line = name + u"=" + value + u"\n";
-        std::string out(line.size() * 3, '\0');
-        out.resize(static_cast<std::size_t>(
-            ::WideCharToMultiByte(CP_UTF8, 0, reinterpret_cast<const wchar_t*>(line.data()),
-                                  static_cast<int>(line.size()), out.data(),
-                                  static_cast<int>(out.size()), nullptr, nullptr)));
-        std::fputs(out.c_str(), stdout);
+        std::printf("%ls=%ls\n", reinterpret_cast<const wchar_t*>(name.c_str()),
+                    reinterpret_cast<const wchar_t*>(value.c_str()));
     }
 };
 
