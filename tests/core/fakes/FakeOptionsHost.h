@@ -1,5 +1,5 @@
 #pragma once
-// The bar as the options dialog sees it: a fixed place and a record of the tooltip calls.
+// The bar as the options dialog sees it: a record of the tooltip calls.
 #include <string>
 #include <vector>
 
@@ -7,12 +7,9 @@
 
 class FakeOptionsHost final : public gb::IOptionsHost {
   public:
-    float top = 0;
-    float height = 0;
     std::vector<std::string> calls;
-
-    float BarTop() const override { return top; }
-    float BarHeight() const override { return height; }
+    float BarTop() const override { return 0; }
+    float BarHeight() const override { return 0; }
     void ShowTooltip() override { calls.push_back("ShowTooltip"); }
     void HideToolTip() override { calls.push_back("HideToolTip"); }
 };

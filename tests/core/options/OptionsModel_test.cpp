@@ -2,221 +2,127 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "fakes/FakeOptionsHost.h"
 
 namespace {
 
 using gb::OptionsModel;
-using modSettings::SettingsRecord;
-
-SettingsRecord Defaults() {
-    SettingsRecord s;
-    s.Says = u"says: ";
-    s.NameMode = 0;
-    s.ShowSaysOnce = true;
-    s.ShowEmo = true;
-    s.ShowSignInOut = true;
-    s.ChangeWorkArea = false;
-    s.PlaceHolder = u"#";
-    s.UnreadMail = u"You've got # unread mail(s).";
-    s.BuddyLogon = u"signed in";
-    s.BuddyLogoff = u"signed out";
-    s.ShowTooltip = true;
-    return s;
-}
 
 TEST(OptionsModel, FillThenApplyKeepsEveryNameMode) {
     const struct {
-        int stored;
-        int option;    // the option button FillControls selects
-        bool noDomain; // chkNoDomainName
-        bool noDomainUsable;
+        int stored, option; // option: the option button FillControls selects
+        bool noDomain;
         const char16_t* sample;
     } rows[] = {
-        {0, 0, false, false, u"Buddy says: "}, {1, 1, false, true, u"email@example.com says: "},
-        {2, 1, true, true, u"email says: "},   {3, -1, false, false, u" says: "},
-        {-1, -1, false, false, u" says: "},    {70000, -1, false, false, u" says: "},
+        {0, 0, false, u"Buddy says: "}, {1, 1, false, u"email@example.com says: "},
+        {2, 1, true, u"email says: "},  {3, -1, false, u" says: "},
+        {-1, -1, false, u" says: "},    {70000, -1, false, u" says: "},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.stored);
-        auto s = Defaults();
+        modSettings::SettingsRecord s;
+        s.Says = u"says: ";
         s.NameMode = r.stored;
         OptionsModel m;
         m.FillControls(s);
         const auto& c = m.Controls();
-        EXPECT_EQ(c.optBuddyName, r.option);
-        EXPECT_EQ(c.chkNoDomainName, r.noDomain);
-        EXPECT_EQ(c.chkNoDomainNameEnabled, r.noDomainUsable);
-        EXPECT_EQ(c.lblBuddyName, r.sample);
-        FakeOptionsHost host;
-        auto applied = s;
-        m.ApplyControls(applied, host);
-        EXPECT_EQ(applied.NameMode, r.stored); // a value outside 0..2 is kept as stored
-        EXPECT_TRUE(host.calls.empty());
-    }
-}
-
-TEST(OptionsModel, ApplyStoresEveryEditAsTyped) {
-    OptionsModel m;
-    m.FillControls(Defaults());
-    auto& c = m.Controls();
-    // Characters beyond the ANSI code page and trailing blanks survive untouched.
-    c.cmbSays = u"\u8AAA\u00E9:  ";
-    c.chkShowSaysOnce = false;
-    c.chkShowEmo = false;
-    c.chkShowSignInOut = false;
-    c.chkActAsBar = true;
-    c.txtBuddyLogon = u"\u041F\u0440 in";
-    c.txtBuddyLogoff = u"";
-    c.txtUnreadMail = u"|1 \U0001F600 |2";
-    c.txtPlaceHolder = u"\u00A7\u00A7";
-    SettingsRecord s = Defaults();
-    s.Speed = 33;
-    s.X = 1;
-    s.Version = u"1.1";
-    FakeOptionsHost host;
-    m.ApplyControls(s, host);
-    EXPECT_EQ(s.Says, u"\u8AAA\u00E9:  ");
-    EXPECT_FALSE(s.ShowSaysOnce);
-    EXPECT_FALSE(s.ShowEmo);
-    EXPECT_FALSE(s.ShowSignInOut);
-    EXPECT_TRUE(s.ChangeWorkArea);
-    EXPECT_EQ(s.BuddyLogon, u"\u041F\u0440 in");
-    EXPECT_EQ(s.BuddyLogoff, u"");
-    EXPECT_EQ(s.UnreadMail, u"|1 \U0001F600 |2");
-    EXPECT_EQ(s.PlaceHolder, u"\u00A7\u00A7");
-    // What the dialog does not show stays as it was.
-    EXPECT_EQ(s.Speed, 33);
-    EXPECT_EQ(s.X, 1);
-    EXPECT_EQ(s.Version, u"1.1");
-}
-
-TEST(OptionsModel, TooltipIsSwitchedOnlyOnAChange) {
-    const struct {
-        bool stored;
-        bool checked;
-        std::vector<std::string> calls;
-    } rows[] = {
-        {true, true, {}},
-        {false, false, {}},
-        {true, false, {"HideToolTip"}},
-        {false, true, {"ShowTooltip"}},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.stored << " -> " << r.checked);
-        auto s = Defaults();
-        s.ShowTooltip = r.stored;
-        OptionsModel m;
-        m.FillControls(s);
-        m.Controls().chkShowTooltip = r.checked;
+        // The domain check is usable with the address only.
+        EXPECT_EQ(
+            std::tie(c.optBuddyName, c.chkNoDomainName, c.chkNoDomainNameEnabled, c.lblBuddyName),
+            std::make_tuple(r.option, r.noDomain, r.option == 1, r.sample));
         FakeOptionsHost host;
         m.ApplyControls(s, host);
-        EXPECT_EQ(s.ShowTooltip, r.checked);
-        EXPECT_EQ(host.calls, r.calls);
+        EXPECT_EQ(s.NameMode, r.stored); // a value outside 0..2 is kept as stored
+        // With the nickname the domain check is unusable but keeps its state.
+        m.SelectBuddyName(0);
+        EXPECT_EQ(std::tie(c.chkNoDomainName, c.chkNoDomainNameEnabled, c.lblBuddyName),
+                  std::make_tuple(r.noDomain, false, u"Buddy says: "));
     }
 }
 
-TEST(OptionsModel, DomainCheckIsUsableOnlyWithTheAddressAndKeepsItsState) {
-    OptionsModel m;
-    auto s = Defaults();
-    s.NameMode = 2;
-    m.FillControls(s);
-    auto& c = m.Controls();
-    m.SelectBuddyName(0);
-    EXPECT_FALSE(c.chkNoDomainNameEnabled);
-    EXPECT_TRUE(c.chkNoDomainName);
-    EXPECT_EQ(c.lblBuddyName, u"Buddy says: ");
-    FakeOptionsHost host;
-    m.ApplyControls(s, host);
-    EXPECT_EQ(s.NameMode, 0); // the kept check plays no part with the nickname
-    m.SelectBuddyName(1);
-    EXPECT_TRUE(c.chkNoDomainNameEnabled);
-    EXPECT_EQ(c.lblBuddyName, u"email says: ");
-}
-
-TEST(OptionsModel, NameSampleFollowsTheControls) {
+TEST(OptionsModel, ApplyStoresEveryEditAsTypedAndSwitchesTheTooltipOnlyOnAChange) {
     const struct {
-        int option;
-        bool noDomain;
-        const char16_t* says;
-        const char16_t* sample;
-    } rows[] = {
-        {0, false, u"says: ", u"Buddy says: "},
-        {1, false, u"says: ", u"email@example.com says: "},
-        {1, true, u"says: ", u"email says: "},
-        {-1, true, u"says: ", u" says: "},
-        {0, false, u"", u"Buddy "},
-        {1, true, u"\u8AAA:", u"email \u8AAA:"},
-    };
+        bool stored, on;
+        int option, mode; // with the nickname the kept domain check plays no part
+        std::vector<std::string> calls;
+    } rows[] = {{true, true, 0, 0, {}},
+                {false, false, 1, 2, {}},
+                {true, false, 0, 0, {"HideToolTip"}},
+                {false, true, 1, 2, {"ShowTooltip"}}};
     for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.option << " " << r.noDomain);
+        SCOPED_TRACE(testing::Message() << r.stored << " -> " << r.on);
+        modSettings::SettingsRecord s;
+        s.Speed = 33;
+        s.ShowTooltip = r.stored;
+        s.Version = u"1.1";
         OptionsModel m;
+        m.FillControls(s);
         auto& c = m.Controls();
-        c.cmbSays = r.says;
-        c.chkNoDomainName = r.noDomain;
-        m.SelectBuddyName(r.option);
-        EXPECT_EQ(c.lblBuddyName, r.sample);
+        c.optBuddyName = r.option;
+        c.chkNoDomainName = true;
+        c.chkShowSaysOnce = c.chkShowSignInOut = c.chkShowTooltip = r.on;
+        c.chkShowEmo = c.chkActAsBar = !r.on;
+        // Characters beyond the ANSI code page, markers and trailing blanks survive untouched.
+        c.cmbSays = u"\u8AAA\u00E9:  ";
+        c.txtBuddyLogon = u"\u041F\u0440 in";
+        c.txtBuddyLogoff = u"\u00E9 out";
+        c.txtUnreadMail = u"|1 \U0001F600 |2";
+        c.txtPlaceHolder = u"\u00A7\u00A7";
+        FakeOptionsHost host;
+        m.ApplyControls(s, host);
+        EXPECT_EQ(host.calls, r.calls);
+        EXPECT_EQ(std::tie(s.NameMode, s.ShowSaysOnce, s.ShowEmo, s.ShowSignInOut, s.ChangeWorkArea,
+                           s.ShowTooltip),
+                  std::make_tuple(r.mode, r.on, !r.on, r.on, !r.on, r.on));
+        EXPECT_EQ(std::tie(s.Says, s.BuddyLogon, s.BuddyLogoff, s.UnreadMail, s.PlaceHolder),
+                  std::make_tuple(c.cmbSays, c.txtBuddyLogon, c.txtBuddyLogoff, c.txtUnreadMail,
+                                  c.txtPlaceHolder));
+        EXPECT_EQ(std::tie(s.Speed, s.Version), std::make_tuple(33.0f, u"1.1")); // not shown
     }
 }
 
 TEST(OptionsModel, CheckTextsRejectsASecondPlaceholderOnTheTextsPageOnly) {
     const struct {
         std::int16_t page;
-        const char16_t* placeHolder;
-        const char16_t* unread;
+        std::u16string placeHolder, unread;
         bool ok;
-        const char16_t* message;
     } rows[] = {
-        {3, u"#", u"You've got # unread mail(s).", true, u""},
-        {3, u"#", u"# of # mails", false,
-         u"There may only be one '#' character in \r\n'# of # mails'!"},
-        {0, u"#", u"# of # mails", true, u""},
-        {1, u"#", u"# of # mails", true, u""},
-        {2, u"#", u"# of # mails", true, u""},
-        {3, u"", u"# of # mails", true, u""},
-        {3, u"#", u"no marker", true, u""},
-        {3, u"##", u"###", false, u"There may only be one '##' character in \r\n'###'!"},
-        {3, u"##", u"##", true, u""},
-        {3, u"#", u"#", true, u""},
-        {3, u"a", u"A a", true, u""}, // the search is case-sensitive
-        {3, u"a", u"a A a", false, u"There may only be one 'a' character in \r\n'a A a'!"},
+        {3, u"#", u"You've got # unread mail(s).", true},
+        {3, u"#", u"# of # mails", false},
+        {0, u"#", u"# of # mails", true},
+        {3, u"", u"# of # mails", true},
+        {3, u"##", u"###", false}, // overlapping occurrences count
         // The markers of the message come from its pattern only, never from the texts.
-        {3, u"|2", u"|2|2", false, u"There may only be one '|2' character in \r\n'|2|2'!"},
-        {3, u"|1", u"x|1|1", false, u"There may only be one '|1' character in \r\n'x|1|1'!"},
-        {3, u"\u00A7", u"\u00A7\u8AAA\u00A7", false,
-         u"There may only be one '\u00A7' character in \r\n'\u00A7\u8AAA\u00A7'!"},
+        {3, u"|2", u"|2|2", false},
+        {3, u"\u00A7", u"\u00A7\u8AAA\u00A7", false},
     };
     for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message()
-                     << r.page << " [" << std::string(r.unread, r.unread + 1) << "]");
+        SCOPED_TRACE(testing::Message() << r.page << " " << r.unread.size());
         OptionsModel m;
         m.SetCurrentPage(r.page);
         m.Controls().txtPlaceHolder = r.placeHolder;
         m.Controls().txtUnreadMail = r.unread;
         const auto result = m.CheckTexts();
         EXPECT_EQ(result.ok, r.ok);
-        EXPECT_EQ(result.message, r.message);
+        EXPECT_EQ(result.message, r.ok ? u""
+                                       : u"There may only be one '" + r.placeHolder +
+                                             u"' character in \r\n'" + r.unread + u"'!");
     }
 }
 
-TEST(PageTurnSteps, SeventyOneStepsEachWayAtFifteenTwipsPerPixel) {
-    // Pages at Left 8 and 345 wide in a 359-pixel dialog.
-    const auto forward = gb::PageTurnSteps(true, 8, 359, 345);
-    ASSERT_EQ(forward.size(), 71u);
-    EXPECT_EQ(forward.front().arrivingLeft, 354);
-    EXPECT_EQ(forward.front().currentLeft, 3);
-    EXPECT_EQ(forward.back().arrivingLeft, 4);
-    EXPECT_EQ(forward.back().currentLeft, -347);
-
-    const auto back = gb::PageTurnSteps(false, 8, 359, 345);
-    ASSERT_EQ(back.size(), 71u);
-    EXPECT_EQ(back.front().arrivingLeft, -340);
-    EXPECT_EQ(back.front().currentLeft, 13);
-    EXPECT_EQ(back.back().arrivingLeft, 10);
-    EXPECT_EQ(back.back().currentLeft, 363);
-    for (std::size_t i = 1; i < back.size(); ++i) {
-        EXPECT_EQ(back[i].arrivingLeft - back[i - 1].arrivingLeft, 5);
-        EXPECT_EQ(forward[i - 1].arrivingLeft - forward[i].arrivingLeft, 5);
+TEST(PageTurnSteps, SeventyOneStepsOfFivePixelsEachWay) {
+    // Pages at Left 8 and 345 wide in a 359-pixel dialog at 15 twips per pixel.
+    for (const bool forward : {true, false}) {
+        SCOPED_TRACE(forward);
+        const auto steps = gb::PageTurnSteps(forward, 8, 359, 345);
+        ASSERT_EQ(steps.size(), 71u);
+        for (std::size_t i = 0; i < steps.size(); ++i) {
+            const float d = (forward ? -5.0f : 5.0f) * static_cast<float>(i + 1);
+            EXPECT_EQ(steps[i].arrivingLeft, (forward ? 359 : -345) + d);
+            EXPECT_EQ(steps[i].currentLeft, 8 + d);
+        }
     }
 }
 
