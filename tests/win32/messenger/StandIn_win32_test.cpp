@@ -14,7 +14,6 @@
 namespace {
 
 using unique_kernel = gb::unique_handle<HANDLE, gb::detail::NullTraits<HANDLE, ::CloseHandle>>;
-using Addresses = std::vector<std::u16string>;
 
 std::wstring WindowsPath(const char* unixPath) {
     std::wstring path = L"Z:";
@@ -94,12 +93,13 @@ std::string U8(const std::optional<std::u16string>& text) {
     return text ? msgrsim::ToUtf8(*text).value_or("<bad>") : "<failed>";
 }
 
-Addresses Participants(const messenger::SessionPtr& session) {
-    Addresses out;
+// The participants' addresses of a session, in order, separated by commas.
+std::string Participants(const messenger::SessionPtr& session) {
+    std::string out;
     auto list = session ? session->Participants() : nullptr;
     for (std::int32_t i = 0; list && i < list->Count().value_or(0); ++i) {
         auto c = list->Item(i);
-        out.push_back(c ? c->EmailAddress().value_or(u"<failed>") : u"<null>");
+        out += (i ? "," : "") + (c ? U8(c->EmailAddress()) : "<null>");
     }
     return out;
 }
@@ -109,12 +109,9 @@ struct RecordingEvents final : messenger::IMessengerEvents {
     std::vector<std::string> events;
     void OnTextReceived(const messenger::SessionPtr& session, const messenger::ContactPtr& sender,
                         const std::u16string& header, const std::u16string& text) override {
-        std::string who;
-        for (const auto& address : Participants(session))
-            who += (who.empty() ? "" : ",") + U8(address);
         events.push_back("text " + U8(sender->EmailAddress()) + " " + U8(sender->FriendlyName()) +
                          " " + std::to_string(sender->State().value_or(-2)) + " [" + U8(header) +
-                         "] " + U8(text) + " (" + who + ")");
+                         "] " + U8(text) + " (" + Participants(session) + ")");
     }
     void OnUserStateChanged(const messenger::ContactPtr& user, std::int32_t previous) override {
         events.push_back("state " + U8(user->EmailAddress()) + " " + U8(user->FriendlyName()) +
@@ -272,8 +269,7 @@ TEST_F(StandIn, AllThreeEventsArriveWithExactValues) {
 TEST_F(StandIn, ConversationWindowsByParticipantsAndOrder) {
     Send({L"open", L"ann@example.com,bob@example.com"});
     Send({L"text", L"bob@example.com", L"hi", L"--with", L"bob@example.com,ann@example.com"});
-    const Addresses orders[] = {{u"ann@example.com", u"bob@example.com"},
-                                {u"bob@example.com", u"ann@example.com"}};
+    const char* orders[] = {"ann@example.com,bob@example.com", "bob@example.com,ann@example.com"};
     ASSERT_EQ(events_.events.size(), 1u);
     EXPECT_TRUE(events_.events[0].ends_with(" (bob@example.com,ann@example.com)"));
     auto windows = factory_.CreateApp()->Windows();
@@ -295,8 +291,9 @@ TEST_F(StandIn, ConversationWindowsByParticipantsAndOrder) {
     for (LONG i = 0; i < 2; ++i) {
         const auto contact = Get(participants, kItem, i);
         ASSERT_TRUE(contact);
-        EXPECT_EQ(messenger::EmailAddressByName(contact.get()), orders[0][i]);
-        EXPECT_EQ(messenger::WrapContact(contact)->EmailAddress(), orders[0][i]);
+        const std::u16string address = i ? u"bob@example.com" : u"ann@example.com";
+        EXPECT_EQ(messenger::EmailAddressByName(contact.get()), address);
+        EXPECT_EQ(messenger::WrapContact(contact)->EmailAddress(), address);
     }
     EXPECT_FALSE(Get(participants, kItem, 2));
     EXPECT_EQ(messenger::EmailAddressByName(list.get()), std::nullopt);
