@@ -25,8 +25,6 @@ TEST_F(Clicks, WindowOfTheClickedItem) {
         {S, 42, true, {"iconic 42", "restore 42", "front 42"}},
         {E, 7, false, {"iconic 7", "front 7"}},
         {S, 0, false, {}},
-        {S, -2, false, {}},
-        {E, 0, false, {}},
         {A, -1, false, {"iconic -1", "front -1"}}, // a says item never hands over
         {A, 0, false, {}},
     };

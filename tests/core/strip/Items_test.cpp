@@ -2,41 +2,11 @@
 
 #include "StripFixture.h"
 #include "strip/clsAction.h"
-#include "strip/clsEmo.h"
 #include "strip/clsSays.h"
-#include "strip/clsString.h"
 
 namespace {
 
 class Items : public StripFixture {};
-
-// The fake measures 6 pixels a character at 12 points, 7 when bold; the gap is 10.
-TEST_F(Items, WidthsOfNewAndFilledItems) {
-    gb::clsString plain(host);
-    gb::clsEmo emo(host);
-    gb::clsString bold(host);
-    bold.SetText(u"abc");
-    bold.TextFont()->SetBold(true);
-    gb::clsString tight(host);
-    tight.SetText(u"abcd");
-    tight.SetWhiteSpace(1);
-    host.fontSize = 20; // later font changes do not reach existing items
-    gb::clsString big(host);
-    big.SetText(u"ab");
-    const struct {
-        const char* what;
-        const gb::clsItem& item;
-        float width;
-    } rows[] = {{"only the gap", plain, 10},
-                {"emoticon", emo, 29},
-                {"bold measures bold", bold, 31},
-                {"lowered gap", tight, 25},
-                {"size at creation", big, 30}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.what);
-        EXPECT_FLOAT_EQ(r.item.Width(), r.width);
-    }
-}
 
 TEST_F(Items, SaysTextFollowsTheSettingAndItsOwnFont) {
     gb::colMsg strip(host, surfaces);

@@ -74,21 +74,6 @@ TEST_F(Strip, FillEndsWhenAPixelNoLongerChangesTheTotal) {
     EXPECT_EQ(strip.Count(), 2u);
 }
 
-TEST_F(Strip, NewItemsEnterAtTheRightEdge) {
-    gb::colMsg strip(host, surfaces);
-    FakeDisplay display(300, 20);
-    strip.AddString(u"hello");
-    for (int i = 0; i < 100; ++i)
-        strip.MoveOn(display);
-    ASSERT_EQ(strip.Count(), 1u) << "the last item rests with its tail across the display";
-    strip.AddString(u"next");
-    const float edge = strip.StripLeft() + strip.Item(1)->Width();
-    EXPECT_GE(edge, 300.0f);
-    EXPECT_LT(edge, 301.0f);
-    strip.MoveOn(display);
-    EXPECT_FLOAT_EQ(strip.StripLeft() + strip.Item(1)->Width(), edge - 10) << "scrolls again";
-}
-
 TEST_F(Strip, ClickGoesToTheItemUnderThePointer) {
     gb::colMsg strip(host, surfaces);
     const float widths[] = {30, 20, 500};

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "Win32StripSupport.h"
-#include "surface/FontFaces_win32.h"
 
 namespace {
 
@@ -166,21 +165,6 @@ TEST(OffscreenDC, NoGdiObjectLeaksOverManyReplacements) {
     const DWORD before = win32test::GdiObjects();
     Churn(10000);
     EXPECT_LE(win32test::GdiObjects(), before + 2);
-}
-
-TEST(FontFaces, ArialAlwaysOtherFacesWhenInstalled) {
-    const struct {
-        const char16_t* face;
-        bool exists;
-    } rows[] = {{u"Arial", true},
-                {u"Liberation Mono", true},
-                {u"No Such Face 4711", false},
-                {u"", false},
-                {u"An Overly Long Face Name Beyond Thirty-One", false}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << std::u16string_view(r.face).size());
-        EXPECT_EQ(gb::FaceExists(r.face), r.exists);
-    }
 }
 
 } // namespace
