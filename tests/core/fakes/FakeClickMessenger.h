@@ -1,6 +1,6 @@
 #pragma once
 // The messenger as action clicks see it: a contact with an address, a messenger object that
-// records what it is asked, and a factory that may have none to give or may throw.
+// records what it is asked (or throws), and a factory that may have none to give.
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -23,19 +23,17 @@ class FakeClickMessenger final : public messenger::IMessenger {
   public:
     int inboxOpened = 0;
     std::vector<std::u16string> conversations;
-    bool fail = false;  // answers false
     bool raise = false; // throws, as a broken binding might
-    bool OpenInbox() override {
-        if (raise) throw std::runtime_error("messenger gone");
-        ++inboxOpened;
-        return !fail;
-    }
+    bool OpenInbox() override { return Raise(), ++inboxOpened > 0; }
     bool InstantMessage(const std::u16string& address) override {
-        if (raise) throw std::runtime_error("messenger gone");
-        conversations.push_back(address);
-        return !fail;
+        return Raise(), conversations.push_back(address), true;
     }
     std::optional<std::int32_t> MyStatus() override { return std::nullopt; }
+
+  private:
+    void Raise() const {
+        if (raise) throw std::runtime_error("messenger gone");
+    }
 };
 
 class FakeClickMessengerFactory final : public messenger::IMessengerFactory {
@@ -44,8 +42,7 @@ class FakeClickMessengerFactory final : public messenger::IMessengerFactory {
     bool none = false;
     std::shared_ptr<messenger::IMessengerApp> CreateApp() override { return nullptr; }
     std::shared_ptr<messenger::IMessenger> CreateMessenger() override {
-        if (none) return nullptr;
-        return messenger;
+        return none ? nullptr : messenger;
     }
 };
 

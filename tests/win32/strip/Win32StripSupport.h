@@ -1,7 +1,6 @@
 #pragma once
-// What the Win32 strip tests share: a host on the real measuring and face check, surfaces
-// with an emoticon strip drawn in code (one flat colour per cell), and a display that keeps
-// what it is shown.
+// What the Win32 strip tests share beyond the strip tools' host and display: surfaces with an
+// emoticon strip drawn in code (one flat colour per cell), pictures, and the GDI object count.
 #include <windows.h>
 
 #include <ocidl.h>
@@ -9,25 +8,14 @@
 
 #include <memory>
 
+#include "StripShow_win32.h"
 #include "app/Handles_win32.h"
-#include "strip/StripHost_win32.h"
-#include "strip/colMsg.h"
-#include "surface/OffscreenDC_win32.h"
 
 namespace win32test {
 
 inline COLORREF CellColor(int cell) {
     return RGB(4 * cell + 20, 200 - 3 * cell, (cell * 37) % 200 + 30);
 }
-
-class Host final : public gb::StripHostBase {
-  public:
-    double fontSize = 12;
-    double FontSize() const override { return fontSize; }
-    gb::colMsg* BarStrip() override { return nullptr; }
-    void ClearPrevBuddy() override {}
-    messenger::IMessengerFactory* MessengerFactory() override { return nullptr; }
-};
 
 // An OLE picture of a bitmap of the given size, filled by paint on a memory DC.
 template <class Paint> gb::com_ptr<IPicture> MakePicture(int width, int height, Paint paint) {
@@ -69,24 +57,6 @@ class CodeDrawnSurfaces final : public gb::ISurfaceFactory {
         surface->LoadStdPicture(picture.get(), false);
         return surface;
     }
-};
-
-// Keeps a copy of every frame it is shown.
-class CapturingDisplay final : public gb::IDisplay {
-  public:
-    float width, height;
-    gb::OffscreenDC screen;
-    int presents = 0;
-    CapturingDisplay(float w, float h) : width(w), height(h) {
-        screen.Resize(static_cast<int>(h), static_cast<int>(w));
-    }
-    float ScaleWidth() const override { return width; }
-    float ScaleHeight() const override { return height; }
-    void Present(gb::ISurface& canvas) override {
-        ++presents;
-        static_cast<gb::OffscreenDC&>(canvas).BltTo(screen.hDC(), 0, 0, 0, 0, 0, 0, SRCCOPY);
-    }
-    COLORREF Pixel(int x, int y) const { return ::GetPixel(screen.hDC(), x, y); }
 };
 
 // The process's GDI objects. Where the system does not count them (Wine answers 0), every

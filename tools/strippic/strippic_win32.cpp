@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "Win32StripSupport.h"
+#include "StripShow_win32.h"
 #include "app/modSettings.h"
 
 namespace {
@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     settings.BuddyLogon = u"has signed in.";
     settings.BuddyLogoff = u"has signed out.";
 
-    win32test::Host host;
+    striptool::Host host;
     gb::OffscreenDCFactory surfaces;
     gb::colMsg strip(host, surfaces);
 
@@ -77,7 +77,7 @@ int main(int argc, char** argv) {
     strip.AddSays(u"Dmitri", 3);
     strip.AddMsg(u"\u041F\u0440\u0438\u0432\u0435\u0442! :D (*) (@)", u"Arial", 0x006400, 3);
 
-    win32test::CapturingDisplay display(static_cast<float>(width), static_cast<float>(height));
+    striptool::CapturingDisplay display(static_cast<float>(width), static_cast<float>(height));
     strip.DisplayOn(display, true);
     if (!WriteBmp(argv[1], display.screen.hDC(), width, height)) {
         std::fprintf(stderr, "strippic: cannot write %s\n", argv[1]);

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "../../../bench/StripBenchLines.h"
-#include "Win32StripSupport.h"
+#include "StripBenchLines.h"
+#include "StripShow_win32.h"
 #include "app/modSettings.h"
 #include "surface/WindowDisplay_win32.h"
 
@@ -37,7 +37,7 @@ struct Figures {
 // One strip per queue length, ticked in turn, so that the machine's changing load falls on
 // all of them alike.
 struct Ticker {
-    win32test::Host host;
+    striptool::Host host;
     gb::OffscreenDCFactory surfaces;
     gb::colMsg strip{host, surfaces};
     std::size_t seeded = 0;
