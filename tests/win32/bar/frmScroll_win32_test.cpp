@@ -150,12 +150,13 @@ TEST_F(SharedBar, SessionEndOfAMinimizedBarStoresItsPlaceAndSpeedAndEndsOnce) {
     ::SendMessageW(hwnd_, WM_ENDSESSION, FALSE, 0);
     EXPECT_TRUE(::IsWindow(hwnd_)) << "a cancelled session end keeps the bar";
     ::SendMessageW(hwnd_, WM_ENDSESSION, TRUE, 0);
-    ::SendMessageW(hwnd_, WM_CLOSE, 0, 0); // a bar that is gone changes nothing
     ExpectEndedCleanly(shell_, hwnd_);
     EXPECT_EQ(s.X + s.Y, 0);
     EXPECT_EQ(s.Width, kFullWidth);
     EXPECT_EQ(s.Speed, 33);
     EXPECT_FALSE(Tray(hwnd_));
+    ::SendMessageW(hwnd_, WM_CLOSE, 0, 0); // a bar that is gone changes nothing
+    EXPECT_EQ(shell_.shutdowns, 1);
     bar_.reset();
 }
 
