@@ -48,6 +48,11 @@ def work_area():
     return tuple(int(v) for v in out)
 
 
+def foreground():
+    """The title of the window Windows has in the foreground."""
+    return harness.wine(harness.exe("gbinfo.exe"), "front").stdout.strip()
+
+
 def settings():
     """Every stored value under the program's key, as text."""
     r = harness.wine("reg", "query", KEY, check=False)

@@ -2,6 +2,7 @@
 // desktop work area, and a running program's GDI and user object counts and private memory.
 //
 //   gbinfo workarea             left top right bottom
+//   gbinfo front                the title of the foreground window
 //   gbinfo resources NAME.exe   gdi N user N private BYTES   (the first process of that name)
 #include <windows.h>
 
@@ -35,6 +36,12 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
         return 0;
     }
+    if (argc == 2 && std::wcscmp(argv[1], L"front") == 0) {
+        wchar_t title[256] = L"";
+        if (HWND front = GetForegroundWindow()) GetWindowTextW(front, title, 256);
+        std::printf("%ls\n", title);
+        return 0;
+    }
     if (argc == 3 && std::wcscmp(argv[1], L"resources") == 0) {
         const DWORD pid = FindProcess(argv[2]);
         if (pid == 0) return 1;
@@ -50,6 +57,6 @@ int wmain(int argc, wchar_t** argv) {
         CloseHandle(process);
         return 0;
     }
-    std::fprintf(stderr, "usage: gbinfo workarea | gbinfo resources NAME.exe\n");
+    std::fprintf(stderr, "usage: gbinfo workarea | front | resources NAME.exe\n");
     return 2;
 }
