@@ -48,8 +48,8 @@ int SendTexts(long count, const std::string& from) {
     const std::string header = "FN=Arial; EF=; CO=0; CS=0; PF=22";
     long refused = 0;
     for (long i = 1; i <= count; ++i) {
-        const std::string data =
-            msgrsim::EncodeArgs({from, "Soak", header, std::to_string(i), "", i == 1 ? "" : "1"});
+        const std::string data = msgrsim::EncodeArgs(
+            {from, "Soak", header, std::to_string(i), from, i == 1 ? "0" : "1"});
         COPYDATASTRUCT cds{static_cast<ULONG_PTR>(msgrsim::Op::Text),
                            static_cast<DWORD>(data.size()), const_cast<char*>(data.data())};
         DWORD_PTR result = 0;
