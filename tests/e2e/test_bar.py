@@ -12,6 +12,14 @@ GREEN = (0, 128, 0)  # "008000"
 LONG = "Hello there, this is a rather long line so that it stays on the bar"
 
 
+def setUpModule():
+    barkit.register_standin()
+
+
+def tearDownModule():
+    barkit.unregister_standin()
+
+
 class StartAndExit(barkit.BarTestCase):
     def test_welcome_after_slide_in_and_no_shows_the_second_box(self):
         self.start_bar()
@@ -27,6 +35,16 @@ class StartAndExit(barkit.BarTestCase):
         barkit.key("Return", window=second)
         harness.wait_for(lambda: not barkit.windows_titled("Welcome"), what="second box closed")
         self.exit_bar()
+
+    def test_yes_opens_the_options_dialog_and_exit_closes_it(self):
+        self.start_bar()
+        barkit.key("y", window=self.welcome())
+        harness.wait_for(lambda: barkit.windows_titled("Glidebanner - Options"),
+                         what="the options dialog")
+        self.assertEqual(barkit.windows_titled("Welcome"), [])
+        self.exit_bar()
+        self.assertEqual(barkit.windows_titled("Glidebanner - Options"), [])
+        self.assertEqual(barkit.settings().get("Version"), "1.1")
 
     def test_bar_across_the_top_reserves_the_work_area_and_exit_stores_and_restores(self):
         x, y, w, h = self.start_ready_bar()
