@@ -3,6 +3,7 @@ registered machine-wide in the test prefix, started from a clean settings key, d
 mouse and key input, and ended through its own menu."""
 import os
 import re
+import subprocess
 import time
 
 import harness
@@ -12,12 +13,20 @@ TITLE = "Glidebanner"
 SCREEN_W, SCREEN_H = 1024, 768
 
 
+def _regsvr32(*args, check=True):
+    # Not through a pipe: the first Wine program of a session starts Wine's own services,
+    # which inherit its output and would hold a pipe open long after regsvr32 has ended.
+    subprocess.run(["wine", "regsvr32", "/s", *args, harness.exe("msgrsim.dll")], env=harness.ENV,
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                   stderr=subprocess.DEVNULL, timeout=120, check=check)
+
+
 def register_standin():
-    harness.wine("regsvr32", "/s", harness.exe("msgrsim.dll"))
+    _regsvr32()
 
 
 def unregister_standin():
-    harness.wine("regsvr32", "/s", "/u", harness.exe("msgrsim.dll"), check=False)
+    _regsvr32("/u", check=False)
 
 
 def msgrctl(*args, check=True):
@@ -46,6 +55,11 @@ def work_area():
     """(left, top, right, bottom) of the desktop work area as a Windows program reads it."""
     out = harness.wine(harness.exe("gbinfo.exe"), "workarea").stdout.split()
     return tuple(int(v) for v in out)
+
+
+def foreground():
+    """The title of the window Windows has in the foreground."""
+    return harness.wine(harness.exe("gbinfo.exe"), "front").stdout.strip()
 
 
 def settings():
@@ -82,15 +96,9 @@ def red_columns(rows, colour, tolerance=60):
 
 
 class BarTestCase(harness.WineTestCase):
-    """Each test starts from a clean settings key and leaves no key and no process behind."""
-
-    @classmethod
-    def setUpClass(cls):
-        register_standin()
-
-    @classmethod
-    def tearDownClass(cls):
-        unregister_standin()
+    """Each test starts from a clean settings key and leaves no key and no process behind.
+    The module registers the stand-in once (register_standin in setUpModule) and removes it
+    at its end."""
 
     def setUp(self):
         super().setUp()
@@ -99,8 +107,7 @@ class BarTestCase(harness.WineTestCase):
 
     def tearDown(self):
         super().tearDown()
-        # A killed program may leave a message box's process state; the wineserver is shared,
-        # so wait for this test's processes only.
+        # What the test's program stored goes with it.
         harness.reg_delete_key(KEY)
 
     # Start-up -----------------------------------------------------------------------------

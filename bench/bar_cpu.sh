@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# CPU of the running bar under Wine: 60 s while the strip scrolls (a long text raised every
+# 8 s keeps it moving) and 60 s at rest (the strip drained). Prints the share of one core used
+# by the program's process and by the session's wineserver. Needs a built win32 preset.
+#
+#   bench/bar_cpu.sh [SECONDS]
+set -u
+secs=${1:-60}
+source "$(dirname "$0")/bar_common.sh"
+
+start_bar 10
+wserver=$(wineserver_pid)
+line="This line keeps the strip moving for the measurement, one buddy talking on and on :)"
+(
+    end=$((SECONDS + secs + 5))
+    while [ $SECONDS -lt $end ]; do
+        timeout 30 wine "$bin/msgrctl.exe" text ann@example.com "$line" >/dev/null 2>&1
+        sleep 8
+    done
+) &
+feeder=$!
+sleep 3
+w0=$(ticks "$wserver")
+scrolling=$(percent_of_core "$bar_pid" "$secs")
+w1=$(ticks "$wserver")
+wait "$feeder"
+hz=$(getconf CLK_TCK)
+ws_scrolling=$(awk -v d=$((w1 - w0)) -v hz="$hz" -v s="$secs" 'BEGIN { printf "%.2f", 100*d/hz/s }')
+
+# Drained: the last text has left the bar after about 20 s at 10 pixels a tick.
+sleep 25
+w0=$(ticks "$wserver")
+resting=$(percent_of_core "$bar_pid" "$secs")
+w1=$(ticks "$wserver")
+ws_resting=$(awk -v d=$((w1 - w0)) -v hz="$hz" -v s="$secs" 'BEGIN { printf "%.2f", 100*d/hz/s }')
+
+echo "scrolling: program ${scrolling} % of one core, wineserver ${ws_scrolling} % (${secs} s)"
+echo "at rest:   program ${resting} % of one core, wineserver ${ws_resting} % (${secs} s)"
+exit_bar || echo "bar_cpu: the program did not end by itself" >&2
