@@ -86,8 +86,7 @@ Ev Mail(std::int32_t folder, std::int32_t count) {
     return e;
 }
 
-// A contact. (fakes::FakeContact has a twin of the same name in the strip's click fakes, so
-// this file keeps its own, with internal linkage.)
+// A contact as the event tables describe it.
 class Buddy final : public messenger::IContact {
   public:
     Buddy(std::u16string address, std::u16string nickname)

@@ -10,10 +10,10 @@
 
 namespace fakes {
 
-class FakeContact final : public messenger::IContact {
+class AddressOnlyContact final : public messenger::IContact {
   public:
     std::optional<std::u16string> address;
-    explicit FakeContact(std::optional<std::u16string> a) : address(std::move(a)) {}
+    explicit AddressOnlyContact(std::optional<std::u16string> a) : address(std::move(a)) {}
     std::optional<std::u16string> FriendlyName() override { return std::nullopt; }
     std::optional<std::u16string> EmailAddress() override { return address; }
     std::optional<std::int32_t> State() override { return std::nullopt; }

@@ -46,7 +46,8 @@ TEST_F(Clicks, WindowOfTheClickedItem) {
 TEST_F(Clicks, HandOverReachesTheNextItemOfTheBarsStrip) {
     // A nickname in front of a sign-in line: its runs hand the click to the action item.
     bar.AddMsg(u"Ann :) Lee", u"Arial", 0, -1);
-    bar.AddAction(gb::actBuddyLogon, std::make_shared<fakes::FakeContact>(u"ann@example.com"));
+    bar.AddAction(gb::actBuddyLogon,
+                  std::make_shared<fakes::AddressOnlyContact>(u"ann@example.com"));
     for (float x : {1.0f, 40.0f, 60.0f}) {
         SCOPED_TRACE(x);
         factory.messenger->conversations.clear();
@@ -75,8 +76,8 @@ TEST_F(Clicks, HandOverPastTheLastItemDoesNothing) {
 }
 
 TEST_F(Clicks, ActionClicksAskTheMessengerAndContainItsErrors) {
-    const auto bob = std::make_shared<fakes::FakeContact>(u"bob@example.org");
-    const auto mute = std::make_shared<fakes::FakeContact>(std::nullopt);
+    const auto bob = std::make_shared<fakes::AddressOnlyContact>(u"bob@example.org");
+    const auto mute = std::make_shared<fakes::AddressOnlyContact>(std::nullopt);
     const auto on = gb::actBuddyLogon, unread = gb::actUnreadMail;
     const struct {
         std::int32_t kind;
