@@ -160,6 +160,13 @@ class BarTestCase(harness.WineTestCase):
         rows = harness.pixels(x, y + 2, w - 20, h - 4)
         return [x + c for c in red_columns(rows, colour)]
 
+    def wait_for_standin(self):
+        """Until the bar has attached to the stand-in: a bar that missed the messenger at load
+        attaches on its next retry."""
+        harness.wait_for(lambda: msgrctl("show", check=False).returncode == 0, timeout=40,
+                         interval=1.0, what="the bar to attach to the stand-in")
+
     def text(self, sender, message, colour_hex, *extra):
+        self.wait_for_standin()
         msgrctl("text", sender, message, "--nick", sender.split("@")[0].title(), "--header",
                 "FN=Arial; EF=; CO=%s; CS=0; PF=22" % colour_hex, *extra)
