@@ -28,6 +28,21 @@ def caption_shown(origin, page):
     return any(p == CAPTION[page] for row in region for p in row)
 
 
+def turn_page(origin, page):
+    """Clicks the next-page arrow and waits until the page has arrived and stands still: a
+    caption already in view may still be sliding under the pointer."""
+    harness.click(origin[0] + NEXT_ARROW[0], origin[1] + NEXT_ARROW[1])
+    harness.wait_for(lambda: caption_shown(origin, page), what="page %d" % page)
+    last = [None]
+
+    def still():
+        now = harness.pixels(origin[0], origin[1] + 40, CLIENT_W, 150)
+        same = now == last[0]
+        last[0] = now
+        return same
+    harness.wait_for(still, interval=0.2, what="page %d to stand still" % page)
+
+
 class OptionsDialog(harness.WineTestCase):
     def open_dialog(self):
         self.tool = self.start(harness.exe("options_tool.exe"))
@@ -61,9 +76,7 @@ class OptionsDialog(harness.WineTestCase):
                 if k != "call"}, [line[5:] for line in lines if line.startswith("call=")]
 
     def turn_to(self, page):
-        self.click(NEXT_ARROW)
-        harness.wait_for(lambda: caption_shown(self.origin, page), what="page %d" % page)
-        time.sleep(0.3)
+        turn_page(self.origin, page)
 
     def keep_shot(self, name):
         path = os.path.join(harness.BUILD, name)
