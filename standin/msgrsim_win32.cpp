@@ -112,6 +112,7 @@ class Server final : public ISimHost {
     std::vector<Connection> connections_;
     DWORD nextCookie_ = 1;
     int busy_ = 0;
+    unsigned long long delivered_ = 0; // events a sink took with S_OK, for the soak's count
 };
 
 // --- COM object bases ---------------------------------------------------------------
@@ -708,6 +709,8 @@ LRESULT Server::OnCopyData(HWND from, const COPYDATASTRUCT& data) {
             : std::nullopt;
     if (request) {
         reply = state.Apply(*request, *this);
+        if (request->op == Op::Show)
+            reply.text += "events delivered: " + std::to_string(delivered_) + "\n";
     } else {
         reply.text = "malformed request";
     }
@@ -826,8 +829,9 @@ void Server::Raise(DISPID id, std::span<VARIANT> reversedArgs) {
     // A sink may disconnect, or connect others, while it handles the event.
     const std::vector<Connection> sinks = connections_;
     for (const auto& c : sinks) {
-        c.sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr,
-                       nullptr, nullptr);
+        if (SUCCEEDED(c.sink->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params,
+                                     nullptr, nullptr, nullptr)))
+            ++delivered_;
     }
 }
 

@@ -1,9 +1,11 @@
 // Reports what the end-to-end tests and the measurements cannot see from outside Wine: the
-// desktop work area, and a running program's GDI and user object counts and private memory.
+// desktop work area, and a running program's GDI and user object counts, its windows and its
+// private memory.
 //
 //   gbinfo workarea             left top right bottom
 //   gbinfo front                the title of the foreground window
-//   gbinfo resources NAME.exe   gdi N user N private BYTES   (the first process of that name)
+//   gbinfo resources NAME.exe   gdi N user N windows N private BYTES   (the first process of
+//                               that name)
 //   gbinfo texts N FROM         FROM says "1", "2", ... "N" through the stand-in, as fast as it
 //                               takes them (one conversation window, opened by the first)
 #include <windows.h>
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 #include "SimProtocol.h"
 
@@ -30,6 +33,68 @@ DWORD FindProcess(const wchar_t* name) {
         if (_wcsicmp(entry.szExeFile, name) == 0) pid = entry.th32ProcessID;
     CloseHandle(snapshot);
     return pid;
+}
+
+// Wine answers GetGuiResources with 0. Its GDI handle table, which the process's environment
+// block points to as Windows' does, has one 24-byte entry per handle (a 64-bit object, the
+// owner, the unique part, then the type, 0 for a free entry): the live entries are the
+// process's GDI objects, the stock ones included.
+DWORD CountGdiHandles(HANDLE process) {
+    using QueryInformation = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+    auto query = reinterpret_cast<QueryInformation>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
+    struct BasicInformation {
+        LONG exitStatus;
+        BYTE* peb;
+        ULONG_PTR affinity, priority, pid, parent;
+    } basic{};
+    if (!query || query(process, 0, &basic, sizeof basic, nullptr) != 0 || !basic.peb) return 0;
+    constexpr std::size_t kTableOffset = sizeof(void*) == 4 ? 0x94 : 0xf8;
+    BYTE* table = nullptr;
+    if (!ReadProcessMemory(process, basic.peb + kTableOffset, &table, sizeof table, nullptr) ||
+        !table)
+        return 0;
+    constexpr std::size_t kEntry = 24, kTypeAt = 14, kEntries = 0x10000, kChunk = 4096;
+    std::vector<BYTE> chunk(kChunk * kEntry);
+    DWORD live = 0;
+    for (std::size_t first = 0; first < kEntries; first += kChunk) {
+        if (!ReadProcessMemory(process, table + first * kEntry, chunk.data(), chunk.size(),
+                               nullptr))
+            break;
+        for (std::size_t i = 0; i < kChunk; ++i)
+            live += chunk[i * kEntry + kTypeAt] != 0;
+    }
+    return live;
+}
+
+// The process's windows: top-level, child and message-only. Under Wine these stand in for
+// the user object count.
+DWORD CountWindows(DWORD pid) {
+    struct Count {
+        DWORD pid;
+        DWORD windows = 0;
+        static BOOL CALLBACK Child(HWND hwnd, LPARAM lp) {
+            ++reinterpret_cast<Count*>(lp)->windows;
+            (void)hwnd;
+            return TRUE;
+        }
+        void Add(HWND hwnd) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(hwnd, &owner);
+            if (owner != pid) return;
+            ++windows;
+            EnumChildWindows(hwnd, Child, reinterpret_cast<LPARAM>(this));
+        }
+        static BOOL CALLBACK TopLevel(HWND hwnd, LPARAM lp) {
+            reinterpret_cast<Count*>(lp)->Add(hwnd);
+            return TRUE;
+        }
+    } count{pid};
+    EnumWindows(Count::TopLevel, reinterpret_cast<LPARAM>(&count));
+    for (HWND h = FindWindowExW(HWND_MESSAGE, nullptr, nullptr, nullptr); h;
+         h = FindWindowExW(HWND_MESSAGE, h, nullptr, nullptr))
+        count.Add(h);
+    return count.windows;
 }
 
 std::string Narrow(const wchar_t* text) {
@@ -86,8 +151,10 @@ int wmain(int argc, wchar_t** argv) {
         memory.cb = sizeof memory;
         GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
                              sizeof memory);
-        std::printf("gdi %lu user %lu private %lu\n", GetGuiResources(process, GR_GDIOBJECTS),
-                    GetGuiResources(process, GR_USEROBJECTS),
+        DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
+        if (gdi == 0) gdi = CountGdiHandles(process);
+        std::printf("gdi %lu user %lu windows %lu private %lu\n", gdi,
+                    GetGuiResources(process, GR_USEROBJECTS), CountWindows(pid),
                     static_cast<unsigned long>(memory.PrivateUsage));
         CloseHandle(process);
         return 0;
