@@ -1,6 +1,7 @@
 // One display tick of the strip (MoveOn, then DisplayOn with the frame) on the recording
-// surface, with messages waiting beyond the right edge; and what a waiting message costs in
-// memory.
+// surface, with messages waiting beyond the right edge; what a waiting message costs in
+// memory; and a soak: 100,000 texts through the bar's text handler, drained at the top speed,
+// with their order checked on the way in and on the way out.
 #include <benchmark/benchmark.h>
 
 #include <malloc.h>
@@ -9,8 +10,12 @@
 #include <cstdlib>
 #include <new>
 
+#include <optional>
+
 #include "StripBenchLines.h"
 #include "app/modSettings.h"
+#include "bar/BarEvents.h"
+#include "fakes/FakeMessenger.h"
 #include "fakes/FakeStripHost.h"
 #include "fakes/FakeSurface.h"
 
@@ -86,6 +91,84 @@ void BM_MemoryPerWaitingMessage(benchmark::State& state) {
     state.counters["bytes_per_message"] = perMessage;
 }
 BENCHMARK(BM_MemoryPerWaitingMessage)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// The number a soak text item carries, if the item is one.
+std::optional<long> SoakNumber(const gb::clsItem& item) {
+    const auto* s = item.As<gb::clsString>();
+    if (!s || s->Text().empty()) return std::nullopt;
+    long n = 0;
+    for (const char16_t c : s->Text()) {
+        if (c < u'0' || c > u'9') return std::nullopt;
+        n = n * 10 + (c - u'0');
+    }
+    return n;
+}
+
+std::optional<long> FirstSoakNumber(const gb::colMsg& strip) {
+    for (const gb::clsItem& item : strip)
+        if (auto n = SoakNumber(item)) return n;
+    return std::nullopt;
+}
+
+void BM_SoakDrain(benchmark::State& state) {
+    Settings();
+    const long kTexts = static_cast<long>(state.range(0));
+    double inOrder = 0, leftInOrder = 0, ticks = 0;
+    for (auto _ : state) {
+        fakes::FakeStripHost host;
+        fakes::FakeSurfaceFactory surfaces;
+        fakes::FakeMessengerFactory factory;
+        {
+            gb::colMsg strip(host, surfaces);
+            strip.SetScrollSpeed(100);
+            host.barStrip = &strip;
+            gb::BarEvents events([&host] { return host.barStrip; }, factory);
+            auto sender = std::make_shared<fakes::FakeContact>(u"soak@example.com", u"Soak");
+            auto session = std::make_shared<fakes::FakeSession>();
+            session->participants->contacts.push_back(sender);
+            const std::u16string header =
+                u"MIME-Version: 1.0\r\nX-MMS-IM-Format: FN=Arial; EF=; CO=0; CS=0; PF=22\r\n\r\n";
+            for (long i = 1; i <= kTexts; ++i) {
+                const std::string digits = std::to_string(i);
+                events.OnTextReceived(session, sender, header,
+                                      std::u16string(digits.begin(), digits.end()));
+            }
+            long expected = 1;
+            for (const gb::clsItem& item : strip)
+                if (auto n = SoakNumber(item)) expected += *n == expected ? 1 : kTexts * 10;
+            inOrder = expected == kTexts + 1 ? 1 : 0;
+
+            fakes::FakeDisplay display(kWidth, kHeight);
+            long last = 0;
+            bool monotone = true;
+            long steps = 0;
+            for (auto first = FirstSoakNumber(strip); first; first = FirstSoakNumber(strip)) {
+                monotone = monotone && *first >= last && *first <= last + 1;
+                last = *first;
+                const float left = strip.StripLeft();
+                const std::size_t count = strip.Count();
+                strip.MoveOn(display);
+                // The last text rests once it alone fills the display: drained.
+                if (strip.StripLeft() == left && strip.Count() == count) break;
+                strip.DisplayOn(display, true);
+                surfaces.canvas->calls.clear();
+                surfaces.emoticons->calls.clear();
+                display.presented.clear();
+                display.callsAtPresent.clear();
+                host.measuredIn.clear();
+                ++steps;
+            }
+            leftInOrder = monotone && last == kTexts ? 1 : 0;
+            ticks = static_cast<double>(steps);
+            host.barStrip = nullptr;
+        }
+    }
+    state.counters["texts"] = static_cast<double>(kTexts);
+    state.counters["entered_in_order"] = inOrder;
+    state.counters["left_in_order"] = leftInOrder;
+    state.counters["ticks_to_drain"] = ticks;
+}
+BENCHMARK(BM_SoakDrain)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
