@@ -6,6 +6,9 @@
 //   gbinfo front                the title of the foreground window
 //   gbinfo resources NAME.exe   gdi N user N windows N private BYTES   (the first process of
 //                               that name)
+//   gbinfo controls TITLE       one line per window inside the visible top-level window of
+//                               that title: class, id, flags (v visible, e enabled, c
+//                               checked), text; tab-separated, UTF-8
 //   gbinfo texts N FROM         FROM says "1", "2", ... "N" through the stand-in, as fast as it
 //                               takes them (one conversation window, opened by the first)
 #include <windows.h>
@@ -97,6 +100,67 @@ DWORD CountWindows(DWORD pid) {
     return count.windows;
 }
 
+std::string Utf8(const std::wstring& text) {
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                      nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
+                            nullptr, nullptr);
+    return out;
+}
+
+// Another program's windows answer WM_GETTEXT and BM_GETCHECK through the system; a window
+// that hangs gives an empty text rather than a stuck tool.
+BOOL CALLBACK PrintControl(HWND hwnd, LPARAM) {
+    wchar_t cls[64] = {};
+    GetClassNameW(hwnd, cls, 64);
+    wchar_t text[1024] = {};
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        2000, &got);
+    DWORD_PTR checked = 0;
+    if (_wcsicmp(cls, L"Button") == 0)
+        SendMessageTimeoutW(hwnd, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 2000, &checked);
+    std::string flags;
+    if (IsWindowVisible(hwnd)) flags += 'v';
+    if (IsWindowEnabled(hwnd)) flags += 'e';
+    if (checked == BST_CHECKED) flags += 'c';
+    std::wstring line = text;
+    for (auto& c : line)
+        if (c == L'\t' || c == L'\r' || c == L'\n') c = L' ';
+    std::printf("%s\t%d\t%s\t%s\n", Utf8(cls).c_str(), GetDlgCtrlID(hwnd), flags.c_str(),
+                Utf8(line).c_str());
+    return TRUE;
+}
+
+struct Found {
+    const wchar_t* title;
+    HWND hwnd = nullptr;
+};
+
+BOOL CALLBACK FindVisible(HWND hwnd, LPARAM lp) {
+    auto* found = reinterpret_cast<Found*>(lp);
+    wchar_t title[256] = {};
+    GetWindowTextW(hwnd, title, 256);
+    if (IsWindowVisible(hwnd) && std::wcscmp(title, found->title) == 0) {
+        found->hwnd = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+int PrintControls(const wchar_t* title) {
+    Found found{title};
+    EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&found));
+    if (!found.hwnd) {
+        std::fprintf(stderr, "gbinfo: no visible window of that title\n");
+        return 1;
+    }
+    EnumChildWindows(found.hwnd, PrintControl, 0);
+    return 0;
+}
+
 std::string Narrow(const wchar_t* text) {
     std::string out;
     for (; *text; ++text)
@@ -159,8 +223,10 @@ int wmain(int argc, wchar_t** argv) {
         CloseHandle(process);
         return 0;
     }
+    if (argc == 3 && std::wcscmp(argv[1], L"controls") == 0) return PrintControls(argv[2]);
     if (argc == 4 && std::wcscmp(argv[1], L"texts") == 0)
         return SendTexts(std::wcstol(argv[2], nullptr, 10), Narrow(argv[3]));
-    std::fprintf(stderr, "usage: gbinfo workarea | front | resources NAME.exe | texts N FROM\n");
+    std::fprintf(stderr, "usage: gbinfo workarea | front | resources NAME.exe | controls TITLE | "
+                         "texts N FROM\n");
     return 2;
 }

@@ -90,6 +90,17 @@ def find_windows(title):
     return [int(w) for w in r.stdout.split()]
 
 
+def controls(title):
+    """The windows inside the visible top-level window of this title as Windows has them:
+    (class, id, flags, text), flags holding "v" visible, "e" enabled, "c" checked."""
+    out = run(["wine", exe("gbinfo.exe"), "controls", title]).stdout
+    rows = []
+    for line in out.splitlines():
+        cls, ident, flags, text = (line.split("\t", 3) + ["", "", ""])[:4]
+        rows.append((cls, int(ident or 0), flags, text))
+    return rows
+
+
 def window_geometry(window_id):
     """(x, y, width, height) of an X window on the screen."""
     r = run(["xdotool", "getwindowgeometry", "--shell", str(window_id)])

@@ -43,6 +43,22 @@ def turn_page(origin, page):
     harness.wait_for(still, interval=0.2, what="page %d to stand still" % page)
 
 
+def shown(title=TITLE):
+    """Text to flags of every visible control of the window."""
+    return {text: flags for _, _, flags, text in harness.controls(title) if "v" in flags}
+
+
+# What each page shows on a first start, as text and flags ("c" checked, "e" enabled).
+FIRST_START = {
+    1: {"show &emoticons": "vec", "show sign in / sign out messages": "vec",
+        "act as a bar": "vec", "show tooltip": "vec"},
+    2: {"nickname": "ve", "e-mail address": "vec", "drop '@' and domain name": "vec",
+        "with first message only": "vec", "email says: ": "ve"},
+    3: {"has signed in.": "ve", "has signed out.": "ve", "You've got # unread mail(s).": "ve",
+        "#": "ve"},
+}
+
+
 class OptionsDialog(harness.WineTestCase):
     def open_dialog(self):
         self.tool = self.start(harness.exe("options_tool.exe"))
@@ -94,12 +110,20 @@ class OptionsDialog(harness.WineTestCase):
         for page in (1, 2, 3):
             self.turn_to(page)
             self.keep_shot("options-page%d.png" % page)
+            controls = shown()
+            self.assertEqual({t: controls.get(t) for t in FIRST_START[page]}, FIRST_START[page])
+            # The other pages' controls are out of sight.
+            for other in set(FIRST_START) - {page}:
+                self.assertFalse(set(FIRST_START[other]) - {"#"} & set(controls))
         # A second placeholder in the unread-mail text: "&Okay" shows the box and stays.
         self.click(UNREAD_MAIL)
         harness.run(["xdotool", "key", "End", "type", " #"])
         self.click(OKAY)
         harness.wait_for(lambda: harness.find_windows("Error"), what="the Error box")
         harness.screenshot(os.path.join(harness.BUILD, "options-error.png"))
+        texts = [" ".join(text.split()) for text in shown("Error")]
+        self.assertIn("There may only be one '#' character in 'You've got # unread mail(s). #'!",
+                      texts)
         harness.run(["xdotool", "key", "Return"])
         harness.wait_for(lambda: not harness.find_windows("Error"), what="the box to close")
         self.assertTrue(harness.find_windows(TITLE))
