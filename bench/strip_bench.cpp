@@ -47,6 +47,16 @@ void Settings() {
     s.Says = u"says: ";
 }
 
+// The fakes record every call for the tests; a long run must not keep them.
+void ForgetRecordings(fakes::FakeStripHost& host, fakes::FakeSurfaceFactory& surfaces,
+                      fakes::FakeDisplay& display) {
+    surfaces.canvas->calls.clear();
+    surfaces.emoticons->calls.clear();
+    display.presented.clear();
+    display.callsAtPresent.clear();
+    host.measuredIn.clear();
+}
+
 void BM_Tick(benchmark::State& state) {
     Settings();
     const int waiting = static_cast<int>(state.range(0));
@@ -59,11 +69,7 @@ void BM_Tick(benchmark::State& state) {
     for (auto _ : state) {
         strip.MoveOn(display);
         strip.DisplayOn(display, true);
-        surfaces.canvas->calls.clear();
-        surfaces.emoticons->calls.clear();
-        display.presented.clear();
-        display.callsAtPresent.clear();
-        host.measuredIn.clear();
+        ForgetRecordings(host, surfaces, display);
         // Keep the visible part full, so that every queue length draws alike.
         if (strip.Count() + 10 < seeded) {
             state.PauseTiming();
@@ -151,11 +157,7 @@ void BM_SoakDrain(benchmark::State& state) {
                 // The last text rests once it alone fills the display: drained.
                 if (strip.StripLeft() == left && strip.Count() == count) break;
                 strip.DisplayOn(display, true);
-                surfaces.canvas->calls.clear();
-                surfaces.emoticons->calls.clear();
-                display.presented.clear();
-                display.callsAtPresent.clear();
-                host.measuredIn.clear();
+                ForgetRecordings(host, surfaces, display);
                 ++steps;
             }
             leftInOrder = monotone && last == kTexts ? 1 : 0;
