@@ -16,24 +16,12 @@ void Load(MemorySettingsStore& store, std::u16string sep = u".") {
     LoadSettings(store, LoadEnvironment{kScreenTwips, std::move(sep)});
 }
 
+// clang-format off
 SettingsRecord Defaults() {
-    return {u"says: ",
-            2,
-            true,
-            true,
-            10,
-            true,
-            true,
-            0,
-            0,
-            kScreenTwips,
-            u"#",
-            u"You've got # unread mail(s).",
-            u"has signed in.",
-            u"has signed out.",
-            true,
-            u"0.0"};
+    return {u"says: ", 2, true, true, 10, true, true, 0, 0, kScreenTwips, u"#",
+            u"You've got # unread mail(s).", u"has signed in.", u"has signed out.", true, u"0.0"};
 }
+// clang-format on
 
 TEST(LoadSettings, FirstStartTakesEveryDefaultInRecordOrder) {
     Settings() = {};
@@ -115,22 +103,10 @@ TEST(SaveSettings, WritesTextFormsInOrderAndTheRunningVersion) {
 }
 
 TEST(SaveSettings, EverySettingSurvivesARoundTrip) {
-    SettingsRecord edited = {u"tells \u00E9\u4E2D:",
-                             1,
-                             false,
-                             false,
-                             37.25f,
-                             false,
-                             false,
-                             -15,
-                             7.125f,
-                             4500,
-                             u"%n",
-                             u"%n new",
-                             u"is here",
-                             u"left",
-                             false,
-                             u"0.0"};
+    // clang-format off
+    SettingsRecord edited = {u"tells \u00E9\u4E2D:", 1, false, false, 37.25f, false, false, -15,
+                             7.125f, 4500, u"%n", u"%n new", u"is here", u"left", false, u"0.0"};
+    // clang-format on
     Settings() = edited;
     MemorySettingsStore store;
     SaveSettings(store, u",");

@@ -4,6 +4,7 @@
 // member; an empty optional or a null pointer plays a failing call of the messenger.
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,15 @@ class FakeContact final : public messenger::IContact {
     std::optional<std::u16string> EmailAddress() override { return emailAddress; }
     std::optional<std::int32_t> State() override { return state; }
 };
+
+// A contact whose address or nickname the messenger cannot give (nullopt).
+inline std::shared_ptr<FakeContact> Contact(std::optional<std::u16string> address,
+                                            std::optional<std::u16string> nickname = {}) {
+    auto c = std::make_shared<FakeContact>(u"", u"");
+    c->emailAddress = std::move(address);
+    c->friendlyName = std::move(nickname);
+    return c;
+}
 
 class FakeContactList final : public messenger::IContactList {
   public:
@@ -87,18 +97,25 @@ class FakeMessengerApp final : public messenger::IMessengerApp {
 class FakeMessenger final : public messenger::IMessenger {
   public:
     std::vector<std::u16string> calls; // "OpenInbox", "InstantMessage(address)"
-    bool openInboxFails = false;
+    bool raise = false;                // throws, as a broken binding might
     std::optional<std::int32_t> myStatus = messenger::kStateOnline;
 
     bool OpenInbox() override {
+        Raise();
         calls.push_back(u"OpenInbox");
-        return !openInboxFails;
+        return true;
     }
     bool InstantMessage(const std::u16string& emailAddress) override {
+        Raise();
         calls.push_back(u"InstantMessage(" + emailAddress + u")");
         return !emailAddress.empty();
     }
     std::optional<std::int32_t> MyStatus() override { return myStatus; }
+
+  private:
+    void Raise() const {
+        if (raise) throw std::runtime_error("messenger gone");
+    }
 };
 
 // Hands out the same app and messenger each time, or null while "absent".

@@ -46,13 +46,12 @@ TEST_F(Clicks, WindowOfTheClickedItem) {
 TEST_F(Clicks, HandOverReachesTheNextItemOfTheBarsStrip) {
     // A nickname in front of a sign-in line: its runs hand the click to the action item.
     bar.AddMsg(u"Ann :) Lee", u"Arial", 0, -1);
-    bar.AddAction(gb::actBuddyLogon,
-                  std::make_shared<fakes::AddressOnlyContact>(u"ann@example.com"));
+    bar.AddAction(gb::actBuddyLogon, fakes::Contact(u"ann@example.com"));
     for (float x : {1.0f, 40.0f, 60.0f}) {
         SCOPED_TRACE(x);
-        factory.messenger->conversations.clear();
+        factory.messenger->calls.clear();
         bar.MouseDown(x, 0);
-        EXPECT_EQ(factory.messenger->conversations, Texts{u"ann@example.com"});
+        EXPECT_EQ(factory.messenger->calls, Texts{u"InstantMessage(ann@example.com)"});
     }
     // From any strip the hand-over goes to the bar's strip, past every other hand-over.
     gb::colMsg ticker(host, surfaces);
@@ -76,37 +75,34 @@ TEST_F(Clicks, HandOverPastTheLastItemDoesNothing) {
 }
 
 TEST_F(Clicks, ActionClicksAskTheMessengerAndContainItsErrors) {
-    const auto bob = std::make_shared<fakes::AddressOnlyContact>(u"bob@example.org");
-    const auto mute = std::make_shared<fakes::AddressOnlyContact>(std::nullopt);
+    const auto bob = fakes::Contact(u"bob@example.org"), mute = fakes::Contact(std::nullopt);
     const auto on = gb::actBuddyLogon, unread = gb::actUnreadMail;
+    const Texts inbox = {u"OpenInbox"}, talk = {u"InstantMessage(bob@example.org)"}, none = {};
     const struct {
         std::int32_t kind;
         gb::ActionParameter parameter;
-        bool none, raise;
-        int inbox;
-        Texts conversations;
+        bool absent, raise;
+        Texts calls;
     } rows[] = {
-        {unread, 2, false, false, 1, {}},
-        {on, bob, false, false, 0, {u"bob@example.org"}},
-        {gb::actBuddyLogoff, bob, false, false, 0, {}},
-        {9, bob, false, false, 0, {}},
-        {unread, 2, true, false, 0, {}},
-        {unread, 2, false, true, 0, {}},
-        {on, bob, false, true, 0, {}},
-        {on, mute, false, false, 0, {}},
-        {on, std::monostate{}, false, false, 0, {}},
+        {unread, 2, false, false, inbox},
+        {on, bob, false, false, talk},
+        {gb::actBuddyLogoff, bob, false, false, none},
+        {9, bob, false, false, none},
+        {unread, 2, true, false, none},
+        {unread, 2, false, true, none},
+        {on, bob, false, true, none},
+        {on, mute, false, false, none},
+        {on, std::monostate{}, false, false, none},
     };
-    int row = 0;
     for (const auto& r : rows) {
-        SCOPED_TRACE(row++);
-        factory.messenger = std::make_shared<fakes::FakeClickMessenger>();
-        factory.none = r.none;
+        SCOPED_TRACE(&r - rows);
+        factory.messenger = std::make_shared<fakes::FakeMessenger>();
+        factory.absent = r.absent;
         factory.messenger->raise = r.raise;
         gb::colMsg strip(host, surfaces);
         strip.AddAction(r.kind, r.parameter);
         EXPECT_NO_THROW(strip.MouseDown(1, 0));
-        EXPECT_EQ(factory.messenger->inboxOpened, r.inbox);
-        EXPECT_EQ(factory.messenger->conversations, r.conversations);
+        EXPECT_EQ(factory.messenger->calls, r.calls);
     }
     host.messengerFactory = nullptr;
     gb::colMsg strip(host, surfaces);

@@ -31,8 +31,8 @@ TEST_F(Items, SaysTextFollowsTheSettingAndItsOwnFont) {
 }
 
 TEST_F(Items, ActionTextsForEveryTemplateAndNameMode) {
-    const auto ann = std::make_shared<fakes::AddressOnlyContact>(u"ann.lee@example.com");
-    const auto mute = std::make_shared<fakes::AddressOnlyContact>(std::nullopt);
+    const auto ann = fakes::Contact(u"ann.lee@example.com");
+    const auto mute = fakes::Contact(std::nullopt);
     const std::u16string mail = u"You've got # unread mail(s).";
     const auto on = gb::actBuddyLogon, off = gb::actBuddyLogoff, unread = gb::actUnreadMail;
     const struct {

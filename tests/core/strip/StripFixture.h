@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/modSettings.h"
-#include "fakes/FakeClickMessenger.h"
+#include "fakes/FakeMessenger.h"
 #include "fakes/FakeStripHost.h"
 #include "fakes/FakeSurface.h"
 #include "strip/colMsg.h"
@@ -27,7 +27,7 @@ class StripFixture : public ::testing::Test {
     modSettings::SettingsRecord& settings() { return modSettings::Settings(); }
 
     fakes::FakeStripHost host;
-    fakes::FakeClickMessengerFactory factory;
+    fakes::FakeMessengerFactory factory;
     fakes::FakeSurfaceFactory surfaces;
 
   private:
