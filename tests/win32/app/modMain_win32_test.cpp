@@ -1,3 +1,5 @@
+// The slides on a real window. Their stepping is a core test; here the twips reach the
+// window as pixels, and a slide stops at once when its window closes or its owner cancels.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,29 +13,24 @@
 
 namespace {
 
-// A plain top-level window that records the left edge of every move it receives.
+// A plain top-level window that records the left edge of every move it receives, and closes
+// itself on move closeOnMove as a user's Exit during a slide would.
 struct RecordingWindow {
     static inline std::vector<int> lefts;
-    static inline bool destroyOnMove = false;
-    static inline int movesBeforeDestroy = 0;
+    static inline std::size_t closeOnMove = 0;
 
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-        if (msg == WM_WINDOWPOSCHANGED) {
-            const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
-            if (!(pos->flags & SWP_NOMOVE)) {
-                lefts.push_back(pos->x);
-                // Closing the window from inside the slide, as a user's Exit would.
-                if (destroyOnMove && static_cast<int>(lefts.size()) == movesBeforeDestroy) {
-                    ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
-                }
-            }
+        const auto* pos = reinterpret_cast<const WINDOWPOS*>(lp);
+        if (msg == WM_WINDOWPOSCHANGED && !(pos->flags & SWP_NOMOVE)) {
+            lefts.push_back(pos->x);
+            if (lefts.size() == closeOnMove) ::PostMessageW(hwnd, WM_CLOSE, 0, 0);
         }
         return ::DefWindowProcW(hwnd, msg, wp, lp);
     }
 
     gb::unique_hwnd hwnd;
 
-    RecordingWindow(int leftPx, int widthPx) {
+    RecordingWindow(int leftPx, int widthPx, DWORD shown = WS_VISIBLE) {
         static const ATOM atom = [] {
             WNDCLASSW wc{};
             wc.lpfnWndProc = Proc;
@@ -42,63 +39,48 @@ struct RecordingWindow {
             return ::RegisterClassW(&wc);
         }();
         (void)atom;
-        hwnd.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, L"GbSlideTest", L"slide", WS_POPUP, leftPx,
-                                     10, widthPx, 20, nullptr, nullptr, ::GetModuleHandleW(nullptr),
-                                     nullptr));
+        hwnd.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, L"GbSlideTest", L"slide", WS_POPUP | shown,
+                                     leftPx, 10, widthPx, 20, nullptr, nullptr,
+                                     ::GetModuleHandleW(nullptr), nullptr));
         lefts.clear();
+        closeOnMove = 0;
     }
 };
 
-int Px(float twips) { return static_cast<int>(std::nearbyint(twips / gb::TwipsPerPixelX())); }
+int Px(int twips) {
+    return static_cast<int>(std::nearbyint(static_cast<float>(twips) / gb::TwipsPerPixelX()));
+}
 
-class SlideForm : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ASSERT_EQ(gb::TwipsPerPixelX(), 15.0f) << "the tests expect 96 dots per inch";
-        RecordingWindow::destroyOnMove = false;
-    }
-};
-
-TEST_F(SlideForm, InStepsOf200TwipsThenExactlyToTheTarget) {
-    // 334 pixels are 5010 twips: 4810, 4610, ... 810 then exactly 1000.
-    RecordingWindow w(334, 100);
-    ASSERT_TRUE(w.hwnd);
-    EXPECT_TRUE(modMain::SlideFormIn(w.hwnd.get(), 1000));
+TEST(SlideForm, InAndOutMoveTheWindowInPixels) {
+    ASSERT_EQ(gb::TwipsPerPixelX(), 15.0f) << "the tests expect 96 dots per inch";
+    RecordingWindow in(334, 100, 0); // 5010 twips: 4810, 4610, ... 810, then exactly 1000
+    EXPECT_TRUE(modMain::SlideFormIn(in.hwnd.get(), 1000));
+    EXPECT_TRUE(::IsWindowVisible(in.hwnd.get()));
     std::vector<int> expected;
     for (int t = 4810; t >= 810; t -= 200)
-        expected.push_back(Px(static_cast<float>(t)));
+        expected.push_back(Px(t));
     expected.push_back(Px(1000));
     EXPECT_EQ(RecordingWindow::lefts, expected);
-    EXPECT_TRUE(::IsWindowVisible(w.hwnd.get()));
-}
 
-TEST_F(SlideForm, OutUntilTheRightEdgeLeavesTheScreen) {
-    RecordingWindow w(105, 300); // left 1575 twips, width 4500 twips
-    ::ShowWindow(w.hwnd.get(), SW_SHOWNOACTIVATE);
-    RecordingWindow::lefts.clear();
-    EXPECT_TRUE(modMain::SlideFormOut(w.hwnd.get()));
-    std::vector<int> expected;
+    RecordingWindow out(105, 300); // left 1575 twips, width 4500: until the right edge is off
+    EXPECT_TRUE(modMain::SlideFormOut(out.hwnd.get()));
+    expected.clear();
     for (int t = 1375; t + 4500 + 200 > 0; t -= 200)
-        expected.push_back(Px(static_cast<float>(t)));
+        expected.push_back(Px(t));
     EXPECT_EQ(RecordingWindow::lefts, expected);
-    EXPECT_LE(RecordingWindow::lefts.back() + 300, 0);
 }
 
-TEST_F(SlideForm, StopsAtOnceWhenTheWindowIsClosedDuringTheSlide) {
-    RecordingWindow w(Px(5000), 100);
-    RecordingWindow::destroyOnMove = true;
-    RecordingWindow::movesBeforeDestroy = 3;
-    const HWND hwnd = w.hwnd.get();
+TEST(SlideForm, StopsAtOnceWhenTheWindowClosesOrTheOwnerCancels) {
+    RecordingWindow closing(Px(5000), 100);
+    RecordingWindow::closeOnMove = 3;
+    const HWND hwnd = closing.hwnd.release(); // the close destroys it
     EXPECT_FALSE(modMain::SlideFormIn(hwnd, 1000));
     EXPECT_FALSE(::IsWindow(hwnd));
-    EXPECT_EQ(RecordingWindow::lefts.size(), 3u); // nothing moved after the close
-    w.hwnd.release();
-}
+    EXPECT_EQ(RecordingWindow::lefts.size(), 3u) << "nothing moved after the close";
 
-TEST_F(SlideForm, StopsWhenTheOwnerCancels) {
-    RecordingWindow w(Px(5000), 100);
+    RecordingWindow cancelled(Px(5000), 100);
     int asked = 0;
-    EXPECT_FALSE(modMain::SlideFormIn(w.hwnd.get(), 1000, [&] { return ++asked == 2; }));
+    EXPECT_FALSE(modMain::SlideFormIn(cancelled.hwnd.get(), 1000, [&] { return ++asked == 2; }));
     EXPECT_EQ(RecordingWindow::lefts.size(), 2u);
 }
 
