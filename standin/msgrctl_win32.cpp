@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "SimProtocol.h"
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 
 #include "SimProtocol.h"
 #include "SimState.h"
-#include "app/Handles_win32.h"
-#include "messenger/MessengerCom_win32.h"
-#include "messenger/MessengerText.h"
+#include "contract/MessengerCom_win32.h"
+#include "contract/MessengerText.h"
+#include "kit/Handles_win32.h"
 
 namespace msgrsim {
 namespace {

@@ -3,6 +3,8 @@
 // of the screen, so that maximised windows stay below it.
 #include <windows.h>
 
+#include "bar/BarWindow.h"
+
 namespace gb {
 
 // The desktop work area in screen pixels, through SystemParametersInfoW.
@@ -12,17 +14,17 @@ void WriteWorkArea(const RECT& area) noexcept;
 // Remembers whether the bar has moved the work area's top down. Giving it back puts the top
 // at 0. The reservation is given back when the object ends, so that no way out of the
 // program leaves the desktop shrunk.
-class WorkAreaReservation {
+class WorkAreaReservation final : public IWorkArea {
   public:
     WorkAreaReservation() noexcept = default;
     WorkAreaReservation(const WorkAreaReservation&) = delete;
     WorkAreaReservation& operator=(const WorkAreaReservation&) = delete;
-    ~WorkAreaReservation() { Restore(); }
+    ~WorkAreaReservation() override { Restore(); }
 
     // Moves the top down to heightPixels, unless already reserved.
-    void Reserve(int heightPixels) noexcept;
+    void Reserve(int heightPixels) noexcept override;
     // Puts the top back at 0, if reserved.
-    void Restore() noexcept;
+    void Restore() noexcept override;
     bool IsSet() const noexcept { return set_; }
 
   private:

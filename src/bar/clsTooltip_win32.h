@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 
 namespace gb {
 

@@ -1,6 +1,6 @@
 #include "messenger/MessengerBinding_win32.h"
 
-#include "messenger/MessengerCom_win32.h"
+#include "contract/MessengerCom_win32.h"
 
 namespace messenger {
 namespace {

@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 #include "messenger/Messenger.h"
 
 namespace messenger {

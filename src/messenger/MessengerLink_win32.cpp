@@ -3,8 +3,8 @@
 #include <memory>
 #include <optional>
 
+#include "contract/MessengerCom_win32.h"
 #include "messenger/MessengerBinding_win32.h"
-#include "messenger/MessengerCom_win32.h"
 
 namespace messenger {
 namespace {

@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Handles_win32.h"
-#include "app/Screen_win32.h"
 #include "app/Version.h"
 #include "app/modMain_win32.h"
 #include "app/modSettings.h"
+#include "kit/Handles_win32.h"
+#include "kit/Screen_win32.h"
 #include "options/AboutLines.h"
 #include "options/OptionsModel.h"
 #include "options/OptionsTicker.h"
@@ -113,8 +113,8 @@ struct frmOptions::State {
 
     unique_hicon icon;
     unique_hhook keys;
-    unique_hgdiobj fontRegular, fontBold, fontBoldItalic, fontNote, fontSmall, fontItalic;
-    unique_hgdiobj bmpPrev, bmpNext, bmpBanner;
+    unique_hfont fontRegular, fontBold, fontBoldItalic, fontNote, fontSmall, fontItalic;
+    unique_hbitmap bmpPrev, bmpNext, bmpBanner;
 
     std::unique_ptr<OffscreenDCFactory> surfaces;
     std::unique_ptr<colMsg> msgOptions;
@@ -190,7 +190,7 @@ struct OptionsWindows {
     }
 
     static HWND Control(State& s, HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style,
-                        DWORD exStyle, Twips t, int id, const unique_hgdiobj& font,
+                        DWORD exStyle, Twips t, int id, const unique_hfont& font,
                         const wchar_t* tip = nullptr) {
         HWND h =
             ::CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | style,
@@ -213,11 +213,11 @@ struct OptionsWindows {
     }
 
     static HWND Check(State& s, HWND page, const wchar_t* text, Twips t, int id,
-                      const unique_hgdiobj& font, const wchar_t* tip) {
+                      const unique_hfont& font, const wchar_t* tip) {
         return Control(s, page, L"BUTTON", text, BS_AUTOCHECKBOX | WS_TABSTOP, 0, t, id, font, tip);
     }
 
-    static HWND Label(State& s, HWND page, const wchar_t* text, Twips t, const unique_hgdiobj& font,
+    static HWND Label(State& s, HWND page, const wchar_t* text, Twips t, const unique_hfont& font,
                       DWORD align = SS_LEFT, int id = idcLabel) {
         return Control(s, page, L"STATIC", text, align | SS_NOPREFIX, 0, t, id, font);
     }
@@ -228,7 +228,7 @@ struct OptionsWindows {
                        t, id, s.fontItalic, tip);
     }
 
-    static HWND Picture(State& s, HWND parent, Twips t, int id, const unique_hgdiobj& bitmap,
+    static HWND Picture(State& s, HWND parent, Twips t, int id, const unique_hbitmap& bitmap,
                         DWORD exStyle, const wchar_t* tip) {
         HWND h = Control(s, parent, L"STATIC", L"", SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, exStyle,
                          t, id, s.fontRegular, tip);
@@ -403,7 +403,7 @@ struct OptionsWindows {
 
     static void CreateTicker(frmOptions& self, State& s) {
         s.surfaces = std::make_unique<OffscreenDCFactory>(self.module_);
-        IStripHost& stripHost = self.host_.TickerStripHost();
+        const StripHost& stripHost = self.host_.TickerStripHost();
         s.msgOptions = std::make_unique<colMsg>(stripHost, *s.surfaces);
         SetUpTicker(*s.msgOptions, stripHost, s.scaleWidth, s.version);
     }
@@ -422,12 +422,13 @@ struct OptionsWindows {
         s.fontNote.reset(MakeFont(9, true, true));
         s.fontSmall.reset(MakeFont(8.25, false, false));
         s.fontItalic.reset(MakeFont(9.75, false, true));
-        s.bmpPrev.reset(
-            ::LoadImageW(self.module_, MAKEINTRESOURCEW(IDB_OPTIONS_PREV), IMAGE_BITMAP, 0, 0, 0));
-        s.bmpNext.reset(
-            ::LoadImageW(self.module_, MAKEINTRESOURCEW(IDB_OPTIONS_NEXT), IMAGE_BITMAP, 0, 0, 0));
-        s.bmpBanner.reset(::LoadImageW(self.module_, MAKEINTRESOURCEW(IDB_OPTIONS_BANNER),
-                                       IMAGE_BITMAP, 0, 0, 0));
+        const auto bitmap = [&](int id) {
+            return static_cast<HBITMAP>(
+                ::LoadImageW(self.module_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
+        };
+        s.bmpPrev.reset(bitmap(IDB_OPTIONS_PREV));
+        s.bmpNext.reset(bitmap(IDB_OPTIONS_NEXT));
+        s.bmpBanner.reset(bitmap(IDB_OPTIONS_BANNER));
 
         RECT frame{0, 0, s.Px(kClientWidth), s.Py(kClientHeight)};
         ::AdjustWindowRectEx(&frame, kDialogStyle, FALSE, kDialogExStyle);

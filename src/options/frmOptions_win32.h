@@ -10,7 +10,7 @@
 
 namespace gb {
 
-class IStripHost;
+struct StripHost;
 
 // The bar as the dialog's window sees it.
 class IOptionsHostWin32 : public IOptionsHost {
@@ -18,7 +18,7 @@ class IOptionsHostWin32 : public IOptionsHost {
     // The bar's icon; the dialog takes a copy of its own.
     virtual HICON Icon() = 0;
     // Measures text and gives new items their font size; used by the ticker's strip.
-    virtual IStripHost& TickerStripHost() = 0;
+    virtual const StripHost& TickerStripHost() = 0;
 };
 
 class frmOptions {

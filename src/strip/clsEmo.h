@@ -12,7 +12,7 @@ class clsEmo final : public clsItem {
   public:
     static constexpr ItemKind kKind = ItemKind::Emo;
 
-    explicit clsEmo(IStripHost& host) noexcept : clsItem(kKind, host) {}
+    explicit clsEmo(const StripHost& host) noexcept : clsItem(kKind, host) {}
 
     std::uint8_t PicNumber() const noexcept { return picNumber_; }
     void SetPicNumber(std::uint8_t cell) noexcept { picNumber_ = cell; }

@@ -5,7 +5,7 @@
 
 namespace gb {
 
-clsSays::clsSays(IStripHost& host, std::shared_ptr<const StdFont> saysFont)
+clsSays::clsSays(const StripHost& host, std::shared_ptr<const StdFont> saysFont)
     : clsItem(kKind, host), saysFont_(std::move(saysFont)) {}
 
 std::u16string clsSays::Text() const {
@@ -21,8 +21,8 @@ std::u16string clsSays::Text() const {
 float clsSays::Width() const {
     const std::u16string text = Text();
     if (text.empty()) return WhiteSpace();
-    const StdFont font = saysFont_ ? *saysFont_ : StdFont(u"Arial", Host().FontSize());
-    return Host().TextWidth(font, text) + WhiteSpace();
+    const StdFont font = saysFont_ ? *saysFont_ : StdFont(u"Arial", Host().fontSize);
+    return Host().measure.TextWidth(font, text) + WhiteSpace();
 }
 
 void clsSays::OnClick(std::size_t /*index*/) {

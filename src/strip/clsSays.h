@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "strip/StdFont.h"
 #include "strip/clsItem.h"
+#include "surface/StdFont.h"
 
 namespace gb {
 
@@ -13,7 +13,7 @@ class clsSays final : public clsItem {
     static constexpr ItemKind kKind = ItemKind::Says;
 
     // saysFont: the font the strip draws says items in; the item is measured in it too.
-    clsSays(IStripHost& host, std::shared_ptr<const StdFont> saysFont);
+    clsSays(const StripHost& host, std::shared_ptr<const StdFont> saysFont);
 
     const std::u16string& Buddy() const noexcept { return buddy_; }
     void SetBuddy(std::u16string buddy) { buddy_ = std::move(buddy); }

@@ -29,9 +29,9 @@ bool IsCodeStart(char16_t c) noexcept { return c == u'(' || c == u':' || c == u'
 
 } // namespace
 
-colMsg::colMsg(IStripHost& host, ISurfaceFactory& surfaces)
+colMsg::colMsg(const StripHost& host, ISurfaceFactory& surfaces)
     : host_(host), canvas_(surfaces.CreateCanvas()), emoStrip_(surfaces.CreateEmoticonStrip()),
-      saysFont_(std::make_shared<StdFont>(u"Arial", host.FontSize())) {}
+      saysFont_(std::make_shared<StdFont>(u"Arial", host.fontSize)) {}
 
 colMsg::~colMsg() = default;
 
@@ -80,15 +80,15 @@ clsAction& colMsg::AddAction(std::int32_t Action, ActionParameter Parameter) {
     clsAction& added = *item;
     items_.push_back(std::move(item));
     added.SetAction(Action, std::move(Parameter));
-    host_.ClearPrevBuddy();
+    if (host_.bar) host_.bar->ClearPrevBuddy();
     return added;
 }
 
 void colMsg::AddRun(std::u16string run, std::u16string_view fontName, Color color,
                     messenger::WindowHandle hWnd) {
     clsString& item = AddString(std::move(run));
-    item.TextFont()->SetName(host_.FaceExists(fontName) ? std::u16string(fontName)
-                                                        : std::u16string(u"Arial"));
+    item.TextFont()->SetName(host_.measure.FaceExists(fontName) ? std::u16string(fontName)
+                                                                : std::u16string(u"Arial"));
     item.SetTextColor(color);
     item.SethWnd(hWnd);
 }

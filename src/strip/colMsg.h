@@ -10,17 +10,17 @@
 #include <string_view>
 
 #include "messenger/Messenger.h"
-#include "strip/StdFont.h"
 #include "strip/clsAction.h"
 #include "strip/clsEmo.h"
 #include "strip/clsItem.h"
 #include "strip/clsSays.h"
 #include "strip/clsString.h"
+#include "surface/StdFont.h"
 #include "surface/Surface.h"
 
 namespace gb {
 
-class IStripHost;
+struct StripHost;
 
 class colMsg {
     using Items = std::deque<std::unique_ptr<clsItem>>;
@@ -57,7 +57,7 @@ class colMsg {
 
     // The host measures, sizes new fonts and receives the cross-links; surfaces makes the
     // canvas and the emoticon surface. Both must outlive the strip.
-    colMsg(IStripHost& host, ISurfaceFactory& surfaces);
+    colMsg(const StripHost& host, ISurfaceFactory& surfaces);
     ~colMsg();
     colMsg(const colMsg&) = delete;
     colMsg& operator=(const colMsg&) = delete;
@@ -104,7 +104,7 @@ class colMsg {
     void DrawItem(const clsItem& item, float x);
     std::int32_t TextTop();
 
-    IStripHost& host_;
+    const StripHost& host_;
     Items items_;
     float scrollSpeed_ = 10.0f;
     float stripLeft_ = 0.0f;

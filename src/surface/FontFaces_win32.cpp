@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 
 namespace gb {
 namespace {

@@ -1,7 +1,7 @@
 #pragma once
 // The double buffer of the strip on GDI: a memory device context with its own bitmap, pen,
-// brush and font. It owns every object selected into it except the four it found there,
-// which it puts back before the device context goes.
+// brush and font. Each slot owns the object selected into it and puts back the one it found
+// there before the device context goes.
 #include <windows.h>
 
 #include <ocidl.h>
@@ -12,7 +12,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 #include "surface/Surface.h"
 
 namespace gb {
@@ -73,16 +73,15 @@ class OffscreenDC final : public ISurface {
 
   private:
     void ApplyFont();
-    // Selects an object this surface owns from now on and deletes the one it displaces
-    // (unless that is one of the objects found in the new device context).
-    void Replace(HGDIOBJ object);
     SIZE Extent(std::u16string_view text) const;
 
+    // Declared before the slots: the slots give the device context its own objects back
+    // before it is deleted.
     unique_hdc dc_;
-    HGDIOBJ initialBitmap_ = nullptr;
-    HGDIOBJ initialPen_ = nullptr;
-    HGDIOBJ initialBrush_ = nullptr;
-    HGDIOBJ initialFont_ = nullptr;
+    selected_object<HBITMAP> bitmap_;
+    selected_object<HPEN> pen_;
+    selected_object<HBRUSH> brush_;
+    selected_object<HFONT> fontObject_;
     std::shared_ptr<StdFont> font_;
     std::optional<StdFont> realised_; // what the selected font was made from
     std::int32_t height_ = 0;

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string_view>
 
-#include "strip/StdFont.h"
+#include "surface/StdFont.h"
 
 namespace gb {
 

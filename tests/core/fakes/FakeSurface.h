@@ -20,6 +20,10 @@ inline std::int32_t TextWidthIn(const gb::StdFont& font, std::u16string_view tex
     return perChar * static_cast<std::int32_t>(text.size());
 }
 
+inline std::int32_t TextHeightIn(const gb::StdFont& font) {
+    return static_cast<std::int32_t>(std::nearbyint(font.Size() * 96.0 / 72.0));
+}
+
 class FakeSurface final : public gb::ISurface {
   public:
     enum class Op { Resize, Clear, DrawTxt, DrawRect, BltTo };
@@ -59,9 +63,7 @@ class FakeSurface final : public gb::ISurface {
     std::int32_t StringWidth(std::u16string_view text) override {
         return TextWidthIn(realised_, text);
     }
-    std::int32_t StringHeight(std::u16string_view) override {
-        return static_cast<std::int32_t>(std::nearbyint(realised_.Size() * 96.0 / 72.0));
-    }
+    std::int32_t StringHeight(std::u16string_view) override { return TextHeightIn(realised_); }
     void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
         Record(Op::DrawRect, x1, y1, x2, y2);
     }

@@ -12,6 +12,7 @@
 #include "app/modSettings.h"
 #include "bar/WorkArea_win32.h"
 #include "bar/frmScroll_win32.h"
+#include "strip/colMsg.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ TEST_F(SharedBar, FirstStartLiesAcrossTheTopAndItsButtonOpensTheMenu) {
 
 TEST_F(SharedBar, MinimizedBarStaysReachableAndReservesOnlyWhenShown) {
     const int height = Reserved();
-    bar_->Minimize();
+    bar_->Controller().Minimize();
     EXPECT_FALSE(::IsWindowVisible(hwnd_));
     EXPECT_EQ(Reserved(), 0);
     // A restarted shell has forgotten the icon, then announces itself.
@@ -116,12 +117,12 @@ TEST_F(SharedBar, MinimizedBarStaysReachableAndReservesOnlyWhenShown) {
     EXPECT_EQ(Reserved(), height);
 
     ::SetWindowPos(hwnd_, nullptr, 100, 200, 400, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    bar_->SnapToScreen();
+    bar_->Controller().SnapToScreen();
     ExpectAcrossTheTop(hwnd_);
 }
 
 TEST_F(SharedBar, RightButtonHeldStopsTheStripUntilReleasedOrTheMouseIsTaken) {
-    gb::colMsg& strip = *bar_->BarStrip();
+    gb::colMsg& strip = *bar_->Controller().BarStrip();
     strip.AddString(std::u16string(300, u'x')); // long enough to keep moving
     for (bool taken : {false, true}) {
         SCOPED_TRACE(taken);
@@ -142,8 +143,8 @@ TEST_F(SharedBar, RightButtonHeldStopsTheStripUntilReleasedOrTheMouseIsTaken) {
 }
 
 TEST_F(SharedBar, SessionEndOfAMinimizedBarStoresItsPlaceAndSpeedAndEndsOnce) {
-    bar_->BarStrip()->SetScrollSpeed(33);
-    bar_->Minimize();
+    bar_->Controller().BarStrip()->SetScrollSpeed(33);
+    bar_->Controller().Minimize();
     auto& s = modSettings::Settings();
     s.X = s.Y = s.Width = 999; // what was loaded must not be what is checked
     ::SendMessageW(hwnd_, WM_QUERYENDSESSION, 0, 0);

@@ -11,26 +11,20 @@
 #include "options/frmOptions_win32.h"
 #include "strip/StripHost_win32.h"
 
-class FakeTickerHost final : public gb::StripHostBase {
-  public:
-    double FontSize() const override { return 9.75; }
-    gb::colMsg* BarStrip() override { return nullptr; }
-    void ClearPrevBuddy() override {}
-    messenger::IMessengerFactory* MessengerFactory() override { return nullptr; }
-};
-
 class FakeOptionsHostWin32 final : public gb::IOptionsHostWin32 {
   public:
     float top = 0, height = 495;
     std::vector<std::string> calls;
-    FakeTickerHost ticker;
+    gb::GdiTextMeasure measure;
+    gb::DesktopWindowActions windows;
+    gb::StripHost ticker{9.75, measure, windows};
 
     float BarTop() const override { return top; }
     float BarHeight() const override { return height; }
     void ShowTooltip() override { calls.push_back("ShowTooltip"); }
     void HideToolTip() override { calls.push_back("HideToolTip"); }
     HICON Icon() override { return ::LoadIconW(nullptr, MAKEINTRESOURCEW(32516)); }
-    gb::IStripHost& TickerStripHost() override { return ticker; }
+    const gb::StripHost& TickerStripHost() override { return ticker; }
 };
 
 // A store that holds nothing, so that loading from it gives the settings of a first run, and

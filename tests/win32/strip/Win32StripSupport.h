@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "StripShow_win32.h"
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 
 namespace win32test {
 
@@ -37,9 +37,9 @@ template <class Paint> gb::com_ptr<IPicture> MakePicture(int width, int height, 
 }
 
 inline void FillBox(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
-    gb::unique_hgdiobj brush(::CreateSolidBrush(color));
+    gb::unique_hbrush brush(::CreateSolidBrush(color));
     const RECT r{left, top, right, bottom};
-    ::FillRect(dc, &r, static_cast<HBRUSH>(brush.get()));
+    ::FillRect(dc, &r, brush.get());
 }
 
 class CodeDrawnSurfaces final : public gb::ISurfaceFactory {

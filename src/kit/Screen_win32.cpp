@@ -1,10 +1,10 @@
 #include <windows.h>
 
-#include "app/Screen_win32.h"
+#include "kit/Screen_win32.h"
 
 #include <cmath>
 
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 
 namespace gb {
 namespace {
