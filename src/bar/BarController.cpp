@@ -209,7 +209,7 @@ void BarController::EndSession() {
     StoreGeometry();
     GiveBack();
     if (msgScroll_) modSettings::Settings().Speed = msgScroll_->ScrollSpeed();
-    shell_.AppShutdown();
+    if (shutdown_()) shell_.AppShutdown();
     life_.RequestClose([this] { Unload(UnloadKind::Quick); });
 }
 
@@ -305,7 +305,7 @@ void BarController::Unload(UnloadKind kind) {
     if (link_) link_->Detach();
     msgScroll_.reset();
     window_.HideHelpTip();
-    shell_.AppShutdown();
+    if (shutdown_()) shell_.AppShutdown();
     window_.Destroy();
 }
 

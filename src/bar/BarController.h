@@ -109,6 +109,7 @@ class BarController final : public IBarLink, public IBarMenu {
     std::unique_ptr<colMsg> msgScroll_;
     Lifetime life_;
     frmScrollRules::MessengerRetry retry_;
+    frmScrollRules::Once shutdown_; // the program's shutdown runs once, however the bar ends
 
     bool loaded_ = false;
     bool WorkAreaSet_ = false;
