@@ -53,18 +53,16 @@ rules::TrayMouse TrayMouseOf(UINT message) noexcept {
     }
 }
 
-std::function<int()> RandomCells() {
-    auto random = std::make_shared<std::mt19937>(static_cast<std::mt19937::result_type>(
-        std::chrono::steady_clock::now().time_since_epoch().count()));
-    return [random] { return std::uniform_int_distribution<int>(0, 43)(*random); };
-}
-
 } // namespace
 
 frmScroll::frmScroll(IBarShell& shell, HINSTANCE instance)
-    : instance_(instance), surfaces_(instance),
-      controller_(*this, *this, workArea_, tray_, shell,
-                  {measure_, windowActions_, factory_, surfaces_, RandomCells()}),
+    : instance_(instance), random_(static_cast<std::mt19937::result_type>(
+                               std::chrono::steady_clock::now().time_since_epoch().count())),
+      surfaces_(instance),
+      controller_(
+          *this, *this, workArea_, tray_, shell,
+          {measure_, windowActions_, factory_, surfaces_,
+           [this] { return std::uniform_int_distribution<int>(0, 43)(random_); }}),
       link_(controller_.Events()) {}
 
 frmScroll::~frmScroll() {

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <random>
 
 #include "bar/BarController.h"
 #include "bar/TrayIcon_win32.h"
@@ -78,6 +79,7 @@ class frmScroll final : public Window, public IBarWindow, public IDesktop {
     UINT taskbarCreated_ = 0;
     HWND cmdMenu_ = nullptr; // a child of the window, destroyed with it
     bool created_ = false;
+    std::mt19937 random_; // the banner's emoticon
 
     OffscreenDCFactory surfaces_;
     GdiTextMeasure measure_;

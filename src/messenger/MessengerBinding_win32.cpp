@@ -208,7 +208,7 @@ ContactPtr WrapContact(gb::com_ptr<IDispatch> contact) {
     return std::make_shared<ComContact>(std::move(contact), std::move(typed));
 }
 
-SessionPtr WrapSession(gb::com_ptr<IDispatch> session) {
+SessionPtr WrapSession(const gb::com_ptr<IDispatch>& session) {
     auto typed = session.try_query<msgr::IMessengerSession>(msgr::IID_IMessengerSession);
     if (!typed) return nullptr;
     return std::make_shared<ComSession>(std::move(typed));
