@@ -73,12 +73,12 @@ class InstallTest(harness.WineTestCase):
         self.home = harness.reg_query(UNINSTALL, "InstallLocation")
         self.assertTrue(self.home.endswith(r"\AppData\Local\Programs\Glidebanner"), self.home)
         self.unix_home = unix_path(self.home)
-        self.shortcut = os.path.normpath(os.path.join(
-            self.unix_home, "../../../Roaming/Microsoft/Windows/Start Menu/Programs/Glidebanner.lnk"))
+        menu = "../../../Roaming/Microsoft/Windows/Start Menu/Programs"
+        self.shortcut = os.path.normpath(os.path.join(self.unix_home, menu, "Glidebanner.lnk"))
 
     def uninstall(self, *switches):
         """The installed-programs entry's quiet command, waited for: the uninstaller runs on
-        from a copy of itself in the temporary folder."""
+        from a copy of itself in the temporary folder, Un.exe."""
         command = harness.reg_query(UNINSTALL, "QuietUninstallString")
         exe, args = re.match(r'"([^"]+)"\s*(.*)', command).groups()
         harness.wine(exe, *args.split(), *switches, timeout=60)
@@ -99,8 +99,8 @@ class InstallTest(harness.WineTestCase):
         return int(m.group(1)) if out.returncode == 0 and m else None
 
     def assert_installed(self):
-        self.assertEqual(sorted(os.listdir(self.unix_home)), sorted(PROGRAMS + ["licences",
-                                                                                "uninstall.exe"]))
+        self.assertEqual(sorted(os.listdir(self.unix_home)),
+                         sorted(PROGRAMS + ["licences", "uninstall.exe"]))
         self.assertEqual(sorted(os.listdir(os.path.join(self.unix_home, "licences"))), LICENCES)
         for name in PROGRAMS + ["uninstall.exe"]:
             self.assertEqual(file_version(os.path.join(self.unix_home, name)), VERSION, name)
@@ -117,7 +117,8 @@ class InstallTest(harness.WineTestCase):
         # The stand-in registered for this user, at the installed DLL.
         clsid = default_value(CLASSES + r"\Messenger.MessengerApp\CLSID")
         self.assertRegex(clsid or "", r"^\{[0-9A-F-]{36}\}$")
-        self.assertEqual(default_value(r"%s\CLSID\%s\InprocServer32" % (CLASSES, clsid)),
+        self.class_key = r"%s\CLSID\%s" % (CLASSES, clsid)
+        self.assertEqual(default_value(self.class_key + r"\InprocServer32"),
                          self.home + r"\msgrsim.dll")
 
     def assert_removed(self):
@@ -125,6 +126,7 @@ class InstallTest(harness.WineTestCase):
         self.assertFalse(os.path.exists(self.shortcut))
         self.assertFalse(key_exists(UNINSTALL))
         self.assertFalse(key_exists(CLASSES + r"\Messenger.MessengerApp"))
+        self.assertFalse(key_exists(self.class_key))
         self.assertIsNone(harness.reg_query(RUN, "Glidebanner"))
 
     def test_install_use_and_uninstall(self):
