@@ -1,5 +1,6 @@
 #include "bar/BarController.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/Slide.h"
@@ -11,14 +12,23 @@ namespace {
 
 namespace rules = frmScrollRules;
 
-// The bar as a slide moves it: only its left edge, pending messages after each step.
+constexpr int kHelpTipWidth = 600; // pixels at 96 dots per inch
+
+// The bar as a slide moves it: only its left edge, in the twips of one monitor, pending
+// messages after each step.
 class BarSlide final : public modMain::ISlideForm {
   public:
-    BarSlide(IBarWindow& window, const Lifetime& life, bool stopOnClose)
-        : window_(window), life_(life), stopOnClose_(stopOnClose), start_(window.GetGeometry()) {}
+    BarSlide(IBarWindow& window, const DesktopLayout& layout, std::size_t monitor,
+             const Lifetime& life, bool stopOnClose)
+        : window_(window), layout_(layout), monitor_(monitor), life_(life),
+          stopOnClose_(stopOnClose), start_(layout.ToTwips(window.GetRect(), monitor)) {}
     float Left() override { return start_.Left; }
     float Width() override { return start_.Width; }
-    void SetLeft(float twips) override { window_.MoveLeft(twips); }
+    void SetLeft(float twips) override {
+        rules::Geometry g = start_;
+        g.Left = twips;
+        window_.MoveLeft(layout_.ToPixels(g, monitor_).left);
+    }
     bool RunPendingMessages() override {
         if (!window_.RunPendingMessages()) return false;
         return !(stopOnClose_ && life_.Stopping());
@@ -26,6 +36,8 @@ class BarSlide final : public modMain::ISlideForm {
 
   private:
     IBarWindow& window_;
+    const DesktopLayout& layout_;
+    std::size_t monitor_;
     const Lifetime& life_;
     bool stopOnClose_;
     rules::Geometry start_;
@@ -33,14 +45,49 @@ class BarSlide final : public modMain::ISlideForm {
 
 } // namespace
 
-BarController::BarController(IBarWindow& window, IDesktop& desktop, IWorkArea& workArea,
-                             ITrayIcon& tray, IBarShell& shell, BarServices services)
-    : window_(window), desktop_(desktop), workArea_(workArea), tray_(tray), shell_(shell),
-      services_(std::move(services)), stripHost_{kFontSize, services_.measure, services_.windows,
-                                                 this, &services_.messenger},
+BarController::BarController(IBarWindow& window, IDesktop& desktop, IAppBar& appBar,
+                             IWorkArea& workArea, ITrayIcon& tray, IBarShell& shell,
+                             BarServices services)
+    : window_(window), desktop_(desktop), appBar_(appBar), tray_(tray), shell_(shell),
+      services_(std::move(services)),
+      docking_(appBar, workArea), stripHost_{kFontSize, services_.measure, services_.windows, this,
+                                             &services_.messenger},
       events_([this] { return msgScroll_.get(); }, services_.messenger) {}
 
 BarController::~BarController() = default;
+
+// ---------------------------------------------------------------- places
+
+DesktopLayout BarController::Layout() const { return DesktopLayout(desktop_.Monitors()); }
+
+std::size_t BarController::BarMonitor(const DesktopLayout& layout) const {
+    return layout.MonitorOf(window_.GetRect());
+}
+
+rules::Geometry BarController::TwipsOn(const DesktopLayout& layout, std::size_t monitor) const {
+    return layout.ToTwips(window_.GetRect(), monitor);
+}
+
+void BarController::PlaceOn(const DesktopLayout& layout, std::size_t monitor,
+                            const rules::Geometry& g) {
+    window_.SetRect(layout.ToPixels(g, monitor));
+}
+
+bool BarController::AcrossTheTop(const DesktopLayout& layout, std::size_t monitor) const {
+    const rules::Screen screen = layout.ScreenOf(monitor);
+    const rules::Geometry g = TwipsOn(layout, monitor);
+    if (rules::LiesAcrossTop(g, screen)) return true;
+    return docking_.Reserved() && g.Width == screen.WidthTwips &&
+           window_.GetRect().top == docking_.Rect().top;
+}
+
+int BarController::HeightAt(int dpi) const {
+    const StdFont font(kFontName, kFontSize);
+    return rules::BarHeightPixels(static_cast<int>(
+        std::nearbyint(services_.measure.TextHeight(font, rules::kHeightSample, dpi))));
+}
+
+// ---------------------------------------------------------------- load
 
 void BarController::Load(messenger::IMessengerLink& link) {
     if (loaded_) return;
@@ -52,33 +99,38 @@ void BarController::Load(messenger::IMessengerLink& link) {
     const auto attempt = retry_.AfterAttempt(link.TryAttach());
     if (attempt.retryTimer) window_.SetRetryTimer(true);
 
+    // A stored place on a monitor that is gone brings the bar onto the primary monitor.
+    const DesktopLayout layout = Layout();
+    const std::size_t monitor = layout.MonitorOfTwips(settings.X, settings.Y);
+    stripHost_.dpi = layout.At(monitor).dpi;
     msgScroll_ = std::make_unique<colMsg>(stripHost_, services_.surfaces);
     msgScroll_->SetScrollSpeed(rules::StoredSpeed(settings.Speed));
 
-    // The bar's font sizes the bar and measures the banner's lead.
-    const StdFont font(kFontName, kFontSize);
-    const int height = rules::BarHeightPixels(
-        static_cast<int>(std::nearbyint(services_.measure.TextHeight(font, rules::kHeightSample))));
-    const rules::Screen screen = desktop_.GetScreen();
+    const int height = HeightAt(stripHost_.dpi);
+    const rules::Screen screen = layout.ScreenOf(monitor);
     const rules::Geometry placed =
         rules::PlaceStored(settings.X, settings.Y, settings.Width,
                            static_cast<float>(height) * screen.TwipsPerPixelY, screen);
-    // It starts just beyond the right edge of the screen and slides in from there.
-    window_.SetGeometry({screen.WidthTwips, placed.Top, placed.Width, placed.Height});
-    if (rules::LiesAcrossTop(window_.GetGeometry(), screen)) ReserveWorkArea();
+    // It starts just beyond the right edge of its monitor and slides in from there.
+    rules::Geometry start = placed;
+    start.Left = screen.LeftTwips + screen.WidthTwips;
+    PlaceOn(layout, monitor, start);
+    if (rules::LiesAcrossTop(placed, screen)) ReserveWorkArea();
 
+    const StdFont font(kFontName, kFontSize);
     const int k = rules::DrawBannerEmoticon(services_.randomCell);
-    const int blanks = rules::BannerBlankCount(window_.ScaleWidth(),
-                                               services_.measure.TextWidth(font, rules::kTitle),
-                                               services_.measure.TextWidth(font, u" "));
+    const int blanks = rules::BannerBlankCount(
+        window_.ScaleWidth(), services_.measure.TextWidth(font, rules::kTitle, stripHost_.dpi),
+        services_.measure.TextWidth(font, u" ", stripHost_.dpi));
     rules::AddStartupBanner(*msgScroll_, blanks, settings.ShowEmo, k);
     if (attempt.showNotFound) msgScroll_->AddString(rules::kNoMessengerLine);
 
-    window_.SetDisplayTimer(true);
+    UpdateDisplayTimer();
     slideTarget_ = placed.Left;
     window_.Show();
+    ForegroundChanged();
     life_.Nested([&] {
-        BarSlide slide(window_, life_, true);
+        BarSlide slide(window_, layout, monitor, life_, true);
         if (modMain::SlideIn(slide, placed.Left)) slideTarget_.reset();
     });
 }
@@ -90,9 +142,9 @@ void BarController::Paint(IDisplay& target) {
 }
 
 void BarController::Resize() {
-    window_.PlaceMenuButton(static_cast<int>(window_.ScaleWidth()) - rules::kMenuButtonSize -
-                                rules::kMenuButtonMargin,
-                            rules::kMenuButtonMargin);
+    const int size = ScaleForDpi(rules::kMenuButtonSize, Dpi());
+    const int margin = ScaleForDpi(rules::kMenuButtonMargin, Dpi());
+    window_.PlaceMenuButton(static_cast<int>(window_.ScaleWidth()) - size - margin, margin, size);
     if (modSettings::Settings().ShowTooltip) ShowTooltip();
 }
 
@@ -123,8 +175,8 @@ void BarController::MouseDown(int button, int shift, float x, float y) {
         window_.CaptureMouse();
         break;
     case rules::PressAction::Pause:
-        window_.SetDisplayTimer(false);
         paused_ = true;
+        UpdateDisplayTimer();
         // The release must reach the bar wherever it happens, or the strip would stay still.
         window_.CaptureMouse();
         break;
@@ -146,17 +198,22 @@ void BarController::MouseMove(int button, int shift, float x, float /*y*/) {
             rules::SpeedStep(msgScroll_->ScrollSpeed(), LastCursorPos_->x, cur.x));
         LastCursorPos_ = cur;
     } else if (shift == rules::kShift) {
+        // The bar stays on the monitor under the pointer, so it can be dragged to another.
         const ScreenPoint cur = window_.CursorPos();
-        window_.SetGeometry(rules::DragStep(window_.GetGeometry(), SizeMode_, x,
-                                            window_.ScaleWidth(), LastCursorPos_->x - cur.x,
-                                            LastCursorPos_->y - cur.y, desktop_.GetScreen()));
+        const DesktopLayout layout = Layout();
+        const std::size_t monitor = layout.MonitorAt(cur.x, cur.y);
+        PlaceOn(layout, monitor,
+                rules::DragStep(TwipsOn(layout, monitor), SizeMode_, x, window_.ScaleWidth(),
+                                LastCursorPos_->x - cur.x, LastCursorPos_->y - cur.y,
+                                layout.ScreenOf(monitor)));
         LastCursorPos_ = cur;
     }
 }
 
 void BarController::MouseUp(int button, int /*shift*/, float /*x*/, float /*y*/) {
     if (!IsOpen()) return;
-    if (rules::LiesAcrossTop(window_.GetGeometry(), desktop_.GetScreen()))
+    const DesktopLayout layout = Layout();
+    if (AcrossTheTop(layout, BarMonitor(layout)))
         ReserveWorkArea();
     else
         RestoreWorkArea();
@@ -171,7 +228,11 @@ void BarController::CaptureLost() {
 
 void BarController::Resume() {
     paused_ = false;
-    window_.SetDisplayTimer(true);
+    UpdateDisplayTimer();
+}
+
+void BarController::UpdateDisplayTimer() {
+    window_.SetDisplayTimer(loaded_ && !paused_ && !fullScreen_);
 }
 
 void BarController::MenuButtonDown() {
@@ -192,9 +253,102 @@ void BarController::TrayEvent(rules::TrayMouse mouse) {
     }
 }
 
+// ---------------------------------------------------------------- desktop and shell
+
 void BarController::TaskbarCreated() {
-    // The shell restarted and forgot every icon: without this the hidden bar is unreachable.
+    if (!IsOpen()) return;
+    // The shell restarted and forgot every icon and every bar's place: without the icon the
+    // hidden bar is unreachable, without the reservation windows cover it.
     if (tray_.Shown()) tray_.AddAgain();
+    if (docking_.Reserved()) {
+        RestoreWorkArea();
+        ReserveWorkArea();
+    }
+}
+
+void BarController::AppBarNotify(AppBarNotice notice) {
+    if (!IsOpen()) return;
+    switch (notice) {
+    case AppBarNotice::PositionsChanged:
+        // Another bar or the taskbar moved: ask for the strip again, and stand where granted.
+        if (docking_.InForce() == Docking::Method::Shell) {
+            RestoreWorkArea();
+            ReserveWorkArea();
+        }
+        break;
+    case AppBarNotice::FullScreenOpened:
+    case AppBarNotice::FullScreenClosed:
+        shellFullScreen_ = notice == AppBarNotice::FullScreenOpened;
+        ForegroundChanged();
+        break;
+    }
+}
+
+void BarController::Activated() {
+    if (docking_.InForce() == Docking::Method::Shell) appBar_.Activate();
+}
+
+void BarController::Moved() {
+    if (docking_.InForce() == Docking::Method::Shell) appBar_.WindowPosChanged();
+}
+
+void BarController::ForegroundChanged() {
+    if (!IsOpen()) return;
+    const DesktopLayout layout = Layout();
+    const bool full = FullScreenOn(layout, BarMonitor(layout), shellFullScreen_,
+                                   desktop_.Foreground(), desktop_.Quiet());
+    if (full == fullScreen_) return;
+    // Below the full-screen program, and holding still so that nothing scrolls away unseen.
+    fullScreen_ = full;
+    window_.SetTopmost(!full);
+    UpdateDisplayTimer();
+}
+
+void BarController::DisplayChanged() {
+    if (!IsOpen()) return;
+    const DesktopLayout layout = Layout();
+    const std::size_t monitor = BarMonitor(layout);
+    const int dpi = layout.At(monitor).dpi;
+    if (dpi != Dpi()) {
+        const PixelRect r = window_.GetRect();
+        DpiChanged(dpi, r);
+        return;
+    }
+    // The bar is placed again by the rules on its monitor as it is now, and a bar that had
+    // its strip reserved lies across that monitor's top and reserves it again.
+    const bool reserved = docking_.Reserved();
+    RestoreWorkArea();
+    const rules::Screen screen = layout.ScreenOf(monitor);
+    rules::Geometry g = TwipsOn(layout, monitor);
+    if (reserved) {
+        g = {screen.LeftTwips, screen.TopTwips, screen.WidthTwips, g.Height};
+    } else {
+        g.Width = std::min(g.Width, screen.WidthTwips);
+        g = rules::ClampToScreen(g, screen);
+    }
+    PlaceOn(layout, monitor, g);
+    if (reserved && window_.Visible()) ReserveWorkArea();
+    ForegroundChanged();
+}
+
+void BarController::DpiChanged(int dpi, const PixelRect& suggested) {
+    if (!IsOpen()) return;
+    // Fonts, pictures and sizes follow the new DPI; the items of the strip are measured
+    // again at it, so the line stays whole.
+    stripHost_.dpi = dpi;
+    const bool reserved = docking_.Reserved();
+    RestoreWorkArea();
+    window_.SetRect(
+        {suggested.left, suggested.top, suggested.right, suggested.top + HeightAt(dpi)});
+    Resize();
+    if (reserved && window_.Visible()) {
+        const DesktopLayout layout = Layout();
+        const std::size_t monitor = BarMonitor(layout);
+        const rules::Screen screen = layout.ScreenOf(monitor);
+        const rules::Geometry g = TwipsOn(layout, monitor);
+        PlaceOn(layout, monitor, {screen.LeftTwips, screen.TopTwips, screen.WidthTwips, g.Height});
+        ReserveWorkArea();
+    }
 }
 
 void BarController::Close() {
@@ -241,24 +395,28 @@ void BarController::OnMenu(rules::MenuEntry entry) {
 
 void BarController::SnapToScreen() {
     if (!IsOpen()) return;
-    rules::Geometry g = window_.GetGeometry();
-    g.Left = 0;
-    g.Top = 0;
-    g.Width = desktop_.GetScreen().WidthTwips;
-    window_.SetGeometry(g);
+    const DesktopLayout layout = Layout();
+    const std::size_t monitor = BarMonitor(layout);
+    const rules::Screen screen = layout.ScreenOf(monitor);
+    const rules::Geometry g = TwipsOn(layout, monitor);
+    PlaceOn(layout, monitor, {screen.LeftTwips, screen.TopTwips, screen.WidthTwips, g.Height});
     // A hidden bar reserves nothing: Maximize reserves when it comes back.
     if (window_.Visible()) ReserveWorkArea();
 }
 
 void BarController::ShowTooltip() {
-    if (IsOpen()) window_.ShowHelpTip(rules::kHelpText, rules::kTitle, rules::kHelpIcon);
+    if (IsOpen())
+        window_.ShowHelpTip(rules::kHelpText, rules::kTitle, rules::kHelpIcon,
+                            ScaleForDpi(kHelpTipWidth, Dpi()));
 }
 
 void BarController::HideToolTip() { window_.HideHelpTip(); }
 
 void BarController::Minimize() {
     if (!IsOpen() || !window_.Visible()) return;
-    tray_.Add();
+    // Without its icon a hidden bar could never come back: it stays when the shell refuses
+    // the icon twice.
+    if (!tray_.Add() && !tray_.Add()) return;
     window_.Hide();
     RestoreWorkArea();
 }
@@ -270,15 +428,23 @@ void BarController::Maximize() {
     ReserveWorkArea();
 }
 
-float BarController::BarTop() const { return window_.GetGeometry().Top; }
-float BarController::BarHeight() const { return window_.GetGeometry().Height; }
+float BarController::BarTop() const {
+    const DesktopLayout layout = Layout();
+    return TwipsOn(layout, BarMonitor(layout)).Top;
+}
+
+float BarController::BarHeight() const {
+    const DesktopLayout layout = Layout();
+    return TwipsOn(layout, BarMonitor(layout)).Height;
+}
 
 // ---------------------------------------------------------------- unload
 
 void BarController::StoreGeometry() {
     auto& settings = modSettings::Settings();
-    const auto g = rules::GeometryToStore(window_.GetGeometry(), slideTarget_.has_value(),
-                                          slideTarget_.value_or(0.0f));
+    const DesktopLayout layout = Layout();
+    const auto g = rules::GeometryToStore(TwipsOn(layout, BarMonitor(layout)),
+                                          slideTarget_.has_value(), slideTarget_.value_or(0.0f));
     settings.Y = g.Top;
     settings.X = g.Left;
     settings.Width = g.Width;
@@ -294,7 +460,8 @@ void BarController::Unload(UnloadKind kind) {
     StoreGeometry();
     if (window_.Visible() && kind == UnloadKind::Slide) {
         life_.Nested([&] {
-            BarSlide slide(window_, life_, false);
+            const DesktopLayout layout = Layout();
+            BarSlide slide(window_, layout, BarMonitor(layout), life_, false);
             modMain::SlideOut(slide);
         });
     }
@@ -309,23 +476,18 @@ void BarController::Unload(UnloadKind kind) {
     window_.Destroy();
 }
 
-// ---------------------------------------------------------------- work area
+// ---------------------------------------------------------------- the reserved strip
 
 void BarController::ReserveWorkArea() {
-    if (WorkAreaSet_ || !modSettings::Settings().ChangeWorkArea) return;
-    workArea_.Reserve(HeightPixels());
-    WorkAreaSet_ = true;
+    if (docking_.Reserved() || !modSettings::Settings().ChangeWorkArea) return;
+    const DesktopLayout layout = Layout();
+    const PixelRect bar = window_.GetRect();
+    const PixelRect granted = docking_.Reserve(layout.At(BarMonitor(layout)), bar.Height());
+    // The shell may grant the strip below another bar: the bar stands where it is granted.
+    if (granted.top != bar.top)
+        window_.SetRect({bar.left, granted.top, bar.right, granted.top + bar.Height()});
 }
 
-void BarController::RestoreWorkArea() {
-    if (!WorkAreaSet_) return;
-    workArea_.Restore();
-    WorkAreaSet_ = false;
-}
-
-int BarController::HeightPixels() const {
-    return static_cast<int>(
-        std::nearbyint(window_.GetGeometry().Height / desktop_.GetScreen().TwipsPerPixelY));
-}
+void BarController::RestoreWorkArea() { docking_.Restore(); }
 
 } // namespace gb

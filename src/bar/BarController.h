@@ -1,9 +1,13 @@
 #pragma once
 // The bar's behaviour: it owns the strip and the messenger's event handling, and decides what
 // every event of the bar's window means - the load with its placement, banner and slide-in,
-// the display loop, the mouse gestures, the notification icon, the menu's entries, the work
-// area and the unload. It acts only through the interfaces of BarWindow.h, so every rule is a
-// host test; the window procedure unpacks messages and calls one member each.
+// the display loop, the mouse gestures, the notification icon, the menu's entries, the strip
+// it reserves at the top of its monitor, full-screen programs, changes of display, DPI and
+// shell, and the unload. It acts only through the interfaces of BarWindow.h, so every rule is
+// a host test; the window procedure unpacks messages and calls one member each.
+//
+// "The screen" of every rule is the monitor the bar mostly lies on; its place is stored in the
+// twips of the virtual screen (Desktop.h).
 #include <functional>
 #include <memory>
 #include <optional>
@@ -12,6 +16,8 @@
 #include "bar/BarEvents.h"
 #include "bar/BarLife.h"
 #include "bar/BarWindow.h"
+#include "bar/Desktop.h"
+#include "bar/Docking.h"
 #include "strip/StripHost.h"
 
 namespace gb {
@@ -28,13 +34,16 @@ struct BarServices {
     std::function<int()> randomCell;
 };
 
+// What the shell tells an application bar.
+enum class AppBarNotice { PositionsChanged, FullScreenOpened, FullScreenClosed };
+
 class BarController final : public IBarLink, public IBarMenu {
   public:
     static constexpr double kFontSize = 14.25;
     static constexpr char16_t kFontName[] = u"Arial";
 
-    BarController(IBarWindow& window, IDesktop& desktop, IWorkArea& workArea, ITrayIcon& tray,
-                  IBarShell& shell, BarServices services);
+    BarController(IBarWindow& window, IDesktop& desktop, IAppBar& appBar, IWorkArea& workArea,
+                  ITrayIcon& tray, IBarShell& shell, BarServices services);
     ~BarController() override;
     BarController(const BarController&) = delete;
     BarController& operator=(const BarController&) = delete;
@@ -42,12 +51,14 @@ class BarController final : public IBarLink, public IBarMenu {
     // The messenger's events reach the bar here; the link is given at Load.
     messenger::IMessengerEvents& Events() noexcept { return events_; }
 
-    // The load: attach to the messenger, build the strip, place the bar off the right edge,
-    // reserve, add the banner, start the display loop and slide in. Returns when the bar has
-    // slid in, or when a close stopped the slide (the close has run then).
+    // The load: attach to the messenger, build the strip, place the bar off the right edge of
+    // its monitor, reserve, add the banner, start the display loop and slide in. Returns when
+    // the bar has slid in, or when a close stopped the slide (the close has run then).
     void Load(messenger::IMessengerLink& link);
     // Open: loaded and not closing.
     bool IsOpen() const noexcept { return loaded_ && life_.IsOpen(); }
+    // The dots per inch the bar is drawn at: its monitor's.
+    int Dpi() const noexcept { return stripHost_.dpi; }
 
     // Window events.
     void Paint(IDisplay& target);
@@ -61,7 +72,17 @@ class BarController final : public IBarLink, public IBarMenu {
     void CaptureLost();
     void MenuButtonDown();
     void TrayEvent(frmScrollRules::TrayMouse mouse);
+    // The shell restarted: the icon and the reservation it forgot come back.
     void TaskbarCreated();
+    void AppBarNotify(AppBarNotice notice);
+    void Activated();
+    void Moved();
+    // Another window came to the foreground, or the foreground window moved.
+    void ForegroundChanged();
+    // The resolution or the monitors changed.
+    void DisplayChanged();
+    // The bar's monitor has another DPI now; suggested is where Windows proposes it goes.
+    void DpiChanged(int dpi, const PixelRect& suggested);
     // Any close of the window: the unload runs now, or once the bar's own slide has stopped.
     void Close();
     // The session ends when the window's handler returns: everything the unload keeps is kept
@@ -81,6 +102,8 @@ class BarController final : public IBarLink, public IBarMenu {
     // The bar's top edge and height, in twips.
     float BarTop() const;
     float BarHeight() const;
+    // Whether a full-screen program has sent the bar below it.
+    bool SteppedBack() const noexcept { return fullScreen_; }
 
     // IBarLink
     colMsg* BarStrip() override { return msgScroll_.get(); }
@@ -95,14 +118,26 @@ class BarController final : public IBarLink, public IBarMenu {
     void ReserveWorkArea();
     void RestoreWorkArea();
     void Resume();
-    int HeightPixels() const;
+    void UpdateDisplayTimer();
+    // The bar's height in pixels at a DPI: the alphabet in its font, plus 4.
+    int HeightAt(int dpi) const;
+
+    DesktopLayout Layout() const;
+    std::size_t BarMonitor(const DesktopLayout& layout) const;
+    // The bar's place in twips as a monitor's scale reads it, and back.
+    frmScrollRules::Geometry TwipsOn(const DesktopLayout& layout, std::size_t monitor) const;
+    void PlaceOn(const DesktopLayout& layout, std::size_t monitor,
+                 const frmScrollRules::Geometry& g);
+    // Lies across the top of its monitor, at the top or where the shell docked it.
+    bool AcrossTheTop(const DesktopLayout& layout, std::size_t monitor) const;
 
     IBarWindow& window_;
     IDesktop& desktop_;
-    IWorkArea& workArea_;
+    IAppBar& appBar_;
     ITrayIcon& tray_;
     IBarShell& shell_;
     BarServices services_;
+    Docking docking_;
     StripHost stripHost_;
     BarEvents events_;
     messenger::IMessengerLink* link_ = nullptr;
@@ -112,13 +147,15 @@ class BarController final : public IBarLink, public IBarMenu {
     frmScrollRules::Once shutdown_; // the program's shutdown runs once, however the bar ends
 
     bool loaded_ = false;
-    bool WorkAreaSet_ = false;
     // Where the pointer stood at the start of a modified drag or its last step; none after a
     // plain click, which marks that no modified drag is under way.
     std::optional<ScreenPoint> LastCursorPos_;
     bool SizeMode_ = false;
-    bool paused_ = false; // the right button holds the strip
-    // The slide-in's target while it runs: an unload meanwhile stores it, not the way there.
+    bool paused_ = false;     // the right button holds the strip
+    bool fullScreen_ = false; // a full-screen program holds it, the bar below that program
+    std::optional<bool> shellFullScreen_;
+    // The slide-in's target (twips) while it runs: an unload meanwhile stores it, not the way
+    // there.
     std::optional<float> slideTarget_;
 };
 

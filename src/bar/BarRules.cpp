@@ -44,10 +44,12 @@ int DrawBannerEmoticon(const std::function<int()>& next) {
 int SecondBannerEmoticon(int first) { return first == 8 ? 7 : first; }
 
 Geometry ClampToScreen(Geometry g, const Screen& screen) {
-    if (g.Top < 0) g.Top = 0;
-    if (g.Top + g.Height > screen.HeightTwips) g.Top = screen.HeightTwips - g.Height;
-    if (g.Left < 0) g.Left = 0;
-    if (g.Left + g.Width > screen.WidthTwips) g.Left = screen.WidthTwips - g.Width;
+    const float right = screen.LeftTwips + screen.WidthTwips;
+    const float bottom = screen.TopTwips + screen.HeightTwips;
+    if (g.Top < screen.TopTwips) g.Top = screen.TopTwips;
+    if (g.Top + g.Height > bottom) g.Top = bottom - g.Height;
+    if (g.Left < screen.LeftTwips) g.Left = screen.LeftTwips;
+    if (g.Left + g.Width > right) g.Left = right - g.Width;
     return g;
 }
 
@@ -58,7 +60,7 @@ Geometry PlaceStored(float x, float y, float width, float heightTwips, const Scr
 }
 
 bool LiesAcrossTop(const Geometry& g, const Screen& screen) {
-    return g.Top == 0 && g.Width == screen.WidthTwips;
+    return g.Top == screen.TopTwips && g.Width == screen.WidthTwips;
 }
 
 CursorChoice ChooseCursor(int button, int shift, float x, float innerWidth) {
@@ -89,7 +91,7 @@ Geometry DragStep(Geometry g, bool sizeMode, float xInBar, float innerWidth, int
     if (sizeMode && xInBar < innerWidth / 2) {
         // The left edge is dragged: the right edge stays where it is.
         const float right = g.Left + g.Width;
-        g.Left = std::max(g.Left - moveX, 0.0f);
+        g.Left = std::max(g.Left - moveX, screen.LeftTwips);
         g.Width = right - g.Left;
         if (g.Width < kMinimumWidthTwips) {
             g.Left = right - kMinimumWidthTwips;
@@ -98,7 +100,7 @@ Geometry DragStep(Geometry g, bool sizeMode, float xInBar, float innerWidth, int
         return g;
     }
     if (sizeMode) {
-        g.Width = std::min(g.Width - moveX, screen.WidthTwips - g.Left);
+        g.Width = std::min(g.Width - moveX, screen.LeftTwips + screen.WidthTwips - g.Left);
         g.Width = std::max(g.Width, kMinimumWidthTwips);
         return g;
     }

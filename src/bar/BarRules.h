@@ -46,9 +46,11 @@ struct Geometry {
     bool operator==(const Geometry&) const = default;
 };
 
+// The screen of the bar: the monitor it belongs to, in twips.
 struct Screen {
     float WidthTwips = 0, HeightTwips = 0;
     float TwipsPerPixelX = 15, TwipsPerPixelY = 15;
+    float LeftTwips = 0, TopTwips = 0;
 };
 
 // Keeps the bar on the screen: top, bottom, left, right, in that order.
@@ -60,7 +62,8 @@ Geometry ClampToScreen(Geometry g, const Screen& screen);
 // however narrow: the minimum belongs to the Shift-drag alone.
 Geometry PlaceStored(float x, float y, float width, float heightTwips, const Screen& screen);
 
-// Whether the bar lies across the whole top of the screen (exact, in twips).
+// Whether the bar lies across the whole top of the screen (exact, in twips), at its top or
+// at the place the shell docked it.
 bool LiesAcrossTop(const Geometry& g, const Screen& screen);
 
 // The cursor over the bar, and what it does to SizeMode.

@@ -1,10 +1,14 @@
 #pragma once
-// What the bar's controller drives: the bar's window, the desktop it stands on, the work area,
-// the notification icon and the program around it. The Win32 layer implements each; the host
-// tests fake each. Geometry of the bar is in twips, everything inside it in pixels.
+// What the bar's controller drives: the bar's window, the desktop it stands on (monitors,
+// work areas, the shell's application-bar interface, the foreground), the notification icon
+// and the program around it. The Win32 layer implements each; the host tests fake each. The
+// window speaks virtual-screen pixels; the controller turns them into the twips of the design.
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "bar/BarRules.h"
+#include "bar/Desktop.h"
 #include "surface/Surface.h"
 
 namespace gb {
@@ -17,15 +21,16 @@ struct ScreenPoint {
 // The window; as a display its ScaleWidth and ScaleHeight are its inner size.
 class IBarWindow : public IDisplay {
   public:
-    virtual frmScrollRules::Geometry GetGeometry() const = 0;
-    // Moves and sizes the window (twips, rounded to pixels); it stays topmost.
-    virtual void SetGeometry(const frmScrollRules::Geometry& g) = 0;
-    // Moves only the left edge: a slide leaves the rest of the geometry as it finds it.
-    virtual void MoveLeft(float twips) = 0;
+    virtual PixelRect GetRect() const = 0;
+    virtual void SetRect(const PixelRect& rect) = 0;
+    // Moves only the left edge: a slide leaves the rest of the place as it finds it.
+    virtual void MoveLeft(int x) = 0;
     virtual bool Visible() const = 0;
     // Shows the window without taking the foreground.
     virtual void Show() = 0;
     virtual void Hide() = 0;
+    // In the topmost band (as designed), or just below the window that covers its monitor.
+    virtual void SetTopmost(bool topmost) = 0;
     // Keeps the mouse's messages coming while a button is held anywhere.
     virtual void CaptureMouse() = 0;
     virtual ScreenPoint CursorPos() const = 0;
@@ -33,9 +38,12 @@ class IBarWindow : public IDisplay {
     virtual void SetCursor(frmScrollRules::Cursor cursor) = 0;
     virtual void SetDisplayTimer(bool running) = 0;
     virtual void SetRetryTimer(bool running) = 0;
-    virtual void PlaceMenuButton(int left, int top) = 0;
-    // The help tooltip, built anew over the bar as it is now; or removed.
-    virtual void ShowHelpTip(std::u16string_view text, std::u16string_view title, int icon) = 0;
+    // The menu button's place and size, pixels inside the bar.
+    virtual void PlaceMenuButton(int left, int top, int size) = 0;
+    // The help tooltip, built anew over the bar as it is now (maxWidth pixels wide at most);
+    // or removed.
+    virtual void ShowHelpTip(std::u16string_view text, std::u16string_view title, int icon,
+                             int maxWidth) = 0;
     virtual void HideHelpTip() = 0;
     // Closes through the message loop, so that the unload never runs inside a menu's handler.
     virtual void PostClose() = 0;
@@ -47,15 +55,30 @@ class IBarWindow : public IDisplay {
 class IDesktop {
   public:
     virtual ~IDesktop() = default;
-    virtual frmScrollRules::Screen GetScreen() const = 0;
+    virtual std::vector<Monitor> Monitors() const = 0;
+    virtual std::optional<ForegroundWindow> Foreground() const = 0;
+    virtual QuietState Quiet() const = 0;
 };
 
-// The top strip of the desktop work area, reserved while the bar lies across the top.
+// The shell's application-bar interface for the bar, always at the top edge of a monitor.
+class IAppBar {
+  public:
+    virtual ~IAppBar() = default;
+    // Registers the bar with its callback message; false when the shell refuses.
+    virtual bool Register() = 0;
+    virtual void Unregister() = 0;
+    // Asks for the strip (query, then set) and returns the rectangle the shell grants.
+    virtual PixelRect SetPos(const PixelRect& wanted) = 0;
+    virtual void Activate() = 0;
+    virtual void WindowPosChanged() = 0;
+};
+
+// The work area of a monitor, read and written directly where no shell arranges it.
 class IWorkArea {
   public:
     virtual ~IWorkArea() = default;
-    virtual void Reserve(int heightPixels) = 0;
-    virtual void Restore() = 0;
+    virtual PixelRect Get(const Monitor& monitor) = 0;
+    virtual void Set(const PixelRect& area) = 0;
 };
 
 // The minimised bar's icon in the notification area.

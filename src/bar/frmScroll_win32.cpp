@@ -59,10 +59,9 @@ frmScroll::frmScroll(IBarShell& shell, HINSTANCE instance)
     : instance_(instance), random_(static_cast<std::mt19937::result_type>(
                                std::chrono::steady_clock::now().time_since_epoch().count())),
       surfaces_(instance),
-      controller_(
-          *this, *this, workArea_, tray_, shell,
-          {measure_, windowActions_, factory_, surfaces_,
-           [this] { return std::uniform_int_distribution<int>(0, 43)(random_); }}),
+      controller_(*this, *this, workArea_, tray_, shell,
+                  {measure_, windowActions_, factory_, surfaces_,
+                   [this] { return std::uniform_int_distribution<int>(0, 43)(random_); }}),
       link_(controller_.Events()) {}
 
 frmScroll::~frmScroll() {

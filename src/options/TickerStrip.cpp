@@ -29,8 +29,8 @@ void SetUpTicker(colMsg& strip, const StripHost& host, float scaleWidth, Program
     auto& leadIn = strip.AddString(u"");
     // The dialog measures in the lead-in's font, which is the ticker items' font.
     const auto& font = *leadIn.TextFont();
-    leadIn.SetText(TickerLeadIn(scaleWidth, host.measure.TextWidth(font, kProductName),
-                                host.measure.TextWidth(font, u" ")));
+    leadIn.SetText(TickerLeadIn(scaleWidth, host.measure.TextWidth(font, kProductName, host.dpi),
+                                host.measure.TextWidth(font, u" ", host.dpi)));
     AddAboutLines(strip, scaleWidth, version);
 }
 

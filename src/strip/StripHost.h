@@ -7,6 +7,7 @@
 
 #include "messenger/Messenger.h"
 #include "surface/StdFont.h"
+#include "surface/Surface.h"
 
 namespace gb {
 
@@ -15,9 +16,9 @@ class colMsg;
 class ITextMeasure {
   public:
     virtual ~ITextMeasure() = default;
-    // Pixels, in the font as a surface realises it.
-    virtual float TextWidth(const StdFont& font, std::u16string_view text) = 0;
-    virtual float TextHeight(const StdFont& font, std::u16string_view text) = 0;
+    // Pixels, in the font as a surface realises it at that many dots per inch.
+    virtual float TextWidth(const StdFont& font, std::u16string_view text, int dpi) = 0;
+    virtual float TextHeight(const StdFont& font, std::u16string_view text, int dpi) = 0;
     // Whether the system has this face; "Arial" always counts as available.
     virtual bool FaceExists(std::u16string_view face) = 0;
 };
@@ -49,6 +50,8 @@ struct StripHost {
     IBarLink* bar = nullptr;
     // Null when no messenger can be reached.
     messenger::IMessengerFactory* messenger = nullptr;
+    // The dots per inch of the monitor the strip is shown on: fonts and pictures follow it.
+    int dpi = kDefaultDpi;
 };
 
 } // namespace gb

@@ -72,7 +72,7 @@ void clsAction::SetAction(std::int32_t actAction, ActionParameter vntParameter) 
 
 float clsAction::Width() const {
     if (text_.empty()) return WhiteSpace();
-    return Host().measure.TextWidth(font_ ? *font_ : StdFont(), text_) + WhiteSpace();
+    return Host().measure.TextWidth(font_ ? *font_ : StdFont(), text_, Host().dpi) + WhiteSpace();
 }
 
 void clsAction::OnClick(std::size_t /*index*/) {

@@ -22,7 +22,7 @@ float clsSays::Width() const {
     const std::u16string text = Text();
     if (text.empty()) return WhiteSpace();
     const StdFont font = saysFont_ ? *saysFont_ : StdFont(u"Arial", Host().fontSize);
-    return Host().measure.TextWidth(font, text) + WhiteSpace();
+    return Host().measure.TextWidth(font, text, Host().dpi) + WhiteSpace();
 }
 
 void clsSays::OnClick(std::size_t /*index*/) {

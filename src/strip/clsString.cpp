@@ -10,7 +10,7 @@ clsString::clsString(const StripHost& host)
 
 float clsString::Width() const {
     if (text_.empty()) return WhiteSpace();
-    return Host().measure.TextWidth(font_ ? *font_ : StdFont(), text_) + WhiteSpace();
+    return Host().measure.TextWidth(font_ ? *font_ : StdFont(), text_, Host().dpi) + WhiteSpace();
 }
 
 void clsString::OnClick(std::size_t index) {

@@ -30,8 +30,18 @@ bool IsCodeStart(char16_t c) noexcept { return c == u'(' || c == u':' || c == u'
 } // namespace
 
 colMsg::colMsg(const StripHost& host, ISurfaceFactory& surfaces)
-    : host_(host), canvas_(surfaces.CreateCanvas()), emoStrip_(surfaces.CreateEmoticonStrip()),
-      saysFont_(std::make_shared<StdFont>(u"Arial", host.fontSize)) {}
+    : host_(host), surfaces_(surfaces), canvas_(surfaces.CreateCanvas()),
+      saysFont_(std::make_shared<StdFont>(u"Arial", host.fontSize)) {
+    FollowDpi();
+}
+
+void colMsg::FollowDpi() {
+    canvas_->SetDpi(host_.dpi);
+    const int cell = EmoCellSize(host_.dpi);
+    if (cell == emoCell_ && emoStrip_) return;
+    emoStrip_ = surfaces_.CreateEmoticonStrip(cell);
+    emoCell_ = cell;
+}
 
 colMsg::~colMsg() = default;
 
@@ -185,15 +195,15 @@ void colMsg::DrawItem(const clsItem& item, float x) {
     }
     case ItemKind::Emo: {
         const double height = canvas_->Height();
-        emoStrip_->BltTo(*canvas_, Nearest(x), Nearest((height - kEmoCellSize) / 2.0 - 1.0),
-                         kEmoCellSize * item.As<clsEmo>()->PicNumber(), 0, kEmoCellSize,
-                         kEmoCellSize);
+        emoStrip_->BltTo(*canvas_, Nearest(x), Nearest((height - emoCell_) / 2.0 - 1.0),
+                         emoCell_ * item.As<clsEmo>()->PicNumber(), 0, emoCell_, emoCell_);
         break;
     }
     }
 }
 
 void colMsg::DisplayOn(IDisplay& objDisp, bool Frame) {
+    FollowDpi();
     const float displayWidth = objDisp.ScaleWidth();
     const float displayHeight = objDisp.ScaleHeight();
     if (displayHeight != static_cast<float>(canvas_->Height()) ||

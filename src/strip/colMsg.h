@@ -104,12 +104,18 @@ class colMsg {
     void DrawItem(const clsItem& item, float x);
     std::int32_t TextTop();
 
+    // The surfaces at the host's DPI as it is now: the canvas realises fonts at it, and the
+    // emoticon pictures are made anew when the cell size it gives changes.
+    void FollowDpi();
+
     const StripHost& host_;
+    ISurfaceFactory& surfaces_;
     Items items_;
     float scrollSpeed_ = 10.0f;
     float stripLeft_ = 0.0f;
     std::unique_ptr<ISurface> canvas_;
     std::unique_ptr<ISurface> emoStrip_;
+    int emoCell_ = 0;
     std::shared_ptr<StdFont> saysFont_;
 };
 

@@ -11,6 +11,16 @@ namespace gb {
 
 using Color = std::uint32_t; // 0x00BBGGRR, passed to the platform unchanged
 
+// Dots per inch that the design's pixel sizes are given at.
+inline constexpr int kDefaultDpi = 96;
+
+// A pixel length designed at 96 dots per inch, at another DPI (rounded half up).
+constexpr int ScaleForDpi(int pixelsAt96, int dpi) noexcept {
+    if (dpi <= 0) dpi = kDefaultDpi;
+    return static_cast<int>((static_cast<long long>(pixelsAt96) * dpi + kDefaultDpi / 2) /
+                            kDefaultDpi);
+}
+
 class ISurface {
   public:
     virtual ~ISurface() = default;
@@ -31,6 +41,8 @@ class ISurface {
     virtual std::shared_ptr<StdFont> Font() = 0;
     // Keeps the reference and realises the font as it is now.
     virtual void SetFont(std::shared_ptr<StdFont> font) = 0;
+    // The dots per inch that font sizes in points are realised at from now on.
+    virtual void SetDpi(int dpi) = 0;
 
     // Text in ForeColor and the current font, its cell painted opaque white.
     virtual void DrawTxt(std::u16string_view text, std::int32_t x, std::int32_t y) = 0;
@@ -63,9 +75,10 @@ class ISurfaceFactory {
     virtual ~ISurfaceFactory() = default;
     // A new 1 x 1 white surface.
     virtual std::unique_ptr<ISurface> CreateCanvas() = 0;
-    // A surface holding the emoticon picture strip (863 x 19, cell k at x = 19 k). Its Width
-    // and Height may stay 1 x 1, so copies from it give explicit sizes.
-    virtual std::unique_ptr<ISurface> CreateEmoticonStrip() = 0;
+    // A surface holding the emoticon picture strip with square cells of cellSize pixels (cell k
+    // at x = cellSize k; 19 at 96 dots per inch). Its Width and Height may stay 1 x 1, so copies
+    // from it give explicit sizes.
+    virtual std::unique_ptr<ISurface> CreateEmoticonStrip(int cellSize) = 0;
 };
 
 } // namespace gb

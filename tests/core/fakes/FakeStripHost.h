@@ -24,12 +24,12 @@ class FakeStripHost final : public gb::ITextMeasure,
     std::vector<std::string> windowCalls; // "iconic 5", "restore 5", "front 5"
     std::vector<gb::StdFont> measuredIn;
 
-    float TextWidth(const gb::StdFont& font, std::u16string_view text) override {
+    float TextWidth(const gb::StdFont& font, std::u16string_view text, int atDpi) override {
         measuredIn.push_back(font);
-        return static_cast<float>(TextWidthIn(font, text));
+        return static_cast<float>(TextWidthIn(font, text, atDpi));
     }
-    float TextHeight(const gb::StdFont& font, std::u16string_view) override {
-        return static_cast<float>(TextHeightIn(font));
+    float TextHeight(const gb::StdFont& font, std::u16string_view, int atDpi) override {
+        return static_cast<float>(TextHeightIn(font, atDpi));
     }
     bool FaceExists(std::u16string_view face) override {
         return face == u"Arial" || faces.count(std::u16string(face)) != 0;
