@@ -1,6 +1,8 @@
 #include "SimProtocol.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <limits>
 
@@ -63,6 +65,10 @@ Options SplitOptions(const std::vector<std::string>& args, std::size_t first,
     Options out;
     for (std::size_t i = first; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (a == "--") { // the end of the options: a text may start with "--"
+            out.positional.insert(out.positional.end(), args.begin() + i + 1, args.end());
+            break;
+        }
         if (a.size() > 2 && a.compare(0, 2, "--") == 0) {
             const std::string name = a.substr(2);
             bool known = false;
@@ -103,11 +109,88 @@ Options SplitOptions(const std::vector<std::string>& args, std::size_t first,
 
 ParseResult Fail(std::string message) { return ParseResult{std::nullopt, std::move(message)}; }
 
+// A request too long for the stand-in is refused here, where its size can be told.
 ParseResult Send(Op op, std::vector<std::string> args) {
     Command c;
     c.kind = Command::Kind::Send;
     c.request = Request{op, std::move(args)};
+    if (const std::size_t bytes = EncodeArgs(c.request.args).size(); bytes > kMaxRequestBytes) {
+        return Fail(TooLongMessage(bytes));
+    }
     return ParseResult{c, {}};
+}
+
+constexpr const char* kDefaultHeader = "FN=Arial; EF=; CO=0; CS=0; PF=22";
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The format header from --header, or made from --font and --color; error set when they
+// clash or are malformed.
+std::string HeaderOf(const Options& o, std::string& error) {
+    const auto* header = o.Find("header");
+    const auto* font = o.Find("font");
+    const auto* color = o.Find("color");
+    if (header && (font || color)) {
+        error = "--header cannot be combined with --font or --color";
+        return {};
+    }
+    if (header) return *header;
+    if (!font && !color) return kDefaultHeader;
+    std::string fn = font ? *font : "Arial";
+    if (fn.empty() || fn.find(';') != std::string::npos) {
+        error = "--font needs a font name without ';'";
+        return {};
+    }
+    // The header's own spelling of a blank.
+    for (std::size_t at; (at = fn.find(' ')) != std::string::npos;)
+        fn.replace(at, 1, "%20");
+    std::string co = "0";
+    if (color) {
+        std::string_view rgb = *color;
+        if (rgb.starts_with('#')) rgb.remove_prefix(1);
+        if (rgb.size() != 6 || !std::all_of(rgb.begin(), rgb.end(), [](char c) {
+                return std::isxdigit(static_cast<unsigned char>(c)) != 0;
+            })) {
+            error = "--color needs six hex digits RRGGBB, got " + *color;
+            return {};
+        }
+        // The header holds a colour blue first, as the program reads it.
+        co = std::string(rgb.substr(4, 2)) + std::string(rgb.substr(2, 2)) +
+             std::string(rgb.substr(0, 2));
+    }
+    // The colour first: the program finds a field by its first "CO" anywhere, and a font name
+    // may hold one.
+    return "CO=" + co + "; FN=" + fn + "; EF=; CS=0; PF=22";
+}
+
+// The participants from --with (normalised), else the sender alone.
+std::optional<std::string> ParticipantsOf(const Options& o, const std::string& from) {
+    const auto* with = o.Find("with");
+    if (!with) return from;
+    const auto list = ParseAddressList(*with);
+    if (!list) return std::nullopt;
+    return JoinAddressList(*list);
+}
+
+std::vector<std::string> TextArgs(const Feed& f, std::string text) {
+    return {f.from, f.nickname, f.header, std::move(text), f.participants, f.noWindow ? "1" : "0"};
+}
+
+// The options text and feed share, into a Feed; error set when one is wrong.
+Feed FeedOf(const Options& o, std::string from, std::string& error) {
+    Feed f;
+    f.header = HeaderOf(o, error);
+    if (!error.empty()) return f;
+    const auto participants = ParticipantsOf(o, from);
+    if (!participants) {
+        error = "--with needs addresses separated by commas, each named once";
+        return f;
+    }
+    f.participants = *participants;
+    f.from = std::move(from);
+    if (const auto* nick = o.Find("nick")) f.nickname = *nick;
+    f.noWindow = o.Find("no-window") != nullptr;
+    return f;
 }
 
 } // namespace
@@ -121,6 +204,11 @@ std::string EncodeArgs(const std::vector<std::string>& args) {
     return data;
 }
 
+std::string TooLongMessage(std::size_t bytes) {
+    return "the request is too long: " + std::to_string(bytes) + " bytes, the limit is " +
+           std::to_string(kMaxRequestBytes);
+}
+
 std::optional<Request> DecodeRequest(std::uint32_t op, std::string_view data) {
     if (!KnownOp(op) || data.size() > kMaxRequestBytes) return std::nullopt;
     Request request{static_cast<Op>(op), {}};
@@ -132,6 +220,18 @@ std::optional<Request> DecodeRequest(std::uint32_t op, std::string_view data) {
     }
     if (request.args.size() != Arity(request.op)) return std::nullopt;
     return request;
+}
+
+Screened ScreenCopyData(std::uint64_t tag, std::optional<std::string_view> data, ReplyWindow to) {
+    // An answer, or anything else that is no request, is not ours to answer.
+    if (tag == 0 || tag > static_cast<std::uint64_t>(Op::Show)) return {};
+    if (data && data->size() > kMaxRequestBytes) return {std::nullopt, kResultTooLong};
+    if (to == ReplyWindow::Own || to == ReplyWindow::Invalid || !data) {
+        return {std::nullopt, kResultMalformed};
+    }
+    auto request = DecodeRequest(static_cast<std::uint32_t>(tag), *data);
+    if (!request) return {std::nullopt, kResultMalformed};
+    return {std::move(request), 0};
 }
 
 std::optional<std::string> ToUtf8(std::u16string_view text) {
@@ -220,9 +320,15 @@ std::optional<std::int32_t> ParseNumber(std::string_view text) {
 
 std::optional<std::int32_t> ParseState(std::string_view text) {
     for (const auto& s : kStates) {
-        if (s.name == text) return s.value;
+        if (std::equal(s.name.begin(), s.name.end(), text.begin(), text.end(), [](char a, char b) {
+                return a == std::tolower(static_cast<unsigned char>(b));
+            })) {
+            return s.value;
+        }
     }
-    return ParseNumber(text);
+    const auto number = ParseNumber(text);
+    if (number && *number < 0) return std::nullopt;
+    return number;
 }
 
 std::string StateName(std::int32_t state) {
@@ -236,12 +342,44 @@ std::optional<std::vector<std::string>> ParseAddressList(std::string_view text) 
     std::vector<std::string> out;
     while (true) {
         const std::size_t comma = text.find(',');
-        const std::string_view part = text.substr(0, comma);
+        std::string_view part = text.substr(0, comma);
+        while (!part.empty() && IsBlank(part.front()))
+            part.remove_prefix(1);
+        while (!part.empty() && IsBlank(part.back()))
+            part.remove_suffix(1);
         if (part.empty()) return std::nullopt;
         out.emplace_back(part);
-        if (comma == std::string_view::npos) return out;
+        if (comma == std::string_view::npos) break;
         text.remove_prefix(comma + 1);
     }
+    std::vector<std::string_view> sorted(out.begin(), out.end());
+    std::sort(sorted.begin(), sorted.end());
+    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) return std::nullopt;
+    return out;
+}
+
+std::string JoinAddressList(const std::vector<std::string>& addresses) {
+    std::string out;
+    for (const auto& a : addresses)
+        out += (out.empty() ? "" : ",") + a;
+    return out;
+}
+
+FeedResult FeedLine(const Feed& feed, std::string_view line, std::size_t length) {
+    if (length == line.size() && line.ends_with('\r')) {
+        line.remove_suffix(1);
+        --length;
+    }
+    if (length == 0) return {}; // the program drops an empty text anyway
+    Request request{Op::Text, TextArgs(feed, std::string(line))};
+    if (const std::size_t bytes = EncodeArgs(request.args).size() + (length - line.size());
+        bytes > kMaxRequestBytes) {
+        return {std::nullopt, TooLongMessage(bytes)};
+    }
+    if (line.find('\0') != std::string_view::npos) {
+        return {std::nullopt, "the line holds a NUL character"};
+    }
+    return {std::move(request), {}};
 }
 
 ParseResult ParseCommandLine(const std::vector<std::u16string>& wide) {
@@ -267,29 +405,44 @@ ParseResult ParseCommandLine(const std::vector<std::u16string>& wide) {
     };
 
     if (verb == "text") {
-        const Options o = SplitOptions(args, 1, {"nick", "header", "with"}, {"no-window"});
+        const Options o =
+            SplitOptions(args, 1, {"nick", "font", "color", "header", "with"}, {"no-window"});
         if (auto e = expect(o, 2); !e.empty()) return Fail(e);
-        const std::string& from = o.positional[0];
-        if (from.empty()) return Fail("the sender's address is empty");
-        std::string with = from;
-        if (const auto* w = o.Find("with")) {
-            if (!ParseAddressList(*w)) return Fail("--with needs addresses separated by commas");
-            with = *w;
-        }
-        const auto* nick = o.Find("nick");
-        const auto* header = o.Find("header");
-        return Send(Op::Text, {from, nick ? *nick : std::string(),
-                               header ? *header : "FN=Arial; EF=; CO=0; CS=0; PF=22",
-                               o.positional[1], with, o.Find("no-window") ? "1" : "0"});
+        if (o.positional[0].empty()) return Fail("the sender's address is empty");
+        std::string error;
+        const Feed f = FeedOf(o, o.positional[0], error);
+        if (!error.empty()) return Fail(error);
+        return Send(Op::Text, TextArgs(f, o.positional[1]));
     }
+    if (verb == "feed") {
+        const Options o = SplitOptions(args, 1, {"nick", "font", "color", "header", "with", "from"},
+                                       {"no-window"});
+        if (auto e = expect(o, 0); !e.empty()) return Fail(e);
+        const auto* from = o.Find("from");
+        if (!from || from->empty()) return Fail("feed needs --from ADDRESS");
+        Command c;
+        c.kind = Command::Kind::Feed;
+        std::string error;
+        c.feed = FeedOf(o, *from, error);
+        if (!error.empty()) return Fail(error);
+        return ParseResult{c, {}};
+    }
+    // Why a state or a count is refused.
+    const auto badState = [](const std::string& text) {
+        return ParseNumber(text) ? "a state cannot be negative: " + text : "unknown state " + text;
+    };
+    const auto badCount = [](const char* what, const std::string& text) {
+        return std::string("the ") + what +
+               (ParseNumber(text) ? " cannot be negative: " + text : " must be a whole number");
+    };
     if (verb == "state") {
         const Options o = SplitOptions(args, 1, {"prev", "nick"}, {});
         if (auto e = expect(o, 2); !e.empty()) return Fail(e);
         if (o.positional[0].empty()) return Fail("the contact's address is empty");
-        if (!ParseState(o.positional[1])) return Fail("unknown state " + o.positional[1]);
+        if (!ParseState(o.positional[1])) return Fail(badState(o.positional[1]));
         std::string prev;
         if (const auto* p = o.Find("prev")) {
-            if (!ParseState(*p)) return Fail("unknown state " + *p);
+            if (!ParseState(*p)) return Fail(badState(*p));
             prev = *p;
         }
         const auto* nick = o.Find("nick");
@@ -299,10 +452,12 @@ ParseResult ParseCommandLine(const std::vector<std::u16string>& wide) {
     if (verb == "mail") {
         const Options o = SplitOptions(args, 1, {"folder"}, {});
         if (auto e = expect(o, 1); !e.empty()) return Fail(e);
-        if (!ParseNumber(o.positional[0])) return Fail("the count must be a whole number");
+        const auto count = ParseNumber(o.positional[0]);
+        if (!count || *count < 0) return Fail(badCount("count", o.positional[0]));
         std::string folder = "0";
         if (const auto* f = o.Find("folder")) {
-            if (!ParseNumber(*f)) return Fail("the folder must be a whole number");
+            const auto number = ParseNumber(*f);
+            if (!number || *number < 0) return Fail(badCount("folder", *f));
             folder = *f;
         }
         return Send(Op::Mail, {o.positional[0], folder});
@@ -310,16 +465,15 @@ ParseResult ParseCommandLine(const std::vector<std::u16string>& wide) {
     if (verb == "status") {
         const Options o = SplitOptions(args, 1, {}, {});
         if (auto e = expect(o, 1); !e.empty()) return Fail(e);
-        if (!ParseState(o.positional[0])) return Fail("unknown state " + o.positional[0]);
+        if (!ParseState(o.positional[0])) return Fail(badState(o.positional[0]));
         return Send(Op::Status, {o.positional[0]});
     }
     if (verb == "open" || verb == "close") {
         const Options o = SplitOptions(args, 1, {}, {});
         if (auto e = expect(o, 1); !e.empty()) return Fail(e);
-        if (!ParseAddressList(o.positional[0])) {
-            return Fail(verb + " needs addresses separated by commas");
-        }
-        return Send(verb == "open" ? Op::Open : Op::Close, {o.positional[0]});
+        const auto list = ParseAddressList(o.positional[0]);
+        if (!list) return Fail(verb + " needs addresses separated by commas, each named once");
+        return Send(verb == "open" ? Op::Open : Op::Close, {JoinAddressList(*list)});
     }
     if (verb == "log" || verb == "show") {
         const Options o = SplitOptions(args, 1, {}, {});
@@ -354,10 +508,14 @@ ParseResult ParseCommandLine(const std::vector<std::u16string>& wide) {
 std::string UsageText() {
     return "msgrctl: drives the stand-in messenger inside a running program.\n"
            "\n"
-           "  msgrctl text FROM TEXT [--nick NAME] [--header HEADER] [--with A,B,...] "
-           "[--no-window]\n"
+           "  msgrctl text FROM TEXT [--nick NAME] [--font NAME] [--color RRGGBB]\n"
+           "               [--header HEADER] [--with A,B,...] [--no-window]\n"
            "      FROM sends TEXT (UTF-8) into the conversation with the participants A,B,...\n"
-           "      (default: FROM alone), opening its window unless --no-window.\n"
+           "      (default: FROM alone), opening its window unless --no-window; in the font\n"
+           "      and colour given, or as the format header HEADER says.\n"
+           "  msgrctl feed --from ADDRESS [the options of text]\n"
+           "      each line of standard input (UTF-8) becomes a text from ADDRESS, until the\n"
+           "      input ends; a line that cannot be sent is reported with its number.\n"
            "  msgrctl state ADDRESS STATE [--prev STATE] [--nick NAME]\n"
            "      the contact changes to STATE (previous state: --prev, or its current one).\n"
            "  msgrctl mail COUNT [--folder N]     unread mail count of a folder (0 inbox)\n"
@@ -371,9 +529,12 @@ std::string UsageText() {
            "  msgrctl demo [--pace MS]            play a scripted conversation\n"
            "  msgrctl --help                      this text\n"
            "\n"
-           "States: unknown offline online busy away brb phone lunch idle, or a number.\n"
+           "After --, every argument is taken as it is: msgrctl text a@x.com -- \"--ok\"\n"
+           "States: unknown offline online busy away brb phone lunch idle (in any case),\n"
+           "or a number 0 or more.\n"
            "Exit codes: 0 done, 1 no program with the stand-in runs, 2 wrong arguments,\n"
-           "3 the stand-in refused the command, 4 registration failed.\n";
+           "3 the stand-in refused the command (feed: some line did not go through),\n"
+           "4 registration failed.\n";
 }
 
 const std::vector<DemoStep>& DemoScript() {

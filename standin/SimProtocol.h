@@ -5,7 +5,7 @@
 // A request travels as one WM_COPYDATA: dwData is the operation, the data its arguments as
 // UTF-8 texts, each followed by a NUL. The stand-in answers with one WM_COPYDATA back to the
 // window handle in wParam (dwData kReplyTag, the UTF-8 answer) and returns kResultDone or
-// kResultRefused from the first message.
+// kResultRefused from the first message. With wParam 0 the request is carried out unanswered.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -19,7 +19,11 @@ inline constexpr wchar_t kConversationWindowClass[] = L"MsgrSimConversation";
 inline constexpr std::uintptr_t kReplyTag = 0x52504C59; // "RPLY"
 inline constexpr std::intptr_t kResultDone = 1;
 inline constexpr std::intptr_t kResultRefused = 2;
-// Requests larger than this are refused unread.
+// Refused at once, unanswered: a malformed request, or one whose answer would go to the
+// stand-in's own thread (it would answer itself without end).
+inline constexpr std::intptr_t kResultMalformed = 3;
+// Refused unread, unanswered: larger than kMaxRequestBytes.
+inline constexpr std::intptr_t kResultTooLong = 4;
 inline constexpr std::size_t kMaxRequestBytes = 64 * 1024;
 
 enum class Op : std::uint32_t {
@@ -43,22 +47,57 @@ struct Request {
 // arguments, bytes after the last NUL and an oversized request.
 std::string EncodeArgs(const std::vector<std::string>& args);
 std::optional<Request> DecodeRequest(std::uint32_t op, std::string_view data);
+// "the request is too long: N bytes, the limit is 65536"
+std::string TooLongMessage(std::size_t bytes);
+
+// The window a request names for its answer (wParam), as the stand-in sees it.
+enum class ReplyWindow {
+    None,    // 0: no answer wanted
+    Foreign, // a window of another thread or process: answered
+    Own,     // a window of the stand-in's own thread
+    Invalid, // not a window
+};
+struct Screened {
+    std::optional<Request> request; // to carry out, and answer when the window is foreign
+    std::intptr_t result = 0;       // otherwise what the message returns at once
+};
+// What the stand-in's control window does with one WM_COPYDATA: tag is its dwData, data its
+// bytes (empty when it names a size but no bytes). Anything that is not a well-formed request
+// (an answer, tagged kReplyTag, above all) is never answered.
+Screened ScreenCopyData(std::uint64_t tag, std::optional<std::string_view> data, ReplyWindow to);
 
 // UTF-8 and UTF-16 both ways; empty on malformed input (a lone surrogate, a bad byte).
 std::optional<std::string> ToUtf8(std::u16string_view text);
 std::optional<std::u16string> FromUtf8(std::string_view text);
 
-// Contact state by name ("online", "away", ...) or by number; empty when neither.
+// Contact state by name ("online", "Away", ... in any case) or by number 0 or more; empty
+// when neither.
 std::optional<std::int32_t> ParseState(std::string_view text);
 std::string StateName(std::int32_t state);
 std::optional<std::int32_t> ParseNumber(std::string_view text);
-// "a,b,c" into its addresses; empty entries are refused.
+// "a, b,c" into its addresses, blanks around each dropped; an empty entry, or an address named
+// twice, is refused.
 std::optional<std::vector<std::string>> ParseAddressList(std::string_view text);
+std::string JoinAddressList(const std::vector<std::string>& addresses); // "a,b,c"
+
+// msgrctl feed: each line of standard input becomes a text from one buddy.
+struct Feed {
+    std::string from, nickname, header, participants;
+    bool noWindow = false;
+};
+struct FeedResult {
+    std::optional<Request> request;
+    std::string error; // why the line cannot be sent; empty (and no request) to skip it
+};
+// One line of the feed, without its LF. length: the line's bytes, of which the reader may
+// have kept only the first kMaxRequestBytes + 1 in line.
+FeedResult FeedLine(const Feed& feed, std::string_view line, std::size_t length);
 
 // What a command line asks of the controller.
 struct Command {
-    enum class Kind { Help, Send, Register, Unregister, Demo } kind = Kind::Help;
+    enum class Kind { Help, Send, Register, Unregister, Demo, Feed } kind = Kind::Help;
     Request request;            // Send
+    Feed feed;                  // Feed
     bool perUser = false;       // Register, Unregister
     std::int32_t paceMs = 1500; // Demo: the pause between two steps
 };

@@ -40,16 +40,41 @@ ConversationRef SimState::FindConversation(const std::vector<std::string>& addre
     return nullptr;
 }
 
+std::string SimState::Crowded(const std::vector<std::string>& addresses, bool opens) const {
+    if (opens && open_.size() >= kMaxConversations) {
+        return "too many open conversations (limit " + std::to_string(kMaxConversations) +
+               "); close one first";
+    }
+    std::vector<std::string_view> unknown;
+    for (const auto& a : addresses) {
+        if (std::none_of(contacts_.begin(), contacts_.end(),
+                         [&](const ContactRef& c) { return c->address == a; }) &&
+            std::find(unknown.begin(), unknown.end(), a) == unknown.end()) {
+            unknown.push_back(a);
+            if (contacts_.size() + unknown.size() > kMaxContacts) {
+                return "too many contacts (limit " + std::to_string(kMaxContacts) + ")";
+            }
+        }
+    }
+    return {};
+}
+
+void SimState::LogCall(std::string entry) {
+    if (log_.size() >= kMaxLogEntries) log_.pop_front();
+    log_.push_back(std::move(entry));
+}
+
 ConversationRef SimState::OpenConversation(const std::vector<std::string>& addresses,
                                            ISimHost& host, bool withWindow) {
     if (auto existing = FindConversation(addresses)) return existing;
+    if (!Crowded(addresses, withWindow).empty()) return nullptr;
     auto conversation = std::make_shared<Conversation>();
     for (const auto& a : addresses)
         conversation->participants.push_back(Contact(a));
     if (!withWindow) return conversation; // a session that no window shows
     conversation->window = host.OpenWindow(*conversation);
     open_.push_back(conversation);
-    log_.push_back("conversation opened (" + JoinAddresses(conversation->participants) + ")");
+    LogCall("conversation opened (" + JoinAddresses(conversation->participants) + ")");
     return conversation;
 }
 
@@ -68,11 +93,19 @@ Reply SimState::Apply(const Request& request, ISimHost& host) {
     case Op::Text: {
         const auto participants = ParseAddressList(a[4]);
         if (a[0].empty() || !participants) return Refused("no sender or participants");
+        const bool withWindow = a[5] != "1";
+        auto everyone = *participants;
+        everyone.push_back(a[0]);
+        if (auto why = Crowded(everyone, withWindow && !FindConversation(*participants));
+            !why.empty()) {
+            return Refused(why);
+        }
+        ConversationRef session = OpenConversation(*participants, host, withWindow);
+        if (!session) return Refused("no room for the conversation"); // Crowded said so above
         ContactRef sender = Contact(a[0]);
         if (!a[1].empty()) sender->nickname = a[1];
         // Whoever writes is evidently there.
         if (sender->state == 0 || sender->state == 1) sender->state = 2;
-        ConversationRef session = OpenConversation(*participants, host, a[5] != "1");
         if (session->window != 0) host.ShowText(session->window, *sender, a[3]);
         host.RaiseText(session, sender, a[2], a[3]);
         return Done();
@@ -81,6 +114,7 @@ Reply SimState::Apply(const Request& request, ISimHost& host) {
         const auto state = ParseState(a[1]);
         const auto prev = a[2].empty() ? std::optional<std::int32_t>{} : ParseState(a[2]);
         if (a[0].empty() || !state || (!a[2].empty() && !prev)) return Refused("bad state");
+        if (auto why = Crowded({a[0]}, false); !why.empty()) return Refused(why);
         ContactRef user = Contact(a[0]);
         if (!a[3].empty()) user->nickname = a[3];
         const std::int32_t previous = prev ? *prev : user->state;
@@ -91,7 +125,9 @@ Reply SimState::Apply(const Request& request, ISimHost& host) {
     case Op::Mail: {
         const auto count = ParseNumber(a[0]);
         const auto folder = ParseNumber(a[1]);
-        if (!count || !folder) return Refused("bad count or folder");
+        if (!count || !folder || *count < 0 || *folder < 0) {
+            return Refused("bad count or folder");
+        }
         host.RaiseUnreadMail(*folder, *count);
         return Done();
     }
@@ -106,6 +142,8 @@ Reply SimState::Apply(const Request& request, ISimHost& host) {
         const auto addresses = ParseAddressList(a[0]);
         if (!addresses) return Refused("bad participant list");
         if (request.op == Op::Open) {
+            if (FindConversation(*addresses)) return Done();
+            if (auto why = Crowded(*addresses, true); !why.empty()) return Refused(why);
             OpenConversation(*addresses, host);
             return Done();
         }

@@ -53,13 +53,16 @@ LRESULT CALLBACK ReplyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
     return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-int Send(const msgrsim::Request& request) {
+// What became of one request: the exit code, and the answer or why it failed.
+struct Outcome {
+    int code = kDone;
+    std::string text;
+};
+
+Outcome Send(const msgrsim::Request& request) {
     const HWND target =
         ::FindWindowExW(HWND_MESSAGE, nullptr, msgrsim::kControlWindowClass, nullptr);
-    if (!target) {
-        Print(stderr, "msgrctl: no program with the stand-in messenger is running\n");
-        return kNoProgram;
-    }
+    if (!target) return {kNoProgram, "no program with the stand-in messenger is running"};
     const HINSTANCE instance = ::GetModuleHandleW(nullptr);
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -77,19 +80,68 @@ int Send(const msgrsim::Request& request) {
     DWORD_PTR result = 0;
     if (!::SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(window.get()),
                                reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, 10000, &result)) {
-        Print(stderr, "msgrctl: the program with the stand-in messenger does not answer\n");
-        return kNoProgram;
+        return {kNoProgram, "the program with the stand-in messenger does not answer"};
     }
-    if (result == static_cast<DWORD_PTR>(msgrsim::kResultDone)) {
-        Print(stdout, reply);
-        return kDone;
+    switch (static_cast<std::intptr_t>(result)) {
+    case msgrsim::kResultDone:
+        return {kDone, reply};
+    case msgrsim::kResultRefused:
+        return {kRefused, "the stand-in messenger refused: " + reply};
+    case msgrsim::kResultMalformed:
+        return {kRefused, "the stand-in messenger refused the request as malformed"};
+    case msgrsim::kResultTooLong:
+        return {kRefused,
+                "the stand-in messenger refused: " + msgrsim::TooLongMessage(data.size())};
+    default:
+        return {kNoProgram, "the window found is not the stand-in messenger's"};
     }
-    if (result == static_cast<DWORD_PTR>(msgrsim::kResultRefused)) {
-        Print(stderr, "msgrctl: the stand-in messenger refused: " + reply + "\n");
-        return kRefused;
+}
+
+int SendAndSay(const msgrsim::Request& request) {
+    const Outcome outcome = Send(request);
+    if (outcome.code == kDone) {
+        Print(stdout, outcome.text);
+    } else {
+        Print(stderr, "msgrctl: " + outcome.text + "\n");
     }
-    Print(stderr, "msgrctl: the window found is not the stand-in messenger's\n");
-    return kNoProgram;
+    return outcome.code;
+}
+
+// Each line of standard input as a text; a line that does not go through is reported with its
+// number and the rest still go.
+int Feed(const msgrsim::Feed& feed) {
+    _setmode(_fileno(stdin), _O_BINARY); // CR, LF and ^Z are the feed's to read as they are
+    int code = kDone;
+    long number = 0;
+    std::string line;
+    std::size_t length = 0;
+    const auto sendLine = [&] {
+        ++number;
+        const auto fed = msgrsim::FeedLine(feed, line, length);
+        Outcome outcome;
+        if (fed.request) {
+            outcome = Send(*fed.request);
+        } else if (!fed.error.empty()) {
+            outcome = {kRefused, fed.error};
+        }
+        if (outcome.code != kDone) {
+            Print(stderr, "msgrctl: line " + std::to_string(number) + ": " + outcome.text + "\n");
+            if (code != kNoProgram) code = outcome.code;
+        }
+        line.clear();
+        length = 0;
+    };
+    for (int c; (c = std::getc(stdin)) != EOF;) {
+        if (c == '\n') {
+            sendLine();
+            continue;
+        }
+        // Enough of a long line to know it is too long, not all of it.
+        if (line.size() <= msgrsim::kMaxRequestBytes) line.push_back(static_cast<char>(c));
+        ++length;
+    }
+    if (length > 0) sendLine(); // the last line may end without LF
+    return code;
 }
 
 // msgrsim.dll beside this program.
@@ -150,7 +202,7 @@ int Demo(std::int32_t paceMs) {
             if (!a.empty()) line += " " + a;
         }
         Print(stdout, line + "\n");
-        if (const int rc = Send(parsed.command->request); rc != kDone) return rc;
+        if (const int rc = SendAndSay(parsed.command->request); rc != kDone) return rc;
     }
     return kDone;
 }
@@ -178,7 +230,9 @@ int wmain(int argc, wchar_t** argv) {
             Print(stdout, msgrsim::UsageText());
             return kDone;
         case Command::Kind::Send:
-            return Send(c.request);
+            return SendAndSay(c.request);
+        case Command::Kind::Feed:
+            return Feed(c.feed);
         case Command::Kind::Register:
         case Command::Kind::Unregister:
             return Register(c.kind == Command::Kind::Register, c.perUser);

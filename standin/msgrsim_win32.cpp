@@ -8,6 +8,7 @@
 #include <ocidl.h>
 #include <olectl.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <memory>
@@ -29,6 +30,9 @@ using gb::com_ptr;
 
 constexpr UINT kTeardownMessage = WM_APP + 1;
 constexpr int kEditId = 1;
+// The controller waits inside SendMessage and takes the answer at once; a window of a busy or
+// hung program must not hold the bar's thread for longer than this.
+constexpr UINT kAnswerTimeoutMs = 500;
 
 std::wstring Wide(const std::string& utf8) {
     // Names and headers are UTF-8 text; anything malformed is shown byte by byte.
@@ -523,6 +527,7 @@ class Messenger final : public Dual<msgr::IMessengerObject, &msgr::IID_IMessenge
             const std::vector<std::string> participants{*address};
             const bool wasOpen = server.state.FindConversation(participants) != nullptr;
             ConversationRef conversation = server.state.OpenConversation(participants, server);
+            if (!conversation) return E_FAIL; // beyond the stand-in's limits
             const HWND hwnd = reinterpret_cast<HWND>(conversation->window);
             if (wasOpen && hwnd) {
                 if (::IsIconic(hwnd)) ::ShowWindow(hwnd, SW_RESTORE);
@@ -665,7 +670,10 @@ Server::Server() {
 
 Server::~Server() {
     connections_.clear();
-    windows_.clear(); // each WM_DESTROY still finds the state
+    // Out of the list before they go: each WM_DESTROY still finds the state, and the list.
+    std::vector<gb::unique_hwnd> closing = std::move(windows_);
+    windows_.clear();
+    closing.clear();
     control_.reset();
     ::UnregisterClassW(kConversationWindowClass, TheModule().instance);
     ::UnregisterClassW(kControlWindowClass, TheModule().instance);
@@ -696,29 +704,36 @@ LRESULT CALLBACK Server::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
 }
 
 LRESULT Server::OnCopyData(HWND from, const COPYDATASTRUCT& data) {
+    // Any program may send this: only a window of another thread gets an answer, so the
+    // stand-in never answers itself (nor a window the bar's thread would have to serve).
+    ReplyWindow to = ReplyWindow::None;
+    if (from) {
+        const DWORD thread = ::GetWindowThreadProcessId(from, nullptr);
+        to = thread == 0                        ? ReplyWindow::Invalid
+             : thread == ::GetCurrentThreadId() ? ReplyWindow::Own
+                                                : ReplyWindow::Foreign;
+    }
+    std::optional<std::string_view> bytes;
+    if (data.lpData || data.cbData == 0)
+        bytes = std::string_view(static_cast<const char*>(data.lpData), data.cbData);
+    const Screened screened = ScreenCopyData(data.dwData, bytes, to);
+    if (!screened.request) return screened.result;
+
     ++busy_;
     struct Idle {
         int& busy;
         ~Idle() { --busy; }
     } idle{busy_};
-    Reply reply;
-    const auto request =
-        data.cbData <= kMaxRequestBytes && (data.lpData || data.cbData == 0)
-            ? DecodeRequest(static_cast<std::uint32_t>(data.dwData),
-                            std::string_view(static_cast<const char*>(data.lpData), data.cbData))
-            : std::nullopt;
-    if (request) {
-        reply = state.Apply(*request, *this);
-        if (request->op == Op::Show)
-            reply.text += "events delivered: " + std::to_string(delivered_) + "\n";
-    } else {
-        reply.text = "malformed request";
-    }
-    if (from && ::IsWindow(from)) {
+    Reply reply = state.Apply(*screened.request, *this);
+    if (screened.request->op == Op::Show)
+        reply.text += "events delivered: " + std::to_string(delivered_) + "\n";
+    if (to == ReplyWindow::Foreign) {
         COPYDATASTRUCT answer{kReplyTag, static_cast<DWORD>(reply.text.size()), reply.text.data()};
         DWORD_PTR ignored = 0;
+        // SMTO_BLOCK: no other request runs inside this one while it waits.
         ::SendMessageTimeoutW(from, WM_COPYDATA, reinterpret_cast<WPARAM>(control_.get()),
-                              reinterpret_cast<LPARAM>(&answer), SMTO_ABORTIFHUNG, 5000, &ignored);
+                              reinterpret_cast<LPARAM>(&answer), SMTO_BLOCK | SMTO_ABORTIFHUNG,
+                              kAnswerTimeoutMs, &ignored);
     }
     return reply.done ? kResultDone : kResultRefused;
 }
@@ -777,10 +792,12 @@ std::intptr_t Server::OpenWindow(const Conversation& conversation) {
 
 void Server::CloseWindow(std::intptr_t window) {
     const HWND hwnd = reinterpret_cast<HWND>(window);
-    for (auto& w : windows_) {
-        if (w.get() == hwnd) w.reset(); // WM_DESTROY tidies the list
-    }
-    std::erase_if(windows_, [](const gb::unique_hwnd& w) { return !w; });
+    const auto it = std::find_if(windows_.begin(), windows_.end(),
+                                 [&](const gb::unique_hwnd& w) { return w.get() == hwnd; });
+    if (it == windows_.end()) return;
+    // Out of the list before it is destroyed: its WM_DESTROY changes the list too.
+    const gb::unique_hwnd closing = std::move(*it);
+    windows_.erase(it);
 }
 
 void Server::ShowText(std::intptr_t window, const ContactData& sender, const std::string& text) {

@@ -1,5 +1,6 @@
 #pragma once
 // Records what the stand-in's state asks of its Win32 side; windows get handles 100, 101, ...
+#include <set>
 #include <string>
 #include <vector>
 
@@ -9,16 +10,23 @@ class FakeSimHost final : public msgrsim::ISimHost {
   public:
     std::vector<std::string> calls;
     bool failWindows = false;
+    std::set<std::intptr_t> live; // the windows open now
+    // Set: a closed window is reported back at once, as a real one's destruction does.
+    msgrsim::SimState* state = nullptr;
 
     std::intptr_t OpenWindow(const msgrsim::Conversation& c) override {
         std::string who;
         for (const auto& p : c.participants)
             who += (who.empty() ? "" : ",") + p->address;
         calls.push_back("open " + who);
-        return failWindows ? 0 : next_++;
+        if (failWindows) return 0;
+        live.insert(next_);
+        return next_++;
     }
     void CloseWindow(std::intptr_t window) override {
         calls.push_back("close " + std::to_string(window));
+        live.erase(window);
+        if (state) state->WindowClosed(window);
     }
     void ShowText(std::intptr_t window, const msgrsim::ContactData& sender,
                   const std::string& text) override {

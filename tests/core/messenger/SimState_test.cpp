@@ -33,8 +33,10 @@ TEST(SimState, RequestsAndWhatTheyDo) {
         {Text("c@x", "psst", "c@x", false), true, {"text 0 c@x [H] psst"}},
         // The previous state defaults to the current one (a wrote, so is online).
         {Request{Op::State, {"a@x", "away", "", "Ann"}}, true, {"state a@x 2->4"}},
-        {Request{Op::State, {"d@x", "online", "offline", ""}}, true, {"state d@x 1->2"}},
+        {Request{Op::State, {"d@x", "Online", "OFFLINE", ""}}, true, {"state d@x 1->2"}},
         {Request{Op::Mail, {"5", "0"}}, true, {"mail 0 5"}},
+        {Request{Op::Mail, {"-5", "0"}}, false, {}},
+        {Request{Op::Status, {"-1"}}, false, {}},
         {Request{Op::Status, {"offline"}}, true, {}},
         {Request{Op::Open, {"a@x"}}, true, {}},
         {Request{Op::Close, {"b@x,a@x"}}, true, {"close 101"}},
@@ -80,6 +82,38 @@ TEST(SimState, ClosedAndMissingWindows) {
     EXPECT_EQ(host.calls, (Calls{"open e@x", "text 0 e@x [H] 4", "open f@x", "text 0 f@x [H] 5"}));
     ASSERT_TRUE(state.Apply(Request{Op::Close, {"e@x"}}, host).done);
     EXPECT_EQ(state.Conversations().size(), 3u); // b, a again, f: e alone went
+}
+
+// Any program may ask: open conversations (each a real window) and contacts stop at their
+// limits with a refusal that changes nothing, and the log keeps only its newest entries.
+TEST(SimState, LimitsHold) {
+    msgrsim::SimState state;
+    FakeSimHost host;
+    const auto open = [&](int k) {
+        return state.Apply(Request{Op::Open, {"c" + std::to_string(k) + "@x"}}, host);
+    };
+    for (int k = 0; k < 64; ++k)
+        ASSERT_TRUE(open(k).done) << k;
+    const std::string full = state.Describe();
+    EXPECT_EQ(open(64).text, "too many open conversations (limit 64); close one first");
+    EXPECT_FALSE(state.Apply(Text("c64@x", "hi", "c64@x"), host).done);
+    EXPECT_TRUE(open(3).done); // already open
+    EXPECT_EQ(state.Describe(), full);
+    ASSERT_TRUE(state.Apply(Request{Op::Close, {"c0@x"}}, host).done);
+    EXPECT_TRUE(open(64).done);
+
+    for (int k = 65; k < 256; ++k)
+        state.Apply(Request{Op::State, {"c" + std::to_string(k) + "@x", "1", "", ""}}, host);
+    EXPECT_EQ(state.Apply(Request{Op::State, {"new@x", "2", "", ""}}, host).text,
+              "too many contacts (limit 256)");
+    EXPECT_EQ(state.ContactCount(), 256u);
+
+    for (int k = 0; k < 1000; ++k)
+        state.LogCall("call " + std::to_string(k));
+    ASSERT_EQ(state.CallLog().size(), 1000u);
+    EXPECT_EQ(state.CallLog().front(), "call 0");
+    state.LogCall("call 1000");
+    EXPECT_EQ(state.CallLog().front(), "call 1"); // the oldest went
 }
 
 } // namespace

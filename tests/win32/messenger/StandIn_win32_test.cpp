@@ -49,8 +49,8 @@ struct Run {
 
 bool Has(const Run& run, const char* text) { return run.out.find(text) != std::string::npos; }
 
-// Runs msgrctl.exe, handling this thread's messages until it ends.
-Run RunController(const std::vector<std::wstring>& args) {
+// Runs msgrctl.exe, with input piped in, handling this thread's messages until it ends.
+Run RunController(const std::vector<std::wstring>& args, const std::string& input = {}) {
     Run run;
     wchar_t dir[MAX_PATH] = {}, name[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, dir);
@@ -66,6 +66,15 @@ Run RunController(const std::vector<std::wstring>& args) {
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
     si.hStdOutput = si.hStdError = out.get();
+    HANDLE read = nullptr, write = nullptr; // the pipe holds the whole input: it is short
+    ::CreatePipe(&read, &write, &sa, 0);
+    unique_kernel readEnd(read);
+    {
+        unique_kernel writeEnd(write);
+        DWORD wrote = 0;
+        ::WriteFile(write, input.data(), static_cast<DWORD>(input.size()), &wrote, nullptr);
+    }
+    si.hStdInput = read;
     PROCESS_INFORMATION pi{};
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                           nullptr, &si, &pi)) {
@@ -254,12 +263,12 @@ TEST_F(StandIn, AllThreeEventsArriveWithExactValues) {
     Send({L"text", L"anna@example.com", L"Ol\u00E1 \u263A \U0001F600 :)", L"--nick", L"Anna (L)",
           L"--header", L"FN=Verdana; CO=ff0000;", L"--no-window"});
     Send({L"state", L"bob@example.com", L"away", L"--prev", L"offline", L"--nick", L"Bob \u00C9"});
-    Send({L"mail", L"-1", L"--folder", L"2"});
+    Send({L"mail", L"7", L"--folder", L"2"});
     const std::string bytes =
         U8(messenger::ByteText("Ol\xC3\xA1 \xE2\x98\xBA \xF0\x9F\x98\x80 :)"));
     EXPECT_EQ(events_.events, (Lines{"text anna@example.com Anna (L) 2 [FN=Verdana; CO=ff0000;] " +
                                          bytes + " (anna@example.com)",
-                                     "state bob@example.com Bob \xC3\x89 1->4", "mail 2 -1"}));
+                                     "state bob@example.com Bob \xC3\x89 1->4", "mail 2 7"}));
     EXPECT_EQ(factory_.CreateApp()->Windows()->Count(), 0);
 }
 
@@ -337,6 +346,62 @@ TEST_F(StandIn, StatusClicksAndRefusals) {
     const auto refused = RunController({L"close", L"nobody@example.com"});
     EXPECT_EQ(refused.exitCode, 3u);
     EXPECT_TRUE(Has(refused, "refused: no open conversation with nobody@example.com"));
+}
+
+// A request straight from this thread, the stand-in's own, as any program could send it.
+LRESULT Ask(ULONG_PTR tag, const std::vector<std::string>& args, HWND answerTo = nullptr) {
+    const HWND control =
+        ::FindWindowExW(HWND_MESSAGE, nullptr, msgrsim::kControlWindowClass, nullptr);
+    std::string data = msgrsim::EncodeArgs(args);
+    COPYDATASTRUCT cds{tag, static_cast<DWORD>(data.size()), data.data()};
+    return ::SendMessageW(control, WM_COPYDATA, reinterpret_cast<WPARAM>(answerTo),
+                          reinterpret_cast<LPARAM>(&cds));
+}
+const auto kOpen = static_cast<ULONG_PTR>(msgrsim::Op::Open);
+const auto kClose = static_cast<ULONG_PTR>(msgrsim::Op::Close);
+
+// An answer to its own thread (to the control window itself above all) would make it answer
+// itself without end: refused at once; an answer is never taken for a request. A request that
+// wants no answer is carried out.
+TEST_F(StandIn, RequestsFromItsOwnThread) {
+    const HWND control =
+        ::FindWindowExW(HWND_MESSAGE, nullptr, msgrsim::kControlWindowClass, nullptr);
+    ASSERT_NE(control, nullptr);
+    EXPECT_EQ(Ask(kOpen, {"a@x"}, control), msgrsim::kResultMalformed);
+    EXPECT_EQ(Ask(msgrsim::kReplyTag, {"a@x"}, control), 0);
+    EXPECT_EQ(factory_.CreateApp()->Windows()->Count(), 0);
+    EXPECT_EQ(Ask(kOpen, {"a@x"}), msgrsim::kResultDone);
+    EXPECT_EQ(factory_.CreateApp()->Windows()->Count(), 1);
+}
+
+// Windows close in any order, each destroyed once, the list of the rest intact.
+TEST_F(StandIn, ConversationsCloseInAnyOrder) {
+    auto windows = factory_.CreateApp()->Windows();
+    for (const char* first : {"a@x", "b@x"}) {
+        SCOPED_TRACE(first);
+        ASSERT_EQ(Ask(kOpen, {"a@x"}), msgrsim::kResultDone);
+        ASSERT_EQ(Ask(kOpen, {"b@x"}), msgrsim::kResultDone);
+        EXPECT_EQ(Ask(kClose, {first}), msgrsim::kResultDone);
+        EXPECT_EQ(windows->Count(), 1);
+        EXPECT_EQ(Ask(kClose, {first[0] == 'a' ? "b@x" : "a@x"}), msgrsim::kResultDone);
+        EXPECT_EQ(windows->Count(), 0);
+        EXPECT_EQ(::FindWindowW(msgrsim::kConversationWindowClass, nullptr), nullptr);
+    }
+}
+
+// Lines piped into the feed arrive in order; an empty line is skipped, and a line that cannot
+// be sent is reported with its number while the rest still go.
+TEST_F(StandIn, FeedSendsEachLine) {
+    using namespace std::string_literals;
+    const auto run = RunController({L"feed", L"--from", L"ann@example.com", L"--no-window"},
+                                   "one\r\n\ntwo :)\nbad\0line\nthree"s);
+    EXPECT_EQ(run.exitCode, 3u);
+    EXPECT_EQ(run.out, "msgrctl: line 4: the line holds a NUL character\n");
+    const std::string sent = "text ann@example.com ann@example.com 2 "
+                             "[FN=Arial; EF=; CO=0; CS=0; PF=22] ";
+    EXPECT_EQ(events_.events,
+              (Lines{sent + "one (ann@example.com)", sent + "two :) (ann@example.com)",
+                     sent + "three (ann@example.com)"}));
 }
 
 // The sink translates only: arguments of the wrong kind or number are refused before the
