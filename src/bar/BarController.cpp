@@ -150,6 +150,9 @@ void BarController::Resize() {
 
 void BarController::DisplayTick() {
     if (!msgScroll_) return;
+    if (desktop_.Foreground() != lastForeground_) ForegroundChanged();
+    // Below a full-screen program the strip holds still, so that nothing scrolls away unseen.
+    if (fullScreen_) return;
     msgScroll_->MoveOn(window_);
     // The strip goes on moving while the bar is hidden; drawing it would be wasted.
     if (window_.Visible()) msgScroll_->DisplayOn(window_, true);
@@ -231,9 +234,7 @@ void BarController::Resume() {
     UpdateDisplayTimer();
 }
 
-void BarController::UpdateDisplayTimer() {
-    window_.SetDisplayTimer(loaded_ && !paused_ && !fullScreen_);
-}
+void BarController::UpdateDisplayTimer() { window_.SetDisplayTimer(loaded_ && !paused_); }
 
 void BarController::MenuButtonDown() {
     if (IsOpen()) shell_.DoScrollPopUp();
@@ -295,13 +296,12 @@ void BarController::Moved() {
 void BarController::ForegroundChanged() {
     if (!IsOpen()) return;
     const DesktopLayout layout = Layout();
-    const bool full = FullScreenOn(layout, BarMonitor(layout), shellFullScreen_,
-                                   desktop_.Foreground(), desktop_.Quiet());
+    lastForeground_ = desktop_.Foreground();
+    const bool full = FullScreenOn(layout, BarMonitor(layout), shellFullScreen_, lastForeground_,
+                                   desktop_.Quiet());
     if (full == fullScreen_) return;
-    // Below the full-screen program, and holding still so that nothing scrolls away unseen.
     fullScreen_ = full;
     window_.SetTopmost(!full);
-    UpdateDisplayTimer();
 }
 
 void BarController::DisplayChanged() {

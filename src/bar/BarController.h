@@ -77,7 +77,8 @@ class BarController final : public IBarLink, public IBarMenu {
     void AppBarNotify(AppBarNotice notice);
     void Activated();
     void Moved();
-    // Another window came to the foreground, or the foreground window moved.
+    // Another window came to the foreground, or the foreground window moved. The display tick
+    // looks too, where the platform does not tell.
     void ForegroundChanged();
     // The resolution or the monitors changed.
     void DisplayChanged();
@@ -102,7 +103,7 @@ class BarController final : public IBarLink, public IBarMenu {
     // The bar's top edge and height, in twips.
     float BarTop() const;
     float BarHeight() const;
-    // Whether a full-screen program has sent the bar below it.
+    // Whether a full-screen program has sent the bar below it (the strip holds still).
     bool SteppedBack() const noexcept { return fullScreen_; }
 
     // IBarLink
@@ -154,6 +155,7 @@ class BarController final : public IBarLink, public IBarMenu {
     bool paused_ = false;     // the right button holds the strip
     bool fullScreen_ = false; // a full-screen program holds it, the bar below that program
     std::optional<bool> shellFullScreen_;
+    std::optional<ForegroundWindow> lastForeground_; // what the last look at the desktop saw
     // The slide-in's target (twips) while it runs: an unload meanwhile stores it, not the way
     // there.
     std::optional<float> slideTarget_;

@@ -35,6 +35,7 @@ struct ForegroundWindow {
     PixelRect rect;
     bool captionless = false; // no caption bar: a game, a video, a slide show
     bool ours = false;        // one of the program's own windows
+    bool operator==(const ForegroundWindow&) const = default;
 };
 
 // What Windows says of the user's wish not to be disturbed.

@@ -6,10 +6,13 @@ PixelRect Docking::Reserve(const Monitor& monitor, int height) {
     if (Reserved()) return rect_;
     const PixelRect wanted{monitor.bounds.left, monitor.bounds.top, monitor.bounds.right,
                            monitor.bounds.top + height};
+    const int topBefore = workArea_.Get(monitor).top;
     if (shell_.Register()) {
         PixelRect granted = shell_.SetPos(wanted);
-        // The shell keeps the strip only when its work area leaves it out now.
-        if (granted.Height() > 0 && workArea_.Get(monitor).top >= granted.bottom) {
+        // The shell keeps the strip when its work area, which held the strip before, leaves
+        // it out now.
+        if (granted.Height() > 0 && topBefore < granted.bottom &&
+            workArea_.Get(monitor).top >= granted.bottom) {
             method_ = Method::Shell;
             rect_ = granted;
             return rect_;

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <shellapi.h>
 #include <windowsx.h>
 
 #include "bar/frmScroll_win32.h"
@@ -9,7 +10,6 @@
 #include <random>
 
 #include "bar/BarResources.h"
-#include "kit/Screen_win32.h"
 #include "surface/WindowDisplay_win32.h"
 
 namespace gb {
@@ -22,8 +22,6 @@ constexpr UINT_PTR tmrDisplay = 1;
 constexpr UINT_PTR tmrRetry = 2;
 constexpr UINT kDisplayIntervalMs = 100;
 constexpr UINT_PTR kMenuButtonId = 1;
-
-int Round(float v) noexcept { return static_cast<int>(std::nearbyint(v)); }
 
 // The modifier keys as the bar's handlers receive them: 1 Shift, 2 Ctrl, 4 Alt.
 int ModifierMask() noexcept {
@@ -59,7 +57,7 @@ frmScroll::frmScroll(IBarShell& shell, HINSTANCE instance)
     : instance_(instance), random_(static_cast<std::mt19937::result_type>(
                                std::chrono::steady_clock::now().time_since_epoch().count())),
       surfaces_(instance),
-      controller_(*this, *this, workArea_, tray_, shell,
+      controller_(*this, desktop_, appBar_, workArea_, tray_, shell,
                   {measure_, windowActions_, factory_, surfaces_,
                    [this] { return std::uniform_int_distribution<int>(0, 43)(random_); }}),
       link_(controller_.Events()) {}
@@ -68,22 +66,28 @@ frmScroll::~frmScroll() {
     // Normally the unload has run; this covers a bar that is torn down without it.
     link_.Detach();
     tray_.Remove();
+    foreground_.Stop();
     Window::Destroy();
+}
+
+void frmScroll::LoadCursorAndIcons() {
+    // The cursor at the size of the bar's monitor: a hand too small for a 200 % screen is lost.
+    const int size = ScaleForDpi(32, hWnd() ? Win32Desktop::DpiOf(hWnd()) : controller_.Dpi());
+    hand_.reset(static_cast<HCURSOR>(
+        ::LoadImageW(instance_, MAKEINTRESOURCEW(IDC_HAND_POINTER), IMAGE_CURSOR, size, size, 0)));
+    cursor_ = hand_ ? hand_.get() : ::LoadCursorW(nullptr, IDC_HAND);
 }
 
 bool frmScroll::Load() {
     if (created_) return controller_.IsOpen();
     const auto load = [&](int id, UINT type, int cx, int cy) {
-        return ::LoadImageW(instance_, MAKEINTRESOURCEW(id), type, cx, cy,
-                            cx == 0 ? LR_DEFAULTSIZE : 0);
+        return ::LoadImageW(instance_, MAKEINTRESOURCEW(id), type, cx, cy, 0);
     };
     icon_.reset(static_cast<HICON>(load(IDI_GLIDEBANNER, IMAGE_ICON, ::GetSystemMetrics(SM_CXICON),
                                         ::GetSystemMetrics(SM_CYICON))));
     smallIcon_.reset(
         static_cast<HICON>(load(IDI_GLIDEBANNER, IMAGE_ICON, ::GetSystemMetrics(SM_CXSMICON),
                                 ::GetSystemMetrics(SM_CYSMICON))));
-    hand_.reset(static_cast<HCURSOR>(load(IDC_HAND_POINTER, IMAGE_CURSOR, 0, 0)));
-    cursor_ = hand_ ? hand_.get() : ::LoadCursorW(nullptr, IDC_HAND);
     taskbarCreated_ = ::RegisterWindowMessageW(L"TaskbarCreated");
 
     WNDCLASSEXW wc{};
@@ -97,8 +101,11 @@ bool frmScroll::Load() {
                 {0, 0, 1, 1}, nullptr, 0, instance_))
         return false;
     created_ = true;
+    LoadCursorAndIcons();
     tray_.Attach(hWnd(), kTrayCallback, smallIcon_ ? smallIcon_.get() : icon_.get(),
                  reinterpret_cast<const wchar_t*>(rules::kTitle));
+    appBar_.Attach(hWnd(), kAppBarCallback);
+    foreground_.Start(hWnd(), kForegroundChanged);
     controller_.Load(link_);
     return controller_.IsOpen();
 }
@@ -156,6 +163,32 @@ LRESULT frmScroll::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case kTrayCallback:
         controller_.TrayEvent(TrayMouseOf(LOWORD(lp)));
         return 0;
+    case kAppBarCallback:
+        OnAppBar(wp, lp);
+        return 0;
+    case kForegroundChanged: {
+        // A window dragged about sends many: one look at the desktop answers them all.
+        MSG more;
+        while (::PeekMessageW(&more, hWnd(), kForegroundChanged, kForegroundChanged, PM_REMOVE)) {
+        }
+        controller_.ForegroundChanged();
+        return 0;
+    }
+    case WM_ACTIVATE:
+        controller_.Activated();
+        break;
+    case WM_WINDOWPOSCHANGED:
+        controller_.Moved();
+        break; // the default handling sends WM_SIZE and WM_MOVE
+    case WM_DISPLAYCHANGE:
+        controller_.DisplayChanged();
+        return 0;
+    case WM_DPICHANGED: {
+        const RECT* r = reinterpret_cast<const RECT*>(lp);
+        LoadCursorAndIcons();
+        controller_.DpiChanged(HIWORD(wp), {r->left, r->top, r->right, r->bottom});
+        return 0;
+    }
     case WM_SYSCOMMAND:
         // Alt is a gesture of the bar: releasing it must not start a keyboard menu mode
         // (the bar has no menu bar), which would swallow the next click.
@@ -171,6 +204,7 @@ LRESULT frmScroll::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         return 0;
     case WM_DESTROY:
         cmdMenu_ = nullptr;
+        foreground_.Stop();
         ::PostQuitMessage(0);
         return 0;
     default:
@@ -199,6 +233,20 @@ bool frmScroll::OnChildMessage(HWND child, UINT msg, WPARAM, LPARAM, LRESULT& re
         return false;
     default:
         return false;
+    }
+}
+
+void frmScroll::OnAppBar(WPARAM notice, LPARAM arg) {
+    switch (notice) {
+    case ABN_POSCHANGED:
+        controller_.AppBarNotify(AppBarNotice::PositionsChanged);
+        break;
+    case ABN_FULLSCREENAPP:
+        controller_.AppBarNotify(arg ? AppBarNotice::FullScreenOpened
+                                     : AppBarNotice::FullScreenClosed);
+        break;
+    default:
+        break;
     }
 }
 
@@ -232,28 +280,44 @@ float frmScroll::ScaleWidth() const { return WindowDisplay(hWnd()).ScaleWidth();
 float frmScroll::ScaleHeight() const { return WindowDisplay(hWnd()).ScaleHeight(); }
 void frmScroll::Present(ISurface& canvas) { WindowDisplay(hWnd()).Present(canvas); }
 
-rules::Geometry frmScroll::GetGeometry() const {
-    const auto r = WindowRectTwips(hWnd());
-    return {r.Left, r.Top, r.Width, r.Height};
-}
-
-void frmScroll::SetGeometry(const rules::Geometry& g) {
-    const float tx = TwipsPerPixelX();
-    const float ty = TwipsPerPixelY();
-    ::SetWindowPos(hWnd(), nullptr, Round(g.Left / tx), Round(g.Top / ty), Round(g.Width / tx),
-                   Round(g.Height / ty), SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void frmScroll::MoveLeft(float twips) {
+PixelRect frmScroll::GetRect() const {
     RECT r{};
     ::GetWindowRect(hWnd(), &r);
-    ::SetWindowPos(hWnd(), nullptr, Round(twips / TwipsPerPixelX()), r.top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return {r.left, r.top, r.right, r.bottom};
+}
+
+void frmScroll::SetRect(const PixelRect& r) {
+    ::SetWindowPos(hWnd(), nullptr, r.left, r.top, r.Width(), r.Height(),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void frmScroll::MoveLeft(int x) {
+    RECT r{};
+    ::GetWindowRect(hWnd(), &r);
+    ::SetWindowPos(hWnd(), nullptr, x, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool frmScroll::Visible() const { return hWnd() && ::IsWindowVisible(hWnd()); }
 void frmScroll::Show() { ::ShowWindow(hWnd(), SW_SHOWNA); }
 void frmScroll::Hide() { ::ShowWindow(hWnd(), SW_HIDE); }
+void frmScroll::SetTopmost(bool topmost) {
+    constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    if (!topmost) {
+        ::SetWindowPos(hWnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+        // Below the full-screen window itself, where that one is not topmost.
+        const HWND front = ::GetForegroundWindow();
+        if (front && front != hWnd() && !(::GetWindowLongW(front, GWL_EXSTYLE) & WS_EX_TOPMOST))
+            ::SetWindowPos(hWnd(), front, 0, 0, 0, 0, flags);
+        return;
+    }
+    // A window that owns a topmost tooltip does not go back into the topmost band on every
+    // system: the help tip goes, and comes again afterwards.
+    const bool tip = tooltip_ != nullptr;
+    tooltip_.reset();
+    ::SetWindowPos(hWnd(), HWND_TOPMOST, 0, 0, 0, 0, flags);
+    if (tip) ShowHelpTip(tip_.text, tip_.title, tip_.icon, tip_.maxWidth);
+}
+
 void frmScroll::CaptureMouse() { ::SetCapture(hWnd()); }
 
 ScreenPoint frmScroll::CursorPos() const {
@@ -294,16 +358,17 @@ void frmScroll::SetRetryTimer(bool running) {
         ::KillTimer(hWnd(), tmrRetry);
 }
 
-void frmScroll::PlaceMenuButton(int left, int top) {
+void frmScroll::PlaceMenuButton(int left, int top, int size) {
     if (cmdMenu_)
-        ::SetWindowPos(cmdMenu_, nullptr, left, top, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(cmdMenu_, nullptr, left, top, size, size, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void frmScroll::ShowHelpTip(std::u16string_view text, std::u16string_view title, int icon) {
+void frmScroll::ShowHelpTip(std::u16string_view text, std::u16string_view title, int icon,
+                            int maxWidth) {
+    tip_ = {std::u16string(text), std::u16string(title), icon, maxWidth};
     tooltip_.reset();
     tooltip_ = std::make_unique<clsTooltip>();
-    tooltip_->Create(hWnd(), text, title, icon);
+    tooltip_->Create(hWnd(), text, title, icon, maxWidth);
 }
 
 void frmScroll::HideHelpTip() { tooltip_.reset(); }
@@ -313,9 +378,5 @@ void frmScroll::PostClose() {
 }
 
 bool frmScroll::RunPendingMessages() { return PumpPendingMessages() && hWnd(); }
-
-rules::Screen frmScroll::GetScreen() const {
-    return {ScreenWidthTwips(), ScreenHeightTwips(), TwipsPerPixelX(), TwipsPerPixelY()};
-}
 
 } // namespace gb

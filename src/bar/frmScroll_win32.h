@@ -8,9 +8,10 @@
 #include <random>
 
 #include "bar/BarController.h"
+#include "bar/Desktop_win32.h"
 #include "bar/TrayIcon_win32.h"
-#include "bar/WorkArea_win32.h"
 #include "bar/clsTooltip_win32.h"
+#include "kit/ForegroundWatch_win32.h"
 #include "kit/Window_win32.h"
 #include "messenger/MessengerBinding_win32.h"
 #include "messenger/MessengerLink_win32.h"
@@ -19,7 +20,7 @@
 
 namespace gb {
 
-class frmScroll final : public Window, public IBarWindow, public IDesktop {
+class frmScroll final : public Window, public IBarWindow {
   public:
     frmScroll(IBarShell& shell, HINSTANCE instance);
     ~frmScroll() override;
@@ -38,31 +39,33 @@ class frmScroll final : public Window, public IBarWindow, public IDesktop {
     messenger::IMessengerFactory& MessengerFactory() noexcept { return factory_; }
 
     static constexpr UINT kTrayCallback = WM_APP + 1;
+    static constexpr UINT kAppBarCallback = WM_APP + 2;
+    static constexpr UINT kForegroundChanged = WM_APP + 3;
 
     // IDisplay
     float ScaleWidth() const override;
     float ScaleHeight() const override;
     void Present(ISurface& canvas) override;
     // IBarWindow
-    frmScrollRules::Geometry GetGeometry() const override;
-    void SetGeometry(const frmScrollRules::Geometry& g) override;
-    void MoveLeft(float twips) override;
+    PixelRect GetRect() const override;
+    void SetRect(const PixelRect& rect) override;
+    void MoveLeft(int x) override;
     bool Visible() const override;
     void Show() override;
     void Hide() override;
+    void SetTopmost(bool topmost) override;
     void CaptureMouse() override;
     ScreenPoint CursorPos() const override;
     void SetCursor(frmScrollRules::Cursor cursor) override;
     void SetDisplayTimer(bool running) override;
     void SetRetryTimer(bool running) override;
-    void PlaceMenuButton(int left, int top) override;
-    void ShowHelpTip(std::u16string_view text, std::u16string_view title, int icon) override;
+    void PlaceMenuButton(int left, int top, int size) override;
+    void ShowHelpTip(std::u16string_view text, std::u16string_view title, int icon,
+                     int maxWidth) override;
     void HideHelpTip() override;
     void PostClose() override;
     bool RunPendingMessages() override;
     void Destroy() override { Window::Destroy(); }
-    // IDesktop
-    frmScrollRules::Screen GetScreen() const override;
 
   private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -70,6 +73,8 @@ class frmScroll final : public Window, public IBarWindow, public IDesktop {
     void OnPaint(HDC dc);
     void OnButtonUp(int button, WPARAM wp, LPARAM lp);
     bool OnSetCursor(HWND over, UINT hitTest);
+    void OnAppBar(WPARAM notice, LPARAM arg);
+    void LoadCursorAndIcons();
 
     HINSTANCE instance_;
     unique_hicon icon_;
@@ -80,13 +85,20 @@ class frmScroll final : public Window, public IBarWindow, public IDesktop {
     HWND cmdMenu_ = nullptr; // a child of the window, destroyed with it
     bool created_ = false;
     std::mt19937 random_; // the banner's emoticon
+    struct HelpTip {
+        std::u16string text, title;
+        int icon = 0, maxWidth = 0;
+    } tip_;
 
     OffscreenDCFactory surfaces_;
     GdiTextMeasure measure_;
     DesktopWindowActions windowActions_;
     messenger::ComMessengerFactory factory_;
+    Win32Desktop desktop_;
+    ShellAppBar appBar_;
+    MonitorWorkArea workArea_;
     TrayIcon tray_;
-    WorkAreaReservation workArea_;
+    ForegroundWatch foreground_;
     std::unique_ptr<clsTooltip> tooltip_;
     BarController controller_;
     messenger::MessengerLink link_;

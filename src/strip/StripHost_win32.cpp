@@ -7,8 +7,13 @@
 
 namespace gb {
 
-OffscreenDC& GdiTextMeasure::In(const StdFont& font) {
+OffscreenDC& GdiTextMeasure::In(const StdFont& font, int dpi) {
     if (!measure_) measure_ = std::make_unique<OffscreenDC>();
+    if (dpi != dpi_) {
+        measure_->SetDpi(dpi);
+        dpi_ = dpi;
+        realised_.reset();
+    }
     // Consecutive items mostly share a font; realise it only when it differs. (The font a new
     // surface starts with is sized differently from an assigned one, so it never counts.)
     if (!realised_ || !(*realised_ == font)) {
@@ -18,12 +23,12 @@ OffscreenDC& GdiTextMeasure::In(const StdFont& font) {
     return *measure_;
 }
 
-float GdiTextMeasure::TextWidth(const StdFont& font, std::u16string_view text) {
-    return static_cast<float>(In(font).StringWidth(text));
+float GdiTextMeasure::TextWidth(const StdFont& font, std::u16string_view text, int dpi) {
+    return static_cast<float>(In(font, dpi).StringWidth(text));
 }
 
-float GdiTextMeasure::TextHeight(const StdFont& font, std::u16string_view text) {
-    return static_cast<float>(In(font).StringHeight(text));
+float GdiTextMeasure::TextHeight(const StdFont& font, std::u16string_view text, int dpi) {
+    return static_cast<float>(In(font, dpi).StringHeight(text));
 }
 
 bool GdiTextMeasure::FaceExists(std::u16string_view face) { return gb::FaceExists(face); }

@@ -13,15 +13,16 @@ namespace gb {
 
 class GdiTextMeasure final : public ITextMeasure {
   public:
-    float TextWidth(const StdFont& font, std::u16string_view text) override;
-    float TextHeight(const StdFont& font, std::u16string_view text) override;
+    float TextWidth(const StdFont& font, std::u16string_view text, int dpi) override;
+    float TextHeight(const StdFont& font, std::u16string_view text, int dpi) override;
     bool FaceExists(std::u16string_view face) override;
 
   private:
-    OffscreenDC& In(const StdFont& font);
+    OffscreenDC& In(const StdFont& font, int dpi);
 
     std::unique_ptr<OffscreenDC> measure_;
     std::optional<StdFont> realised_;
+    int dpi_ = 0;
 };
 
 class DesktopWindowActions final : public IWindowActions {

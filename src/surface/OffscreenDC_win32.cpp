@@ -114,6 +114,13 @@ void OffscreenDC::SetFont(std::shared_ptr<StdFont> font) {
     ApplyFont();
 }
 
+void OffscreenDC::SetDpi(int dpi) {
+    if (dpi == dpi_) return;
+    dpi_ = dpi;
+    realised_.reset(); // the same font at another DPI is another GDI font
+    if (font_) ApplyFont();
+}
+
 void OffscreenDC::ApplyFont() {
     if (!font_) font_ = std::make_shared<StdFont>();
     // Every item of a frame assigns its font: make a new GDI font only when one differs.
@@ -123,7 +130,8 @@ void OffscreenDC::ApplyFont() {
     const int points =
         std::isfinite(rounded) && std::fabs(rounded) < 1.0e6 ? static_cast<int>(rounded) : 0;
     // A negative height asks for the character height, as fonts of a given point size do.
-    const int height = ::MulDiv(points, ::GetDeviceCaps(dc_.get(), LOGPIXELSY), 72);
+    const int dpi = dpi_ > 0 ? dpi_ : ::GetDeviceCaps(dc_.get(), LOGPIXELSY);
+    const int height = ::MulDiv(points, dpi, 72);
     std::u16string name;
     // Only Weight carries boldness to the font.
     fontObject_.Select(
@@ -178,22 +186,41 @@ std::unique_ptr<ISurface> OffscreenDCFactory::CreateCanvas() {
     return std::make_unique<OffscreenDC>();
 }
 
-std::unique_ptr<ISurface> OffscreenDCFactory::CreateEmoticonStrip() {
+std::unique_ptr<ISurface> OffscreenDCFactory::CreateEmoticonStrip(int cellSize) {
+    // The smallest strip at least as large, else the largest: scaling down keeps it sharp.
+    const EmoticonStripResource* best = nullptr;
+    for (const auto& r : kEmoticonStrips) {
+        if (!::FindResourceW(module_, MAKEINTRESOURCEW(r.id), RT_BITMAP)) continue;
+        if (!best || (best->cell < cellSize ? r.cell > best->cell
+                                            : r.cell >= cellSize && r.cell < best->cell))
+            best = &r;
+    }
     auto surface = std::make_unique<OffscreenDC>();
+    if (!best) return surface;
     unique_hbitmap bitmap(static_cast<HBITMAP>(
-        ::LoadImageW(module_, MAKEINTRESOURCEW(kEmoticonBitmapId), IMAGE_BITMAP, 0, 0, 0)));
-    if (!bitmap) return surface;
+        ::LoadImageW(module_, MAKEINTRESOURCEW(best->id), IMAGE_BITMAP, 0, 0, 0)));
+    BITMAP info{};
+    if (!bitmap || !::GetObjectW(bitmap.get(), sizeof info, &info)) return surface;
+    const int cells = info.bmWidth / best->cell;
     PICTDESC desc{};
     desc.cbSizeofstruct = sizeof desc;
     desc.picType = PICTYPE_BITMAP;
     desc.bmp.hbitmap = bitmap.get();
     com_ptr<IPicture> picture;
     // The picture owns the bitmap from here on, and the surface takes a copy of its own.
-    if (SUCCEEDED(::OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture.put_void()))) {
-        bitmap.release();
-        surface->LoadStdPicture(picture.get(), false);
-    }
-    return surface;
+    if (FAILED(::OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture.put_void())))
+        return surface;
+    bitmap.release();
+    surface->LoadStdPicture(picture.get(), false);
+    if (best->cell == cellSize) return surface;
+    // No strip of that size: the nearest one, scaled with smoothing.
+    auto scaled = std::make_unique<OffscreenDC>();
+    scaled->Resize(cellSize, cells * cellSize);
+    ::SetStretchBltMode(scaled->hDC(), HALFTONE);
+    ::SetBrushOrgEx(scaled->hDC(), 0, 0, nullptr);
+    ::StretchBlt(scaled->hDC(), 0, 0, cells * cellSize, cellSize, surface->hDC(), 0, 0,
+                 cells * best->cell, best->cell, SRCCOPY);
+    return scaled;
 }
 
 } // namespace gb

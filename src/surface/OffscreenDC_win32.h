@@ -58,6 +58,8 @@ class OffscreenDC final : public ISurface {
 
     std::shared_ptr<StdFont> Font() override;
     void SetFont(std::shared_ptr<StdFont> font) override;
+    // Font sizes are realised at the device context's own DPI until this says otherwise.
+    void SetDpi(int dpi) override;
 
     void DrawTxt(std::u16string_view text, std::int32_t x, std::int32_t y) override;
     std::int32_t StringWidth(std::u16string_view text) override;
@@ -90,6 +92,7 @@ class OffscreenDC final : public ISurface {
     std::int32_t lineWidth_ = 0;
     Color fillColor_ = 0;
     Color backColor_ = 0;
+    int dpi_ = 0; // 0: the device context's own
 };
 
 // Canvas and emoticon surfaces on GDI; the emoticon strip is bitmap resource 101 of module.
@@ -97,12 +100,20 @@ class OffscreenDCFactory final : public ISurfaceFactory {
   public:
     explicit OffscreenDCFactory(HINSTANCE module = nullptr) noexcept;
     std::unique_ptr<ISurface> CreateCanvas() override;
-    std::unique_ptr<ISurface> CreateEmoticonStrip() override;
+    // The committed strip whose cells are nearest above the size asked for, smoothly scaled
+    // to it where no strip has that size.
+    std::unique_ptr<ISurface> CreateEmoticonStrip(int cellSize) override;
 
   private:
     HINSTANCE module_;
 };
 
+// The emoticon strips: cells of 19 pixels (for 96 dots per inch), 29 and 38.
 inline constexpr int kEmoticonBitmapId = 101;
+struct EmoticonStripResource {
+    int id;
+    int cell;
+};
+inline constexpr EmoticonStripResource kEmoticonStrips[] = {{101, 19}, {102, 29}, {103, 38}};
 
 } // namespace gb

@@ -1,4 +1,4 @@
-// The bar's parts that need no bar window: the work area, the tooltip and the menu.
+// The bar's parts that need no bar window: the tooltip and the menu.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -10,30 +10,11 @@
 
 #include "BarTestSupport_win32.h"
 #include "bar/BarRules.h"
-#include "bar/WorkArea_win32.h"
 #include "bar/clsTooltip_win32.h"
 #include "bar/frmMenu_win32.h"
 #include "kit/Handles_win32.h"
 
 namespace {
-
-TEST(WorkArea, ReservesOnlyTheTopOnceAndGivesItBack) {
-    const RECT original = gb::ReadWorkArea();
-    ASSERT_EQ(original.top, 0) << "another test left the work area reserved";
-    {
-        gb::WorkAreaReservation reservation;
-        reservation.Reserve(25);
-        reservation.Reserve(40); // a second reserve must not stack
-        RECT now = gb::ReadWorkArea();
-        EXPECT_EQ(now.top, 25);
-        now.top = original.top;
-        EXPECT_TRUE(::EqualRect(&now, &original)) << "only the top moves";
-        reservation.Restore();
-        EXPECT_EQ(gb::ReadWorkArea().top, 0);
-        reservation.Reserve(30);
-    }
-    EXPECT_EQ(gb::ReadWorkArea().top, 0) << "ending the reservation gives the top back";
-}
 
 TEST(clsTooltip, TwoCreateCallsLeaveOneWindowWithTheHelpTextsLinesAndCharacters) {
     gb::unique_hwnd parent(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 10, 50, 640, 22, nullptr,

@@ -47,7 +47,7 @@ class CodeDrawnSurfaces final : public gb::ISurfaceFactory {
     std::unique_ptr<gb::ISurface> CreateCanvas() override {
         return std::make_unique<gb::OffscreenDC>();
     }
-    std::unique_ptr<gb::ISurface> CreateEmoticonStrip() override {
+    std::unique_ptr<gb::ISurface> CreateEmoticonStrip(int) override {
         auto surface = std::make_unique<gb::OffscreenDC>();
         auto picture = MakePicture(863, 19, [](HDC dc) {
             FillBox(dc, 0, 0, 863, 19, RGB(255, 255, 255));

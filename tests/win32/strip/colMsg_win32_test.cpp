@@ -69,7 +69,7 @@ TEST_F(StripOnGdi, MeasuredWidthIsTheDrawnWidth) {
 TEST_F(StripOnGdi, ProgramEmoticonStripWhenLinked) {
     if (!::FindResourceW(nullptr, MAKEINTRESOURCEW(gb::kEmoticonBitmapId), RT_BITMAP))
         GTEST_SKIP() << "this executable has no emoticon strip linked";
-    auto strip = gb::OffscreenDCFactory().CreateEmoticonStrip();
+    auto strip = gb::OffscreenDCFactory().CreateEmoticonStrip(19);
     const HDC dc = static_cast<gb::OffscreenDC&>(*strip).hDC();
     for (int cell = 0; cell < 44; ++cell) {
         SCOPED_TRACE(cell);
