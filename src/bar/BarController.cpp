@@ -105,6 +105,8 @@ void BarController::Load(messenger::IMessengerLink& link) {
     stripHost_.dpi = layout.At(monitor).dpi;
     msgScroll_ = std::make_unique<colMsg>(stripHost_, services_.surfaces);
     msgScroll_->SetScrollSpeed(rules::StoredSpeed(settings.Speed));
+    // Whoever adds to the strip - the messenger's events, the retry, the tests - wakes it.
+    msgScroll_->SetOnAdded([this] { WakeUp(); });
 
     const int height = HeightAt(stripHost_.dpi);
     const rules::Screen screen = layout.ScreenOf(monitor);
@@ -142,6 +144,7 @@ void BarController::Paint(IDisplay& target) {
 }
 
 void BarController::Resize() {
+    WakeUp();
     const int size = ScaleForDpi(rules::kMenuButtonSize, Dpi());
     const int margin = ScaleForDpi(rules::kMenuButtonMargin, Dpi());
     window_.PlaceMenuButton(static_cast<int>(window_.ScaleWidth()) - size - margin, margin, size);
@@ -153,6 +156,13 @@ void BarController::DisplayTick() {
     if (desktop_.Foreground() != lastForeground_) ForegroundChanged();
     // Below a full-screen program the strip holds still, so that nothing scrolls away unseen.
     if (fullScreen_) return;
+    // A strip at rest moves nothing, and its frame is on the bar already: no composing, no
+    // copying, and no wake-ups until something changes.
+    if (msgScroll_->AtRest(window_)) {
+        resting_ = true;
+        UpdateDisplayTimer();
+        return;
+    }
     msgScroll_->MoveOn(window_);
     // The strip goes on moving while the bar is hidden; drawing it would be wasted.
     if (window_.Visible()) msgScroll_->DisplayOn(window_, true);
@@ -200,6 +210,7 @@ void BarController::MouseMove(int button, int shift, float x, float /*y*/) {
         msgScroll_->SetScrollSpeed(
             rules::SpeedStep(msgScroll_->ScrollSpeed(), LastCursorPos_->x, cur.x));
         LastCursorPos_ = cur;
+        WakeUp();
     } else if (shift == rules::kShift) {
         // The bar stays on the monitor under the pointer, so it can be dragged to another.
         const ScreenPoint cur = window_.CursorPos();
@@ -234,7 +245,16 @@ void BarController::Resume() {
     UpdateDisplayTimer();
 }
 
-void BarController::UpdateDisplayTimer() { window_.SetDisplayTimer(loaded_ && !paused_); }
+void BarController::UpdateDisplayTimer() {
+    // Below a full-screen program the tick keeps looking for its end, where nothing tells.
+    window_.SetDisplayTimer(loaded_ && !paused_ && (!resting_ || fullScreen_));
+}
+
+void BarController::WakeUp() {
+    if (!resting_) return;
+    resting_ = false;
+    UpdateDisplayTimer();
+}
 
 void BarController::MenuButtonDown() {
     if (IsOpen()) shell_.DoScrollPopUp();
@@ -302,6 +322,7 @@ void BarController::ForegroundChanged() {
     if (full == fullScreen_) return;
     fullScreen_ = full;
     window_.SetTopmost(!full);
+    UpdateDisplayTimer();
 }
 
 void BarController::DisplayChanged() {
@@ -424,6 +445,7 @@ void BarController::Minimize() {
 void BarController::Maximize() {
     if (!IsOpen()) return;
     window_.Show();
+    WakeUp();
     tray_.Remove();
     ReserveWorkArea();
 }

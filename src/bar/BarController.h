@@ -120,6 +120,8 @@ class BarController final : public IBarLink, public IBarMenu {
     void RestoreWorkArea();
     void Resume();
     void UpdateDisplayTimer();
+    // Something was added or changed: a resting strip runs its display loop again.
+    void WakeUp();
     // The bar's height in pixels at a DPI: the alphabet in its font, plus 4.
     int HeightAt(int dpi) const;
 
@@ -154,6 +156,7 @@ class BarController final : public IBarLink, public IBarMenu {
     bool SizeMode_ = false;
     bool paused_ = false;     // the right button holds the strip
     bool fullScreen_ = false; // a full-screen program holds it, the bar below that program
+    bool resting_ = false;    // the strip rests: its display loop sleeps
     std::optional<bool> shellFullScreen_;
     std::optional<ForegroundWindow> lastForeground_; // what the last look at the desktop saw
     // The slide-in's target (twips) while it runs: an unload meanwhile stores it, not the way

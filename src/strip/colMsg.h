@@ -4,8 +4,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -97,10 +99,19 @@ class colMsg {
 
     // x of the first item's left edge, relative to the display's left edge.
     float StripLeft() const noexcept { return stripLeft_; }
+    // Forgets the frame composed last, so that the next DisplayOn draws it all.
+    void Invalidate() noexcept { composed_.reset(); }
+    // At rest: one item left, whose tail fills the display; MoveOn moves nothing then.
+    bool AtRest(const IDisplay& objDisp) const;
+    // Called after every item appended, whoever appends it.
+    void SetOnAdded(std::function<void()> onAdded) { onAdded_ = std::move(onAdded); }
 
   private:
     void AddRun(std::u16string run, std::u16string_view fontName, Color color,
                 messenger::WindowHandle hWnd);
+    void Append(std::unique_ptr<clsItem> item);
+    // The first canvas column DisplayOn must draw: 0 for the whole frame, the width for none.
+    std::int32_t FirstColumnToDraw(bool frame);
     void DrawItem(const clsItem& item, float x);
     std::int32_t TextTop();
 
@@ -117,6 +128,14 @@ class colMsg {
     std::unique_ptr<ISurface> emoStrip_;
     int emoCell_ = 0;
     std::shared_ptr<StdFont> saysFont_;
+    std::function<void()> onAdded_;
+    // What the canvas holds: the frame composed last, with the strip's position then.
+    struct Composed {
+        float stripLeft;
+        bool frame;
+        int dpi;
+    };
+    std::optional<Composed> composed_;
 };
 
 } // namespace gb

@@ -89,6 +89,18 @@ void OffscreenDC::Clear() {
     ::FillRect(dc_.get(), &all, brush.get());
 }
 
+void OffscreenDC::ScrollLeft(std::int32_t pixels) {
+    // GDI copies an overlapping block within one device context as if through a copy.
+    ::BitBlt(dc_.get(), 0, 0, width_ - pixels, height_, dc_.get(), pixels, 0, SRCCOPY);
+}
+
+void OffscreenDC::ClipColumns(std::int32_t left, std::int32_t right) {
+    ::SelectClipRgn(dc_.get(), nullptr);
+    ::IntersectClipRect(dc_.get(), left, 0, right, height_);
+}
+
+void OffscreenDC::ResetClip() { ::SelectClipRgn(dc_.get(), nullptr); }
+
 void OffscreenDC::DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
     const POINT points[] = {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}, {x1, y1}};
     ::Polyline(dc_.get(), points, 5);

@@ -51,6 +51,9 @@ class OffscreenDC final : public ISurface {
     std::int32_t Width() const override { return width_; }
     void Resize(std::int32_t height, std::int32_t width) override;
     void Clear() override;
+    void ScrollLeft(std::int32_t pixels) override;
+    void ClipColumns(std::int32_t left, std::int32_t right) override;
+    void ResetClip() override;
     void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override;
     Color FillColor() const noexcept { return fillColor_; }
     void SetFillColor(Color color);

@@ -52,6 +52,14 @@ class ISurface {
     // the far corner's row and column are left out, as lines leave out their last point.
     virtual void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) = 0;
 
+    // Moves the whole content left by that many pixels; the columns it leaves on the right
+    // hold anything until drawn.
+    virtual void ScrollLeft(std::int32_t pixels) = 0;
+    // Drawing (Clear included) touches only the columns from left up to, not including, right
+    // until ResetClip.
+    virtual void ClipColumns(std::int32_t left, std::int32_t right) = 0;
+    virtual void ResetClip() = 0;
+
     // Copies a block of this surface onto another one at (destX, destY). A source height or
     // width of 0 means this surface's Height or Width. Height before width.
     virtual void BltTo(ISurface& destination, std::int32_t destX, std::int32_t destY,

@@ -427,4 +427,40 @@ TEST(BarController, FollowsItsMonitorsDpiAndDisplayChanges) {
     EXPECT_EQ(b.desktop.monitors[0].work.top, H);
 }
 
+TEST(BarController, RestsWithoutWakingUntilSomethingChanges) {
+    const struct {
+        const char* what;
+        std::function<void(Bar&)> change;
+    } wakers[] = {
+        {"a text added", [](Bar& b) { b.bar.BarStrip()->AddString(u"hello"); }},
+        {"resized", [](Bar& b) { b.bar.Resize(); }},
+        {"shown again",
+         [](Bar& b) {
+             b.bar.Minimize();
+             b.bar.TrayEvent(TrayMouse::LeftUp);
+         }},
+        {"the speed dragged",
+         [](Bar& b) {
+             b.window.cursor = {500, 5};
+             b.bar.MouseDown(L, Alt, 200, 5);
+             b.window.cursor = {490, 5};
+             b.bar.MouseMove(L, Alt, 200, 5);
+         }},
+    };
+    for (const auto& waker : wakers) {
+        SCOPED_TRACE(waker.what);
+        Bar b;
+        b.Load(3000, 0, 6000);
+        for (int i = 0; i < 1000 && b.window.displayTimer; ++i)
+            b.bar.DisplayTick();
+        ASSERT_FALSE(b.window.displayTimer) << "a resting strip sets no periodic wake-up";
+        EXPECT_EQ(b.bar.BarStrip()->Count(), 1u);
+        const int frames = b.window.presents;
+        b.bar.DisplayTick(); // a tick that was already on its way
+        EXPECT_EQ(b.window.presents, frames) << "composes and copies nothing";
+        waker.change(b);
+        EXPECT_TRUE(b.window.displayTimer);
+    }
+}
+
 } // namespace

@@ -31,7 +31,8 @@ class FakeBarWindow final : public gb::IBarWindow {
 
     float ScaleWidth() const override { return static_cast<float>(rect.Width()); }
     float ScaleHeight() const override { return static_cast<float>(rect.Height()); }
-    void Present(gb::ISurface&) override {}
+    int presents = 0;
+    void Present(gb::ISurface&) override { ++presents; }
     gb::PixelRect GetRect() const override { return rect; }
     void SetRect(const gb::PixelRect& r) override { rect = r; }
     void MoveLeft(int x) override {

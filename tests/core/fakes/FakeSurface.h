@@ -27,7 +27,7 @@ inline std::int32_t TextHeightIn(const gb::StdFont& font, int dpi = gb::kDefault
 
 class FakeSurface final : public gb::ISurface {
   public:
-    enum class Op { Resize, Clear, DrawTxt, DrawRect, BltTo };
+    enum class Op { Resize, Clear, DrawTxt, DrawRect, BltTo, Scroll, Clip };
     struct Call {
         Op op;
         std::int32_t a = 0, b = 0; // x, y (DrawTxt, DrawRect, BltTo destination); Resize h, w
@@ -46,6 +46,11 @@ class FakeSurface final : public gb::ISurface {
         Record(Op::Resize, height_ = height, width_ = width);
     }
     void Clear() override { Record(Op::Clear); }
+    void ScrollLeft(std::int32_t pixels) override { Record(Op::Scroll, pixels); }
+    void ClipColumns(std::int32_t left, std::int32_t right) override {
+        Record(Op::Clip, left, right);
+    }
+    void ResetClip() override { Record(Op::Clip); }
     gb::Color BackColor() const override { return back_; }
     void SetBackColor(gb::Color color) override { back_ = color, Clear(); }
     gb::Color ForeColor() const override { return fore_; }
