@@ -125,7 +125,8 @@ void BarController::Load(messenger::IMessengerLink& link) {
         window_.ScaleWidth(), services_.measure.TextWidth(font, rules::kTitle, stripHost_.dpi),
         services_.measure.TextWidth(font, u" ", stripHost_.dpi));
     rules::AddStartupBanner(*msgScroll_, blanks, settings.ShowEmo, k);
-    if (attempt.showNotFound) msgScroll_->AddString(rules::kNoMessengerLine);
+    NewLine(1, false);
+    if (attempt.showNotFound) AsLine([&] { msgScroll_->AddString(rules::kNoMessengerLine); });
 
     UpdateDisplayTimer();
     slideTarget_ = placed.Left;
@@ -172,7 +173,36 @@ void BarController::RetryTick() {
     if (!IsOpen() || !link_) return;
     const auto attempt = retry_.AfterAttempt(link_->TryAttach());
     if (!attempt.retryTimer) window_.SetRetryTimer(false);
-    if (attempt.showNotFound && msgScroll_) msgScroll_->AddString(rules::kNoMessengerLine);
+    if (attempt.showNotFound && msgScroll_)
+        AsLine([&] { msgScroll_->AddString(rules::kNoMessengerLine); });
+}
+
+// ---------------------------------------------------------------- messenger events
+
+template <class Handle> void BarController::AsLine(Handle&& handle) {
+    const std::size_t before = msgScroll_ ? msgScroll_->Count() : 0;
+    handle();
+    if (msgScroll_ && msgScroll_->Count() > before) NewLine(before + 1, true);
+}
+
+void BarController::NewLine(std::size_t from, bool announce) {
+    currentLine_ = msgScroll_->SpokenText(from);
+    if (announce && !currentLine_.empty()) window_.AnnounceLine(currentLine_);
+}
+
+void BarController::OnTextReceived(const messenger::SessionPtr& session,
+                                   const messenger::ContactPtr& sender,
+                                   const std::u16string& header, const std::u16string& text) {
+    AsLine([&] { events_.OnTextReceived(session, sender, header, text); });
+}
+
+void BarController::OnUserStateChanged(const messenger::ContactPtr& user,
+                                       std::int32_t previousState) {
+    AsLine([&] { events_.OnUserStateChanged(user, previousState); });
+}
+
+void BarController::OnUnreadEmailChanged(std::int32_t folder, std::int32_t unreadCount) {
+    AsLine([&] { events_.OnUnreadEmailChanged(folder, unreadCount); });
 }
 
 void BarController::MouseDown(int button, int shift, float x, float y) {

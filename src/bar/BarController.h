@@ -37,7 +37,7 @@ struct BarServices {
 // What the shell tells an application bar.
 enum class AppBarNotice { PositionsChanged, FullScreenOpened, FullScreenClosed };
 
-class BarController final : public IBarLink, public IBarMenu {
+class BarController final : public IBarLink, public IBarMenu, public messenger::IMessengerEvents {
   public:
     static constexpr double kFontSize = 14.25;
     static constexpr char16_t kFontName[] = u"Arial";
@@ -49,7 +49,13 @@ class BarController final : public IBarLink, public IBarMenu {
     BarController& operator=(const BarController&) = delete;
 
     // The messenger's events reach the bar here; the link is given at Load.
-    messenger::IMessengerEvents& Events() noexcept { return events_; }
+    messenger::IMessengerEvents& Events() noexcept { return *this; }
+    void OnTextReceived(const messenger::SessionPtr& session, const messenger::ContactPtr& sender,
+                        const std::u16string& header, const std::u16string& text) override;
+    void OnUserStateChanged(const messenger::ContactPtr& user, std::int32_t previousState) override;
+    void OnUnreadEmailChanged(std::int32_t folder, std::int32_t unreadCount) override;
+    // The line entering the bar last, in words: who says what, a sign-in, the unread mail.
+    const std::u16string& CurrentLine() const noexcept { return currentLine_; }
 
     // The load: attach to the messenger, build the strip, place the bar off the right edge of
     // its monitor, reserve, add the banner, start the display loop and slide in. Returns when
@@ -120,6 +126,11 @@ class BarController final : public IBarLink, public IBarMenu {
     void RestoreWorkArea();
     void Resume();
     void UpdateDisplayTimer();
+    // The items from a 1-based position on are a new line: it is the bar's value now, and
+    // announced when asked.
+    void NewLine(std::size_t from, bool announce);
+    // Runs an event's handling; what it adds to the strip is one line.
+    template <class Handle> void AsLine(Handle&& handle);
     // Something was added or changed: a resting strip runs its display loop again.
     void WakeUp();
     // The bar's height in pixels at a DPI: the alphabet in its font, plus 4.
@@ -159,6 +170,7 @@ class BarController final : public IBarLink, public IBarMenu {
     bool resting_ = false;    // the strip rests: its display loop sleeps
     std::optional<bool> shellFullScreen_;
     std::optional<ForegroundWindow> lastForeground_; // what the last look at the desktop saw
+    std::u16string currentLine_;
     // The slide-in's target (twips) while it runs: an unload meanwhile stores it, not the way
     // there.
     std::optional<float> slideTarget_;

@@ -45,6 +45,8 @@ class IBarWindow : public IDisplay {
     virtual void ShowHelpTip(std::u16string_view text, std::u16string_view title, int icon,
                              int maxWidth) = 0;
     virtual void HideHelpTip() = 0;
+    // A new line has come into the strip: assistive technology announces it once.
+    virtual void AnnounceLine(std::u16string_view words) = 0;
     // Closes through the message loop, so that the unload never runs inside a menu's handler.
     virtual void PostClose() = 0;
     // Runs the pending messages; false when the program is quitting.

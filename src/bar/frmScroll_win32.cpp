@@ -202,9 +202,19 @@ LRESULT frmScroll::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ENDSESSION:
         if (wp) controller_.EndSession();
         return 0;
+    case WM_GETOBJECT:
+        if (static_cast<LONG>(lp) == OBJID_CLIENT) {
+            if (!accessible_)
+                accessible_ =
+                    BarAccessible::Create(hWnd(), [this] { return controller_.CurrentLine(); });
+            if (accessible_) return ::LresultFromObject(IID_IAccessible, wp, accessible_.get());
+        }
+        break;
     case WM_DESTROY:
         cmdMenu_ = nullptr;
         foreground_.Stop();
+        if (accessible_) accessible_->Forget();
+        accessible_.reset();
         ::PostQuitMessage(0);
         return 0;
     default:
@@ -372,6 +382,10 @@ void frmScroll::ShowHelpTip(std::u16string_view text, std::u16string_view title,
 }
 
 void frmScroll::HideHelpTip() { tooltip_.reset(); }
+
+void frmScroll::AnnounceLine(std::u16string_view words) {
+    if (hWnd()) AnnounceToAssistiveTechnology(hWnd(), words);
+}
 
 void frmScroll::PostClose() {
     if (hWnd()) ::PostMessageW(hWnd(), WM_CLOSE, 0, 0);

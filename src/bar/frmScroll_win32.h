@@ -7,6 +7,7 @@
 #include <memory>
 #include <random>
 
+#include "bar/BarAccessible_win32.h"
 #include "bar/BarController.h"
 #include "bar/Desktop_win32.h"
 #include "bar/TrayIcon_win32.h"
@@ -63,6 +64,7 @@ class frmScroll final : public Window, public IBarWindow {
     void ShowHelpTip(std::u16string_view text, std::u16string_view title, int icon,
                      int maxWidth) override;
     void HideHelpTip() override;
+    void AnnounceLine(std::u16string_view words) override;
     void PostClose() override;
     bool RunPendingMessages() override;
     void Destroy() override { Window::Destroy(); }
@@ -100,6 +102,7 @@ class frmScroll final : public Window, public IBarWindow {
     TrayIcon tray_;
     ForegroundWatch foreground_;
     std::unique_ptr<clsTooltip> tooltip_;
+    com_ptr<BarAccessible> accessible_; // made when assistive technology first asks
     BarController controller_;
     messenger::MessengerLink link_;
 };

@@ -271,6 +271,34 @@ std::int32_t colMsg::FirstColumnToDraw(bool frame) {
     return width - pixels - (frame ? 1 : 0);
 }
 
+std::u16string colMsg::SpokenText(std::size_t from) const {
+    std::u16string words;
+    const auto append = [&](std::u16string_view text) {
+        for (const char16_t c : text) {
+            const bool blank = c == u' ' || c == u'\t' || c == u'\u00A0';
+            if (blank && (words.empty() || words.back() == u' ')) continue;
+            words.push_back(blank ? u' ' : c);
+        }
+    };
+    for (std::size_t i = from; i >= 1 && i <= items_.size(); ++i) {
+        const clsItem& item = *items_[i - 1];
+        // A visible gap between two items reads as a blank; runs of one text touch.
+        if (i > from && items_[i - 2]->WhiteSpace() >= 2.0f) append(u" ");
+        if (const auto* s = item.As<clsString>()) append(s->Text());
+        if (const auto* s = item.As<clsSays>()) append(s->Text());
+        if (const auto* a = item.As<clsAction>()) append(a->Text());
+        if (const auto* e = item.As<clsEmo>()) {
+            // A picture stands apart from the words around it.
+            if (!words.empty() && words.back() != u' ') words.push_back(u' ');
+            append(EmoticonName(e->PicNumber()));
+            words.push_back(u' ');
+        }
+    }
+    while (!words.empty() && words.back() == u' ')
+        words.pop_back();
+    return words;
+}
+
 void colMsg::MouseDown(float x, float /*y*/) {
     float edge = stripLeft_;
     for (std::size_t i = 0; i < items_.size(); ++i) {

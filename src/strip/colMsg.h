@@ -99,6 +99,10 @@ class colMsg {
 
     // x of the first item's left edge, relative to the display's left edge.
     float StripLeft() const noexcept { return stripLeft_; }
+    // The items from a 1-based position to the end in words, as a screen reader speaks them:
+    // texts as they read, emoticons by their names, blanks folded, colours left out.
+    std::u16string SpokenText(std::size_t from) const;
+
     // Forgets the frame composed last, so that the next DisplayOn draws it all.
     void Invalidate() noexcept { composed_.reset(); }
     // At rest: one item left, whose tail fills the display; MoveOn moves nothing then.

@@ -463,4 +463,26 @@ TEST(BarController, RestsWithoutWakingUntilSomethingChanges) {
     }
 }
 
+// Each new line is the bar's value and is announced once, in words: emoticons by their names.
+TEST(BarController, AnnouncesEachNewLineInWords) {
+    Bar b;
+    b.Load();
+    auto session = std::make_shared<fakes::FakeSession>();
+    auto anna = std::make_shared<fakes::FakeContact>(u"anna@example.com", u"Anna");
+    auto bob = std::make_shared<fakes::FakeContact>(u"bob@example.com", u"Bob (Y)",
+                                                    messenger::kStateOnline);
+    auto& events = b.bar.Events();
+    events.OnTextReceived(session, anna, u"FN=Arial; CO=ff;", u"Hi  there :)");
+    events.OnTextReceived(session, anna, u"FN=Arial; CO=ff;", u"again (L)");
+    events.OnTextReceived(session, fakes::Contact(u"Hotmail"), u"FN=Arial;", u"spam");
+    modSettings::Settings().NameMode = 0;
+    events.OnUserStateChanged(bob, messenger::kStateOffline);
+    events.OnUnreadEmailChanged(0, 3);
+    events.OnUnreadEmailChanged(0, 0);
+    EXPECT_EQ(b.Actions(),
+              (fakes::Log{"say anna says: Hi there smiling face", "say again red heart",
+                          "say Bob thumbs up has signed in.", "say You've got 3 unread mail(s)."}));
+    EXPECT_EQ(b.bar.CurrentLine(), u"You've got 3 unread mail(s).");
+}
+
 } // namespace

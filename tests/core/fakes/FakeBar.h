@@ -59,6 +59,9 @@ class FakeBarWindow final : public gb::IBarWindow {
         Note("tip " + std::to_string(width));
     }
     void HideHelpTip() override { Note("no tip"); }
+    void AnnounceLine(std::u16string_view words) override {
+        Note("say " + std::string(words.begin(), words.end()));
+    }
     void PostClose() override { Note("post close"); }
     bool RunPendingMessages() override { return pending(); }
     void Destroy() override { Note("destroy"), destroyed = true; }

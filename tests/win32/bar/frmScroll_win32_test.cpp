@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <objbase.h>
+#include <oleacc.h>
 #include <shellapi.h>
 
 #include <gtest/gtest.h>
@@ -60,6 +61,8 @@ std::unique_ptr<gb::frmScroll> Load(FakeShell& shell) {
     s.Speed = 10;
     s.ChangeWorkArea = s.ShowTooltip = true;
     s.Width = kScreenW * 15.0f;
+    s.UnreadMail = u"You've got # unread mail(s).";
+    s.PlaceHolder = u"#";
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); // as the program's messenger link has
     auto bar = std::make_unique<gb::frmScroll>(shell, ::GetModuleHandleW(nullptr));
     EXPECT_TRUE(bar->Load());
@@ -166,6 +169,41 @@ TEST_F(SharedBar, StepsBackForAFullScreenWindowOfAnotherProgram) {
     EXPECT_TRUE(Topmost(hwnd_));
     bartest::Pump(400);
     EXPECT_LT(strip.StripLeft(), held);
+}
+
+int valueChanges = 0;
+void CALLBACK CountValueChanges(HWINEVENTHOOK, DWORD, HWND, LONG object, LONG, DWORD,
+                                DWORD) noexcept {
+    if (object == OBJID_CLIENT) ++valueChanges;
+}
+
+std::u16string Read(IAccessible& acc,
+                    HRESULT (STDMETHODCALLTYPE IAccessible::*get)(VARIANT, BSTR*)) {
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR raw = nullptr;
+    (acc.*get)(self, &raw);
+    gb::unique_bstr text(raw);
+    return raw ? std::u16string(reinterpret_cast<const char16_t*>(raw), ::SysStringLen(raw))
+               : std::u16string();
+}
+
+TEST_F(SharedBar, AccessibilityClientReadsItsNameAndLineAndHearsEachNewLineOnce) {
+    gb::unique_handle<HWINEVENTHOOK, gb::detail::NullTraits<HWINEVENTHOOK, ::UnhookWinEvent>> hook(
+        ::SetWinEventHook(EVENT_OBJECT_VALUECHANGE, EVENT_OBJECT_VALUECHANGE, nullptr,
+                          CountValueChanges, 0, 0, WINEVENT_OUTOFCONTEXT));
+    auto& events = bar_->Controller().Events();
+    events.OnUnreadEmailChanged(0, 3);
+    events.OnUnreadEmailChanged(1, 9); // another folder: no line
+    events.OnUnreadEmailChanged(0, 4);
+    bartest::Pump(300);
+    EXPECT_EQ(valueChanges, 2);
+    gb::com_ptr<IAccessible> acc;
+    ASSERT_TRUE(SUCCEEDED(
+        ::AccessibleObjectFromWindow(hwnd_, OBJID_CLIENT, IID_IAccessible, acc.put_void())));
+    EXPECT_EQ(Read(*acc.get(), &IAccessible::get_accName), u"Glidebanner");
+    EXPECT_EQ(Read(*acc.get(), &IAccessible::get_accValue), u"You've got 4 unread mail(s).");
 }
 
 TEST_F(SharedBar, SessionEndOfAMinimizedBarKeepsItsPlaceAndGivesBackExactly) {
