@@ -16,15 +16,26 @@ constexpr std::u16string_view kMailServiceSender = u"Hotmail";
 constexpr std::u16string_view kNameFont = u"Arial";
 constexpr Color kNameColor = 0x000000;
 
+// More conversation windows, or more participants in one conversation, than any messenger
+// keeps open. A count above it is a broken answer, not a list to walk: each step of a walk is
+// a call into the messenger on the user-interface thread.
+constexpr std::int32_t kMaxListCount = 256;
+
+// A list's count as far as it can be walked: empty when it cannot be read or is no count.
+std::optional<std::int32_t> WalkableCount(const std::optional<std::int32_t>& count) {
+    if (!count || *count < 0 || *count > kMaxListCount) return std::nullopt;
+    return count;
+}
+
 // The addresses of a session's participants in the messenger's order; empty when the list
-// cannot be read whole, so that such a session matches no window.
+// cannot be read whole, so that such a session matches no window. The walk ends at the first
+// participant that cannot be read.
 std::optional<std::vector<std::u16string>> ParticipantAddresses(messenger::ISession& session) {
     const std::shared_ptr<messenger::IContactList> list = session.Participants();
     if (!list) return std::nullopt;
-    const std::optional<std::int32_t> count = list->Count();
-    if (!count || *count < 0) return std::nullopt;
+    const std::optional<std::int32_t> count = WalkableCount(list->Count());
+    if (!count) return std::nullopt;
     std::vector<std::u16string> addresses;
-    addresses.reserve(static_cast<std::size_t>(*count));
     for (std::int32_t j = 0; j < *count; ++j) {
         const messenger::ContactPtr contact = list->Item(j);
         if (!contact) return std::nullopt;
@@ -33,6 +44,21 @@ std::optional<std::vector<std::u16string>> ParticipantAddresses(messenger::ISess
         addresses.push_back(std::move(*address));
     }
     return addresses;
+}
+
+// Whether a window's session has exactly these participants in this order; the walk ends at
+// the first difference or the first participant that cannot be read.
+bool HasParticipants(messenger::ISession& session, const std::vector<std::u16string>& wanted) {
+    const std::shared_ptr<messenger::IContactList> list = session.Participants();
+    if (!list) return false;
+    const std::optional<std::int32_t> count = WalkableCount(list->Count());
+    if (!count || static_cast<std::size_t>(*count) != wanted.size()) return false;
+    for (std::int32_t j = 0; j < *count; ++j) {
+        const messenger::ContactPtr contact = list->Item(j);
+        if (!contact || contact->EmailAddress() != wanted[static_cast<std::size_t>(j)])
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -54,17 +80,18 @@ messenger::WindowHandle BarEvents::FindConversationWindow(messenger::ISession& s
     if (!windows) return 0;
     const std::optional<std::vector<std::u16string>> wanted = ParticipantAddresses(session);
     if (!wanted) return 0;
-    const std::optional<std::int32_t> count = windows->Count();
+    const std::optional<std::int32_t> count = WalkableCount(windows->Count());
     if (!count) return 0;
     for (std::int32_t i = 0; i < *count; ++i) {
-        // A window closed while the list is walked leaves a gap or a shorter list.
+        // A window closed while the list is walked leaves a shorter list: nothing after the
+        // first window that cannot be read is asked for.
         const std::shared_ptr<messenger::IConversationWindow> window = windows->Item(i);
-        if (!window) continue;
+        if (!window) return 0;
         const messenger::SessionPtr windowSession = window->Session();
-        if (!windowSession) continue;
-        if (ParticipantAddresses(*windowSession) != wanted) continue;
+        if (!windowSession || !HasParticipants(*windowSession, *wanted)) continue;
+        // Only a positive handle names a window: 0 and -1 mean something else to the items.
         const std::optional<messenger::WindowHandle> handle = window->HWnd();
-        if (handle) return *handle;
+        if (handle && *handle > 0) return *handle;
     }
     return 0;
 }
