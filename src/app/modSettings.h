@@ -49,6 +49,8 @@ void SaveSettings(ISettingsStore& store, std::u16string_view decimalSeparator);
 // The text forms of the stored values.
 std::u16string BoolToText(bool value);
 std::u16string Int32ToText(std::int32_t value);
+// Infinity and NaN are written as "Infinity", "-Infinity" and "NaN", which read back as the
+// setting's default.
 std::u16string SingleToText(float value, std::u16string_view decimalSeparator);
 std::optional<bool> TextToBool(std::u16string_view text, std::u16string_view decimalSeparator);
 std::optional<std::int32_t> TextToInt32(std::u16string_view text,

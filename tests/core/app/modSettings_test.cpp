@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <limits>
 
 #include "fakes/MemorySettingsStore.h"
 
@@ -130,10 +132,15 @@ TEST(SingleToText, ShortestTextOfAtMostSevenDigits) {
         {0.00001f, u"1E-05"},
         {1.0f / 3.0f, u"0.3333333"},
         {0.0f, u"0"},
+        {std::numeric_limits<float>::infinity(), u"Infinity"},
+        {-std::numeric_limits<float>::infinity(), u"-Infinity"},
+        {std::numeric_limits<float>::quiet_NaN(), u"NaN"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.out.begin(), row.out.end()));
         EXPECT_EQ(SingleToText(row.in, u"."), row.out);
+        // What is not a finite number reads back as the setting's default.
+        EXPECT_EQ(TextToSingle(row.out, u".").has_value(), std::isfinite(row.in));
     }
 }
 
