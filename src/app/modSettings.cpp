@@ -73,6 +73,24 @@ T ReadConverted(ISettingsStore& store, const char16_t* name, const std::u16strin
 
 } // namespace
 
+bool IsReadableValue(std::uint32_t type, std::size_t bytes) {
+    return type == kStoredTextType && bytes >= sizeof(char16_t) && bytes <= kMaxStoredBytes;
+}
+
+std::optional<std::u16string> StoredValueText(std::uint32_t type,
+                                              std::span<const std::uint8_t> bytes) {
+    if (!IsReadableValue(type, bytes.size())) return std::nullopt;
+    std::u16string text;
+    // An odd last byte is half a character: dropped.
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const auto c = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
+        if (c == u'\0') break;
+        text.push_back(c);
+    }
+    if (text.empty() || text.size() > kMaxTextLength) return std::nullopt;
+    return text;
+}
+
 SettingsRecord& Settings() {
     static SettingsRecord record;
     return record;

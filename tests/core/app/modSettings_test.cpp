@@ -68,10 +68,16 @@ TEST(LoadSettings, StoredTextsConvertOrGiveTheirDefault) {
         {u"Width", u"", u".", [](auto& s) { return s.Width == kScreenTwips; }},
         {u"Says", u"tells:", u".", [](auto& s) { return s.Says == u"tells:"; }},
         {u"Says", u"", u".", [](auto& s) { return s.Says == u"says: "; }},
+        // The longest text that fits 32 KiB with its NUL is read; one more character is not.
+        {u"Says", std::u16string(16383, u'x'), u".",
+         [](auto& s) { return s.Says.size() == 16383; }},
+        {u"Says", std::u16string(16384, u'x'), u".", [](auto& s) { return s.Says == u"says: "; }},
+        {u"BuddyLogon", u"in\0out", u".", [](auto& s) { return s.BuddyLogon == u"in"; }},
         {u"Version", u"1.1", u".", [](auto& s) { return s.Version == u"1.1"; }},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.stored.begin(), row.stored.end()));
+        SCOPED_TRACE(std::string(
+            row.stored.begin(), row.stored.begin() + std::min<std::size_t>(row.stored.size(), 20)));
         Settings() = {};
         MemorySettingsStore store;
         store.values[row.name] = row.stored;
