@@ -80,13 +80,16 @@ bool IsReadableValue(std::uint32_t type, std::size_t bytes) {
 std::optional<std::u16string> StoredValueText(std::uint32_t type,
                                               std::span<const std::uint8_t> bytes) {
     if (!IsReadableValue(type, bytes.size())) return std::nullopt;
-    std::u16string text;
-    // An odd last byte is half a character: dropped.
-    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-        const auto c = static_cast<char16_t>(bytes[i] | (bytes[i + 1] << 8));
-        if (c == u'\0') break;
-        text.push_back(c);
-    }
+    // Up to the first NUL; an odd last byte is half a character and dropped.
+    const auto at = [&](std::size_t i) {
+        return static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    };
+    std::size_t length = 0;
+    while (length < bytes.size() / 2 && at(length) != u'\0')
+        ++length;
+    std::u16string text(length, u'\0');
+    for (std::size_t i = 0; i < length; ++i)
+        text[i] = at(i);
     if (text.empty() || text.size() > kMaxTextLength) return std::nullopt;
     return text;
 }

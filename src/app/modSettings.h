@@ -38,7 +38,7 @@ struct SettingsRecord {
 // longer value would be read whole at every start and measured at every tick, so it gives its
 // setting's default, without being read.
 inline constexpr std::uint32_t kStoredTextType = 1; // REG_SZ
-inline constexpr std::size_t kMaxStoredBytes = 32 * 1024;
+inline constexpr std::size_t kMaxStoredBytes = std::size_t{32} * 1024;
 // The longest text that is stored and read back whole: with its terminating NUL it fills the
 // 32 KiB.
 inline constexpr std::size_t kMaxTextLength = kMaxStoredBytes / 2 - 1;
