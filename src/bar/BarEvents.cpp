@@ -61,6 +61,18 @@ bool HasParticipants(messenger::ISession& session, const std::vector<std::u16str
     return true;
 }
 
+// The most characters of one text the bar shows: a message holds at most 32,767, and a name
+// no more. Every character can become an item to lay out, measure and draw, so a longer text
+// is cut here (never inside a character) rather than grown into the strip.
+constexpr std::size_t kMaxShownLength = 32767;
+
+std::u16string_view Bounded(std::u16string_view text) {
+    if (text.size() <= kMaxShownLength) return text;
+    text = text.substr(0, kMaxShownLength);
+    if (text.back() >= 0xD800 && text.back() <= 0xDBFF) text.remove_suffix(1);
+    return text;
+}
+
 } // namespace
 
 BarEvents::BarEvents(StripAccess strip, messenger::IMessengerFactory& factory)
@@ -69,7 +81,7 @@ BarEvents::BarEvents(StripAccess strip, messenger::IMessengerFactory& factory)
 void BarEvents::AddNickname(colMsg& strip, std::u16string_view nickname,
                             messenger::WindowHandle hWnd) {
     const std::size_t before = strip.Count();
-    strip.AddMsg(nickname, kNameFont, kNameColor, hWnd);
+    strip.AddMsg(Bounded(nickname), kNameFont, kNameColor, hWnd);
     // A nickname that gave no item must not take the blank pixels of the message before it.
     if (strip.Count() > before) strip.Item(strip.Count())->SetWhiteSpace(0.0f);
 }
@@ -131,10 +143,10 @@ void BarEvents::OnTextReceived(const messenger::SessionPtr& session,
             strip->AddSays(u" ", hWnd);
             break;
         case 1:
-            strip->AddSays(address, hWnd);
+            strip->AddSays(std::u16string(Bounded(address)), hWnd);
             break;
         case 2:
-            strip->AddSays(modMain::StripDomain(address), hWnd);
+            strip->AddSays(std::u16string(Bounded(modMain::StripDomain(address))), hWnd);
             break;
         default:
             break;
@@ -144,7 +156,7 @@ void BarEvents::OnTextReceived(const messenger::SessionPtr& session,
 
     const std::u16string font = modMain::GetFormatField(header, u"FN");
     const Color color = modMain::HexToColor(modMain::GetFormatField(header, u"CO"));
-    strip->AddMsg(folded, font, color, hWnd);
+    strip->AddMsg(Bounded(folded), font, color, hWnd);
 }
 
 void BarEvents::OnUserStateChanged(const messenger::ContactPtr& user, std::int32_t previousState) {

@@ -504,6 +504,19 @@ TEST_F(BarEventsTest, MessageTakesFontAndColourFromTheHeaderNicknameDoesNot) {
     EXPECT_EQ(name->TextColor(), 0u);
 }
 
+TEST_F(BarEventsTest, OverLongTextsAreCutAtTheMessageLimit) {
+    modSettings::Settings().ShowEmo = false;
+    modSettings::Settings().NameMode = 1;
+    Bar bar;
+    std::static_pointer_cast<Buddy>(bar.buddies["ann"])->emailAddress = std::u16string(40000, u'@');
+    // A character of two UTF-16 units is not cut in half: U+1F600 (0xF0 0x9F 0x98 0x80 as the
+    // messenger sends it) would start at the last place kept.
+    bar.Raise(Says("ann", std::string(32766, 'a') + "\xF0\x9F\x98\x80tail"));
+    ASSERT_EQ(bar.strip.Count(), 2u);
+    EXPECT_EQ(bar.strip.Item(1)->As<gb::clsSays>()->Buddy().size(), 32767u);
+    EXPECT_TRUE(bar.strip.Item(2)->As<gb::clsString>()->Text() == std::u16string(32766, u'a'));
+}
+
 TEST_F(BarEventsTest, NoStripNoItemsNoFault) {
     Bar bar;
     bar.host.barStrip = nullptr;
