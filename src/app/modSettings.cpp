@@ -104,13 +104,13 @@ std::u16string BoolToText(bool value) { return value ? u"True" : u"False"; }
 std::u16string Int32ToText(std::int32_t value) { return Widen(std::to_string(value)); }
 
 std::u16string SingleToText(float value, std::u16string_view decimalSeparator) {
-    // The fewest significant digits (at most 7) that read back as the same value; written in
-    // fixed notation unless the exponent is below -4 or reaches 7, as a 7-digit general
-    // format would, with a two-digit signed exponent ("1.234568E+07", "1E-05").
     // Not a number the bar can use: a word that no reading converts, so the value comes back
     // as its setting's default.
     if (std::isnan(value)) return u"NaN";
     if (std::isinf(value)) return value < 0 ? u"-Infinity" : u"Infinity";
+    // The fewest significant digits (at most 7) that read back as the same value; written in
+    // fixed notation unless the exponent is below -4 or reaches 7, as a 7-digit general
+    // format would, with a two-digit signed exponent ("1.234568E+07", "1E-05").
     const double v = static_cast<double>(value);
     char buffer[64] = {};
     int digits = 1;
