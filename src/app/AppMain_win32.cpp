@@ -72,6 +72,10 @@ void Application::AppShutdown() {
 }
 
 void ShowStartFailure(const std::exception_ptr& failure) noexcept {
+    // A quit left by a window that closed on the way would end the box before it is read.
+    MSG quit;
+    while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
     try {
         const std::u16string text = StartFailureText(failure);
         ::MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(text.c_str()),
