@@ -17,11 +17,11 @@ using messenger::EventCall;
 using messenger::VariantLevel;
 namespace vt = messenger::vt;
 
-// The types worth trying; any other word comes from the input as it is.
+// The types worth trying (with VT_NULL 1, VT_R8 5, VT_BOOL 11 and an array of BSTRs); any other
+// word comes from the input as it is.
 constexpr std::uint16_t kTypes[] = {
-    vt::kEmpty, 1 /* VT_NULL */, vt::kI2,          vt::kI4,      5 /* VT_R8 */,
-    vt::kBstr,  vt::kDispatch,   11 /* VT_BOOL */, vt::kVariant, vt::kUnknown,
-    vt::kI1,    vt::kUi4,        vt::kI8,          vt::kUint,    0x2000 | vt::kBstr /* an array */};
+    vt::kEmpty,   1,       vt::kI2,  vt::kI4, 5,         vt::kBstr, vt::kDispatch, 11, vt::kVariant,
+    vt::kUnknown, vt::kI1, vt::kUi4, vt::kI8, vt::kUint, 0x2008};
 
 VariantLevel Level(FuzzedDataProvider& in) {
     VariantLevel level;
