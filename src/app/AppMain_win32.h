@@ -8,6 +8,7 @@
 #include "bar/frmScroll_win32.h"
 #include "options/frmOptions_win32.h"
 
+#include <exception>
 #include <memory>
 
 namespace modMain {
@@ -17,8 +18,9 @@ class Application final : public gb::IBarShell, public IWelcomeUi {
     explicit Application(HINSTANCE instance) : instance_(instance), scroll_(*this, instance) {}
 
     // Remembers the foreground, loads the settings, loads the menu and the bar (which slides
-    // in), greets, and gives the foreground back. False when no bar is left to run.
-    bool AppMain();
+    // in), greets, and gives the foreground back. Throws what stops start-up, also when the
+    // bar's window cannot be made.
+    void AppMain();
     void CheckNewVersion();
 
     // IBarShell
@@ -40,6 +42,9 @@ class Application final : public gb::IBarShell, public IWelcomeUi {
     std::unique_ptr<gb::frmOptions> options_;
     frmScrollRules::Once saved_;
 };
+
+// Tells the user, in a message box, why start-up failed.
+void ShowStartFailure(const std::exception_ptr& failure) noexcept;
 
 // Runs the one message loop until the last window has closed; returns the exit code.
 int RunMessageLoop();

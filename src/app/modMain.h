@@ -2,6 +2,7 @@
 // The shared text routines and the start-up version decision. Everything here is portable:
 // the window routines of the same module live in modMain_win32.h.
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -37,5 +38,10 @@ StoredVersion ParseStoredVersion(std::u16string_view text);
 
 // Whether the welcome is due: the stored version is older than the running one.
 bool IsWelcomeDue(StoredVersion stored, int runningMajor, int runningMinor);
+
+// What the box says when start-up fails, from what stopped it: "Glidebanner could not start: "
+// and the reason in plain words (not enough memory, or the message of the program's own
+// failure; anything else is an unexpected error, with what it says of itself).
+std::u16string StartFailureText(const std::exception_ptr& failure);
 
 } // namespace modMain

@@ -19,10 +19,15 @@ std::u16string clsSays::Text() const {
 
 // Measured in the font it is drawn in, whatever font the host measured last.
 float clsSays::Width() const {
-    const std::u16string text = Text();
-    if (text.empty()) return WhiteSpace();
+    const std::u16string& says = modSettings::Settings().Says;
+    if (buddy_.empty() && says.empty()) return WhiteSpace();
     const StdFont font = saysFont_ ? *saysFont_ : StdFont(u"Arial", Host().FontSize());
-    return Host().TextWidth(font, text) + WhiteSpace();
+    if (!measuredIn_ || !(*measuredIn_ == font) || measuredSays_ != says) {
+        measuredWidth_ = Host().TextWidth(font, Text());
+        measuredIn_ = font;
+        measuredSays_ = says;
+    }
+    return measuredWidth_ + WhiteSpace();
 }
 
 void clsSays::OnClick(std::size_t /*index*/) {

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+
 #include "app/Version.h"
 
 namespace {
@@ -139,6 +142,24 @@ TEST(CheckNewVersion, WelcomeIsDueOnlyForAnOlderStoredVersion) {
         EXPECT_EQ(modMain::IsWelcomeDue(v, modMain::kVersionMajor, modMain::kVersionMinor),
                   row.due);
     }
+}
+
+TEST(StartFailureText, SaysWhatStoppedStartUpInPlainWords) {
+    const struct {
+        std::exception_ptr failure;
+        std::u16string text;
+    } rows[] = {
+        {std::make_exception_ptr(std::bad_alloc()),
+         u"Glidebanner could not start: there is not enough memory."},
+        {std::make_exception_ptr(std::runtime_error("the bar's window could not be made")),
+         u"Glidebanner could not start: the bar's window could not be made."},
+        {std::make_exception_ptr(std::logic_error("bad")),
+         u"Glidebanner could not start: an unexpected error occurred (bad)."},
+        {std::make_exception_ptr(42),
+         u"Glidebanner could not start: an unexpected error occurred."},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(modMain::StartFailureText(row.failure), row.text);
 }
 
 } // namespace
