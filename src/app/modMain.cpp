@@ -5,6 +5,8 @@
 #include <array>
 #include <charconv>
 #include <limits>
+#include <new>
+#include <stdexcept>
 
 namespace modMain {
 namespace {
@@ -179,6 +181,31 @@ void CheckNewVersion(std::u16string_view storedVersion, IWelcomeUi& ui) {
         return;
     }
     ui.ShowBox(kWelcomeLater);
+}
+
+std::u16string StartFailureText(const std::exception_ptr& failure) {
+    // Library messages are ASCII; a byte above it is taken in the Western code page.
+    const auto widen = [](const char* text) {
+        std::u16string wide;
+        for (const char* p = text; *p != '\0'; ++p)
+            wide.push_back(static_cast<unsigned char>(*p));
+        return wide;
+    };
+    std::u16string reason;
+    try {
+        std::rethrow_exception(failure);
+    } catch (const std::bad_alloc&) {
+        reason = u"there is not enough memory";
+    } catch (const std::length_error&) {
+        reason = u"there is not enough memory";
+    } catch (const std::runtime_error& e) {
+        reason = widen(e.what()); // the program's own failures say what failed
+    } catch (const std::exception& e) {
+        reason = u"an unexpected error occurred (" + widen(e.what()) + u")";
+    } catch (...) {
+        reason = u"an unexpected error occurred";
+    }
+    return u"Glidebanner could not start: " + reason + u".";
 }
 
 } // namespace modMain

@@ -2,6 +2,7 @@
 // The shared text routines and the start-up version decision. Everything here is portable:
 // the window routines of the same module live in modMain_win32.h.
 #include <cstdint>
+#include <exception>
 #include <string>
 #include <string_view>
 
@@ -71,5 +72,10 @@ class IWelcomeUi {
 // Greets the user after a first start or an upgrade: the question box, then the options
 // dialog on Yes or the second box on No. Nothing more is shown once the bar has closed.
 void CheckNewVersion(std::u16string_view storedVersion, IWelcomeUi& ui);
+
+// What the box says when start-up fails, from what stopped it: "Glidebanner could not start: "
+// and the reason in plain words (not enough memory, or the message of the program's own
+// failure; anything else is an unexpected error, with what it says of itself).
+std::u16string StartFailureText(const std::exception_ptr& failure);
 
 } // namespace modMain

@@ -73,6 +73,27 @@ T ReadConverted(ISettingsStore& store, const char16_t* name, const std::u16strin
 
 } // namespace
 
+bool IsReadableValue(std::uint32_t type, std::size_t bytes) {
+    return type == kStoredTextType && bytes >= sizeof(char16_t) && bytes <= kMaxStoredBytes;
+}
+
+std::optional<std::u16string> StoredValueText(std::uint32_t type,
+                                              std::span<const std::uint8_t> bytes) {
+    if (!IsReadableValue(type, bytes.size())) return std::nullopt;
+    // Up to the first NUL; an odd last byte is half a character and dropped.
+    const auto at = [&](std::size_t i) {
+        return static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    };
+    std::size_t length = 0;
+    while (length < bytes.size() / 2 && at(length) != u'\0')
+        ++length;
+    std::u16string text(length, u'\0');
+    for (std::size_t i = 0; i < length; ++i)
+        text[i] = at(i);
+    if (text.empty() || text.size() > kMaxTextLength) return std::nullopt;
+    return text;
+}
+
 SettingsRecord& Settings() {
     static SettingsRecord record;
     return record;
@@ -83,6 +104,10 @@ std::u16string BoolToText(bool value) { return value ? u"True" : u"False"; }
 std::u16string Int32ToText(std::int32_t value) { return Widen(std::to_string(value)); }
 
 std::u16string SingleToText(float value, std::u16string_view decimalSeparator) {
+    // Not a number the bar can use: a word that no reading converts, so the value comes back
+    // as its setting's default.
+    if (std::isnan(value)) return u"NaN";
+    if (std::isinf(value)) return value < 0 ? u"-Infinity" : u"Infinity";
     // The fewest significant digits (at most 7) that read back as the same value; written in
     // fixed notation unless the exponent is below -4 or reaches 7, as a 7-digit general
     // format would, with a two-digit signed exponent ("1.234568E+07", "1E-05").

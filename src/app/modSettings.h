@@ -1,8 +1,10 @@
 #pragma once
 // The settings record and its text forms. Loaded once at start-up, changed in memory by the
 // bar and the options dialog, saved once when the program ends.
+#include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,6 +33,23 @@ struct SettingsRecord {
     bool operator==(const SettingsRecord&) const = default;
 };
 
+// How the registry keeps a setting: the value's type and its bytes as the wide registry
+// functions give them (UTF-16, little-endian). Only text (REG_SZ) of at most 32 KiB is read: a
+// longer value would be read whole at every start and measured at every tick, so it gives its
+// setting's default, without being read.
+inline constexpr std::uint32_t kStoredTextType = 1; // REG_SZ
+inline constexpr std::size_t kMaxStoredBytes = std::size_t{32} * 1024;
+// The longest text that is stored and read back whole: with its terminating NUL it fills the
+// 32 KiB.
+inline constexpr std::size_t kMaxTextLength = kMaxStoredBytes / 2 - 1;
+
+// Whether a stored value of this type and size (in bytes) is worth reading.
+bool IsReadableValue(std::uint32_t type, std::size_t bytes);
+// The text a stored value holds, up to its first NUL (a value without one is taken whole); empty
+// when the value gives the setting's default: not text, empty, or longer than kMaxTextLength.
+std::optional<std::u16string> StoredValueText(std::uint32_t type,
+                                              std::span<const std::uint8_t> bytes);
+
 // The process-wide record. Empty (texts empty, numbers 0, booleans false) until LoadSettings.
 SettingsRecord& Settings();
 
@@ -49,6 +68,8 @@ void SaveSettings(ISettingsStore& store, std::u16string_view decimalSeparator);
 // The text forms of the stored values.
 std::u16string BoolToText(bool value);
 std::u16string Int32ToText(std::int32_t value);
+// Infinity and NaN are written as "Infinity", "-Infinity" and "NaN", which read back as the
+// setting's default.
 std::u16string SingleToText(float value, std::u16string_view decimalSeparator);
 std::optional<bool> TextToBool(std::u16string_view text, std::u16string_view decimalSeparator);
 std::optional<std::int32_t> TextToInt32(std::u16string_view text,

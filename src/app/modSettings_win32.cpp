@@ -2,8 +2,12 @@
 
 #include "app/modSettings_win32.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <span>
 #include <vector>
 
+#include "app/modSettings.h"
 #include "kit/Handles_win32.h"
 
 namespace modSettings {
@@ -22,26 +26,24 @@ std::u16string ReadSettingText(const std::u16string& name, const std::u16string&
     }
     key.reset(raw);
 
-    // The value may grow between learning its size and reading it: ask again then.
-    std::vector<char16_t> buffer;
-    DWORD type = 0;
+    // The value may change between learning its size and reading it: ask again then. A value
+    // too long for a setting is never read.
+    std::vector<std::uint8_t> buffer;
     for (int attempt = 0; attempt < 4; ++attempt) {
+        DWORD type = 0;
         DWORD size = 0;
         if (::RegQueryValueExW(key.get(), W(name), nullptr, &type, nullptr, &size) !=
                 ERROR_SUCCESS ||
-            type != REG_SZ || size < sizeof(char16_t)) {
+            !IsReadableValue(type, size)) {
             return def;
         }
-        buffer.assign(size / sizeof(char16_t) + 1, u'\0');
+        buffer.assign(size, 0);
         DWORD got = size;
-        const LONG rc = ::RegQueryValueExW(key.get(), W(name), nullptr, &type,
-                                           reinterpret_cast<BYTE*>(buffer.data()), &got);
+        const LONG rc = ::RegQueryValueExW(key.get(), W(name), nullptr, &type, buffer.data(), &got);
         if (rc == ERROR_MORE_DATA) continue;
-        if (rc != ERROR_SUCCESS || type != REG_SZ) return def;
-        // Up to the first NUL; a value stored without one is taken whole.
-        std::u16string text(buffer.data(), got / sizeof(char16_t));
-        if (const auto nul = text.find(u'\0'); nul != std::u16string::npos) text.resize(nul);
-        return text.empty() ? def : text;
+        if (rc != ERROR_SUCCESS) return def;
+        return StoredValueText(type, std::span(buffer.data(), std::min<std::size_t>(got, size)))
+            .value_or(def);
     }
     return def;
 }

@@ -16,15 +16,26 @@ constexpr std::u16string_view kMailServiceSender = u"Hotmail";
 constexpr std::u16string_view kNameFont = u"Arial";
 constexpr Color kNameColor = 0x000000;
 
+// More conversation windows, or more participants in one conversation, than any messenger
+// keeps open. A count above it is a broken answer, not a list to walk: each step of a walk is
+// a call into the messenger on the user-interface thread.
+constexpr std::int32_t kMaxListCount = 256;
+
+// A list's count as far as it can be walked: empty when it cannot be read or is no count.
+std::optional<std::int32_t> WalkableCount(const std::optional<std::int32_t>& count) {
+    if (!count || *count < 0 || *count > kMaxListCount) return std::nullopt;
+    return count;
+}
+
 // The addresses of a session's participants in the messenger's order; empty when the list
-// cannot be read whole, so that such a session matches no window.
+// cannot be read whole, so that such a session matches no window. The walk ends at the first
+// participant that cannot be read.
 std::optional<std::vector<std::u16string>> ParticipantAddresses(messenger::ISession& session) {
     const std::shared_ptr<messenger::IContactList> list = session.Participants();
     if (!list) return std::nullopt;
-    const std::optional<std::int32_t> count = list->Count();
-    if (!count || *count < 0) return std::nullopt;
+    const std::optional<std::int32_t> count = WalkableCount(list->Count());
+    if (!count) return std::nullopt;
     std::vector<std::u16string> addresses;
-    addresses.reserve(static_cast<std::size_t>(*count));
     for (std::int32_t j = 0; j < *count; ++j) {
         const messenger::ContactPtr contact = list->Item(j);
         if (!contact) return std::nullopt;
@@ -35,6 +46,33 @@ std::optional<std::vector<std::u16string>> ParticipantAddresses(messenger::ISess
     return addresses;
 }
 
+// Whether a window's session has exactly these participants in this order; the walk ends at
+// the first difference or the first participant that cannot be read.
+bool HasParticipants(messenger::ISession& session, const std::vector<std::u16string>& wanted) {
+    const std::shared_ptr<messenger::IContactList> list = session.Participants();
+    if (!list) return false;
+    const std::optional<std::int32_t> count = WalkableCount(list->Count());
+    if (!count || static_cast<std::size_t>(*count) != wanted.size()) return false;
+    for (std::int32_t j = 0; j < *count; ++j) {
+        const messenger::ContactPtr contact = list->Item(j);
+        if (!contact || contact->EmailAddress() != wanted[static_cast<std::size_t>(j)])
+            return false;
+    }
+    return true;
+}
+
+// The most characters of one text the bar shows: a message holds at most 32,767, and a name
+// no more. Every character can become an item to lay out, measure and draw, so a longer text
+// is cut here (never inside a character) rather than grown into the strip.
+constexpr std::size_t kMaxShownLength = 32767;
+
+std::u16string_view Bounded(std::u16string_view text) {
+    if (text.size() <= kMaxShownLength) return text;
+    text = text.substr(0, kMaxShownLength);
+    if (text.back() >= 0xD800 && text.back() <= 0xDBFF) text.remove_suffix(1);
+    return text;
+}
+
 } // namespace
 
 BarEvents::BarEvents(StripAccess strip, messenger::IMessengerFactory& factory)
@@ -43,7 +81,7 @@ BarEvents::BarEvents(StripAccess strip, messenger::IMessengerFactory& factory)
 void BarEvents::AddNickname(colMsg& strip, std::u16string_view nickname,
                             messenger::WindowHandle hWnd) {
     const std::size_t before = strip.Count();
-    strip.AddMsg(nickname, kNameFont, kNameColor, hWnd);
+    strip.AddMsg(Bounded(nickname), kNameFont, kNameColor, hWnd);
     // A nickname that gave no item must not take the blank pixels of the message before it.
     if (strip.Count() > before) strip.Item(strip.Count())->SetWhiteSpace(0.0f);
 }
@@ -54,17 +92,18 @@ messenger::WindowHandle BarEvents::FindConversationWindow(messenger::ISession& s
     if (!windows) return 0;
     const std::optional<std::vector<std::u16string>> wanted = ParticipantAddresses(session);
     if (!wanted) return 0;
-    const std::optional<std::int32_t> count = windows->Count();
+    const std::optional<std::int32_t> count = WalkableCount(windows->Count());
     if (!count) return 0;
     for (std::int32_t i = 0; i < *count; ++i) {
-        // A window closed while the list is walked leaves a gap or a shorter list.
+        // A window closed while the list is walked leaves a shorter list: nothing after the
+        // first window that cannot be read is asked for.
         const std::shared_ptr<messenger::IConversationWindow> window = windows->Item(i);
-        if (!window) continue;
+        if (!window) return 0;
         const messenger::SessionPtr windowSession = window->Session();
-        if (!windowSession) continue;
-        if (ParticipantAddresses(*windowSession) != wanted) continue;
+        if (!windowSession || !HasParticipants(*windowSession, *wanted)) continue;
+        // Only a positive handle names a window: 0 and -1 mean something else to the items.
         const std::optional<messenger::WindowHandle> handle = window->HWnd();
-        if (handle) return *handle;
+        if (handle && *handle > 0) return *handle;
     }
     return 0;
 }
@@ -104,10 +143,10 @@ void BarEvents::OnTextReceived(const messenger::SessionPtr& session,
             strip->AddSays(u" ", hWnd);
             break;
         case 1:
-            strip->AddSays(address, hWnd);
+            strip->AddSays(std::u16string(Bounded(address)), hWnd);
             break;
         case 2:
-            strip->AddSays(modMain::StripDomain(address), hWnd);
+            strip->AddSays(std::u16string(Bounded(modMain::StripDomain(address))), hWnd);
             break;
         default:
             break;
@@ -117,7 +156,7 @@ void BarEvents::OnTextReceived(const messenger::SessionPtr& session,
 
     const std::u16string font = modMain::GetFormatField(header, u"FN");
     const Color color = modMain::HexToColor(modMain::GetFormatField(header, u"CO"));
-    strip->AddMsg(folded, font, color, hWnd);
+    strip->AddMsg(Bounded(folded), font, color, hWnd);
 }
 
 void BarEvents::OnUserStateChanged(const messenger::ContactPtr& user, std::int32_t previousState) {

@@ -4,6 +4,11 @@
 
 #include "program/AppMain_win32.h"
 
+#include <exception>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
 #include "app/modSettings.h"
 #include "app/modSettings_win32.h"
 #include "kit/Screen_win32.h"
@@ -17,7 +22,7 @@ Application::Application(HINSTANCE instance)
                                             &scroll_.MessengerFactory()},
       options_(*this, instance) {}
 
-bool Application::AppMain() {
+void Application::AppMain() {
     const HWND foreground = ::GetForegroundWindow();
 
     modSettings::RegistrySettingsStore store;
@@ -27,11 +32,12 @@ bool Application::AppMain() {
     menu_.SetTarget(&scroll_.Controller());
 
     const bool running = scroll_.Load();
+    // A bar that closed during start-up has posted the quit the message loop ends on; one that
+    // was never made leaves nothing to run.
+    if (!scroll_.Created()) throw std::runtime_error("its window could not be made");
     if (running) CheckNewVersion(modSettings::Settings().Version, *this);
 
     ::SetForegroundWindow(foreground);
-    // A bar that closed during start-up has posted the quit the message loop ends on.
-    return scroll_.Created();
 }
 
 bool Application::ShowBox(const MessageBoxText& box) {
@@ -64,6 +70,24 @@ void Application::AppShutdown() {
     }
 }
 
+void ShowStartFailure(const std::exception_ptr& failure) noexcept {
+    // A quit left by a window that closed on the way would end the box before it is read.
+    MSG quit;
+    while (::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    try {
+        const std::u16string text = StartFailureText(failure);
+        ::MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(text.c_str()),
+                      reinterpret_cast<const wchar_t*>(frmScrollRules::kTitle),
+                      MB_OK | MB_ICONERROR);
+    } catch (...) {
+        // Not even the words fit in memory: a box with none.
+        ::MessageBoxW(nullptr, L"Glidebanner could not start.",
+                      reinterpret_cast<const wchar_t*>(frmScrollRules::kTitle),
+                      MB_OK | MB_ICONERROR);
+    }
+}
+
 int RunMessageLoop() {
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -80,8 +104,22 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     int code = 0;
     {
-        modMain::Application app(instance);
-        if (app.AppMain()) code = modMain::RunMessageLoop();
+        std::optional<modMain::Application> app;
+        std::exception_ptr failure;
+        try {
+            app.emplace(instance);
+            app->AppMain();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        if (failure) {
+            // The user learns why nothing came up; the windows made so far go first.
+            app.reset();
+            modMain::ShowStartFailure(failure);
+            code = 1;
+        } else {
+            code = modMain::RunMessageLoop();
+        }
     }
     if (SUCCEEDED(com)) ::CoUninitialize();
     return code;

@@ -4,6 +4,7 @@
 // once. The bar and the options dialog know nothing of each other; they meet here.
 #include <windows.h>
 
+#include <exception>
 #include <memory>
 
 #include "app/modMain.h"
@@ -20,8 +21,9 @@ class Application final : public gb::IBarShell, public IWelcomeUi, public gb::IO
     explicit Application(HINSTANCE instance);
 
     // Remembers the foreground, loads the settings, loads the menu and the bar (which slides
-    // in), greets, and gives the foreground back. False when no bar is left to run.
-    bool AppMain();
+    // in), greets, and gives the foreground back. Throws what stops start-up, also when the
+    // bar's window cannot be made.
+    void AppMain();
 
     // IBarShell
     void AppShutdown() override;
@@ -52,6 +54,9 @@ class Application final : public gb::IBarShell, public IWelcomeUi, public gb::IO
     gb::frmOptions options_;
     frmScrollRules::Once saved_;
 };
+
+// Tells the user, in a message box, why start-up failed.
+void ShowStartFailure(const std::exception_ptr& failure) noexcept;
 
 // Runs the one message loop until the last window has closed; returns the exit code.
 int RunMessageLoop();

@@ -19,10 +19,17 @@ std::u16string clsSays::Text() const {
 
 // Measured in the font it is drawn in, whatever font the host measured last.
 float clsSays::Width() const {
-    const std::u16string text = Text();
-    if (text.empty()) return WhiteSpace();
+    const std::u16string& says = modSettings::Settings().Says;
+    if (buddy_.empty() && says.empty()) return WhiteSpace();
     const StdFont font = saysFont_ ? *saysFont_ : StdFont(u"Arial", Host().fontSize);
-    return Host().measure.TextWidth(font, text, Host().dpi) + WhiteSpace();
+    if (!measuredIn_ || !(*measuredIn_ == font) || measuredSays_ != says ||
+        measuredDpi_ != Host().dpi) {
+        measuredWidth_ = Host().measure.TextWidth(font, Text(), Host().dpi);
+        measuredIn_ = font;
+        measuredSays_ = says;
+        measuredDpi_ = Host().dpi;
+    }
+    return measuredWidth_ + WhiteSpace();
 }
 
 void clsSays::OnClick(std::size_t /*index*/) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
 #include <vector>
 
 #include "app/Version.h"
@@ -182,6 +184,24 @@ TEST(Welcome, BoxesFollowTheStoredVersionAndTheAnswer) {
         EXPECT_EQ(ui.shown, row.boxes);
         EXPECT_EQ(ui.optionsShown, row.options);
     }
+}
+
+TEST(StartFailureText, SaysWhatStoppedStartUpInPlainWords) {
+    const struct {
+        std::exception_ptr failure;
+        std::u16string text;
+    } rows[] = {
+        {std::make_exception_ptr(std::bad_alloc()),
+         u"Glidebanner could not start: there is not enough memory."},
+        {std::make_exception_ptr(std::runtime_error("the bar's window could not be made")),
+         u"Glidebanner could not start: the bar's window could not be made."},
+        {std::make_exception_ptr(std::logic_error("bad")),
+         u"Glidebanner could not start: an unexpected error occurred (bad)."},
+        {std::make_exception_ptr(42),
+         u"Glidebanner could not start: an unexpected error occurred."},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(modMain::StartFailureText(row.failure), row.text);
 }
 
 } // namespace

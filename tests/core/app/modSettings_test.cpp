@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <limits>
 
 #include "fakes/MemorySettingsStore.h"
 
@@ -66,10 +68,16 @@ TEST(LoadSettings, StoredTextsConvertOrGiveTheirDefault) {
         {u"Width", u"", u".", [](auto& s) { return s.Width == kScreenTwips; }},
         {u"Says", u"tells:", u".", [](auto& s) { return s.Says == u"tells:"; }},
         {u"Says", u"", u".", [](auto& s) { return s.Says == u"says: "; }},
+        // The longest text that fits 32 KiB with its NUL is read; one more character is not.
+        {u"Says", std::u16string(16383, u'x'), u".",
+         [](auto& s) { return s.Says.size() == 16383; }},
+        {u"Says", std::u16string(16384, u'x'), u".", [](auto& s) { return s.Says == u"says: "; }},
+        {u"BuddyLogon", u"in\0out", u".", [](auto& s) { return s.BuddyLogon == u"in"; }},
         {u"Version", u"1.1", u".", [](auto& s) { return s.Version == u"1.1"; }},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.stored.begin(), row.stored.end()));
+        SCOPED_TRACE(std::string(
+            row.stored.begin(), row.stored.begin() + std::min<std::size_t>(row.stored.size(), 20)));
         Settings() = {};
         MemorySettingsStore store;
         store.values[row.name] = row.stored;
@@ -130,10 +138,15 @@ TEST(SingleToText, ShortestTextOfAtMostSevenDigits) {
         {0.00001f, u"1E-05"},
         {1.0f / 3.0f, u"0.3333333"},
         {0.0f, u"0"},
+        {std::numeric_limits<float>::infinity(), u"Infinity"},
+        {-std::numeric_limits<float>::infinity(), u"-Infinity"},
+        {std::numeric_limits<float>::quiet_NaN(), u"NaN"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.out.begin(), row.out.end()));
         EXPECT_EQ(SingleToText(row.in, u"."), row.out);
+        // What is not a finite number reads back as the setting's default.
+        EXPECT_EQ(TextToSingle(row.out, u".").has_value(), std::isfinite(row.in));
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -134,7 +135,8 @@ struct Bar {
     void Raise(const Ev& e) {
         switch (e.kind) {
         case Ev::Text: {
-            const auto session = Session(e.with.empty() ? std::vector{e.who} : e.with);
+            const auto session =
+                textSession ? textSession : Session(e.with.empty() ? std::vector{e.who} : e.with);
             std::u16string bytes;
             for (const char c : e.text)
                 bytes.push_back(static_cast<unsigned char>(c));
@@ -173,6 +175,7 @@ struct Bar {
     gb::colMsg strip{host, surfaces};
     gb::BarEvents events{[this] { return host.barStrip; }, factory};
     std::map<std::string, ContactPtr> buddies;
+    std::shared_ptr<fakes::FakeSession> textSession; // the texts' session when set
     int cleared = 0;
 };
 
@@ -375,8 +378,9 @@ TEST_F(BarEventsTest, FailingWindowSearchIsContained) {
              b.factory.app->windows->shrinkAfter = 2;
          },
          0},
+        // A list that fails at one place is not asked past it.
         {"a gap in the list before the match",
-         [](Bar& b) { b.windows().insert(b.windows().begin(), nullptr); }, 13},
+         [](Bar& b) { b.windows().insert(b.windows().begin(), nullptr); }, 0},
         {"a window before the match has no session",
          [](Bar& b) {
              auto w = b.Window({}, 99);
@@ -402,13 +406,46 @@ TEST_F(BarEventsTest, FailingWindowSearchIsContained) {
              b.windows().insert(b.windows().begin(), w);
          },
          13},
+        {"matching windows before the match with handles 0 and -1",
+         [](Bar& b) {
+             b.windows().insert(b.windows().begin(), b.Window({"ann", "bob"}, 0));
+             b.windows().insert(b.windows().begin(), b.Window({"ann", "bob"}, -1));
+         },
+         13},
+        {"a window's participants claim more than there are",
+         [](Bar& b) {
+             auto w = b.Window({"ann", "bob"}, 96);
+             w->session->participants->claimedCount = 200;
+             b.windows().insert(b.windows().begin(), w);
+         },
+         13},
+        {"the window list claims more than there are",
+         [](Bar& b) {
+             b.windows().erase(b.windows().begin() + 2); // no match left
+             b.factory.app->windows->claimedCount = 200;
+         },
+         0},
+        {"the window list claims INT32_MAX",
+         [](Bar& b) { b.factory.app->windows->claimedCount = INT32_MAX; }, 0},
+        {"the session's participants claim INT32_MAX",
+         [](Bar& b) { b.textSession->participants->claimedCount = INT32_MAX; }, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         Bar bar;
+        bar.textSession = bar.Session({"ann", "bob"});
         c.breakIt(bar);
         bar.Raise(SaysIn({"ann", "bob"}, "ann", "m"));
         EXPECT_EQ(bar.Items(), std::vector<std::string>{"str \"m\" h" + std::to_string(c.hWnd)});
+        // Every walk ends at the first item that cannot be read, whatever the count claimed.
+        std::vector<fakes::WalkRecord*> lists = {bar.factory.app->windows.get(),
+                                                 bar.textSession->participants.get()};
+        for (const auto& w : bar.windows())
+            if (w && w->session) lists.push_back(w->session->participants.get());
+        for (const fakes::WalkRecord* list : lists) {
+            EXPECT_FALSE(list->askedPastFailure);
+            EXPECT_LE(list->itemCalls, 8);
+        }
     }
 }
 
@@ -465,6 +502,19 @@ TEST_F(BarEventsTest, MessageTakesFontAndColourFromTheHeaderNicknameDoesNot) {
     ASSERT_NE(name, nullptr);
     EXPECT_EQ(name->TextFont()->Name(), u"Arial");
     EXPECT_EQ(name->TextColor(), 0u);
+}
+
+TEST_F(BarEventsTest, OverLongTextsAreCutAtTheMessageLimit) {
+    modSettings::Settings().ShowEmo = false;
+    modSettings::Settings().NameMode = 1;
+    Bar bar;
+    std::static_pointer_cast<Buddy>(bar.buddies["ann"])->emailAddress = std::u16string(40000, u'@');
+    // A character of two UTF-16 units is not cut in half: U+1F600 (0xF0 0x9F 0x98 0x80 as the
+    // messenger sends it) would start at the last place kept.
+    bar.Raise(Says("ann", std::string(32766, 'a') + "\xF0\x9F\x98\x80tail"));
+    ASSERT_EQ(bar.strip.Count(), 2u);
+    EXPECT_EQ(bar.strip.Item(1)->As<gb::clsSays>()->Buddy().size(), 32767u);
+    EXPECT_TRUE(bar.strip.Item(2)->As<gb::clsString>()->Text() == std::u16string(32766, u'a'));
 }
 
 TEST_F(BarEventsTest, NoStripNoItemsNoFault) {

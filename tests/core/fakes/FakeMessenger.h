@@ -36,18 +36,45 @@ inline std::shared_ptr<FakeContact> Contact(std::optional<std::u16string> addres
     return c;
 }
 
-class FakeContactList final : public messenger::IContactList {
+// What the lists below share: a count that may claim more or fewer items than there are, and
+// a record of the walks: askedPastFailure is set when a walk (from index 0) asks for an item
+// after one that failed.
+class WalkRecord {
+  public:
+    std::optional<std::int32_t> claimedCount; // the count the list answers instead of its size
+    bool countFails = false;
+    int itemCalls = 0;
+    bool askedPastFailure = false;
+
+  protected:
+    std::optional<std::int32_t> CountOf(std::size_t size) const {
+        if (countFails) return std::nullopt;
+        return claimedCount ? *claimedCount : static_cast<std::int32_t>(size);
+    }
+    template <class T> T Record(std::int32_t index, T item) {
+        ++itemCalls;
+        if (index == 0) failedAt_ = -1;
+        if (failedAt_ >= 0 && index > failedAt_) askedPastFailure = true;
+        if (!item && failedAt_ < 0) failedAt_ = index;
+        return item;
+    }
+
+  private:
+    std::int32_t failedAt_ = -1;
+};
+
+template <class T> T At(const std::vector<T>& items, std::int32_t index) {
+    if (index < 0 || static_cast<std::size_t>(index) >= items.size()) return nullptr;
+    return items[static_cast<std::size_t>(index)];
+}
+
+class FakeContactList final : public messenger::IContactList, public WalkRecord {
   public:
     std::vector<messenger::ContactPtr> contacts;
-    bool countFails = false;
 
-    std::optional<std::int32_t> Count() override {
-        if (countFails) return std::nullopt;
-        return static_cast<std::int32_t>(contacts.size());
-    }
+    std::optional<std::int32_t> Count() override { return CountOf(contacts.size()); }
     messenger::ContactPtr Item(std::int32_t index) override {
-        if (index < 0 || static_cast<std::size_t>(index) >= contacts.size()) return nullptr;
-        return contacts[static_cast<std::size_t>(index)];
+        return Record(index, At(contacts, index));
     }
 };
 
@@ -68,19 +95,15 @@ class FakeConversationWindow final : public messenger::IConversationWindow {
 
 // shrinkAfter: after that many calls of Item the list loses its last window, as a list does
 // whose window closes while it is walked.
-class FakeWindowList final : public messenger::IWindowList {
+class FakeWindowList final : public messenger::IWindowList, public WalkRecord {
   public:
     std::vector<std::shared_ptr<FakeConversationWindow>> windows;
     int shrinkAfter = -1;
-    int itemCalls = 0;
 
-    std::optional<std::int32_t> Count() override {
-        return static_cast<std::int32_t>(windows.size());
-    }
+    std::optional<std::int32_t> Count() override { return CountOf(windows.size()); }
     std::shared_ptr<messenger::IConversationWindow> Item(std::int32_t index) override {
-        if (++itemCalls > shrinkAfter && shrinkAfter >= 0 && !windows.empty()) windows.pop_back();
-        if (index < 0 || static_cast<std::size_t>(index) >= windows.size()) return nullptr;
-        return windows[static_cast<std::size_t>(index)];
+        if (itemCalls >= shrinkAfter && shrinkAfter >= 0 && !windows.empty()) windows.pop_back();
+        return Record<std::shared_ptr<messenger::IConversationWindow>>(index, At(windows, index));
     }
 };
 

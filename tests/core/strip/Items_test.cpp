@@ -24,6 +24,9 @@ TEST_F(Items, SaysTextFollowsTheSettingAndItsOwnFont) {
         (void)banner.Width(); // measured just before: its bold italic must not carry over
         EXPECT_EQ(says.Text(), r.text);
         EXPECT_FLOAT_EQ(says.Width(), r.width);
+        const std::size_t measured = host.measuredIn.size();
+        EXPECT_FLOAT_EQ(says.Width(), r.width); // not measured again while nothing changed
+        EXPECT_EQ(host.measuredIn.size(), measured);
         const gb::StdFont& last = host.measuredIn.back();
         EXPECT_EQ(last.Name(), u"Arial");
         EXPECT_FALSE(last.Bold() || last.Italic());

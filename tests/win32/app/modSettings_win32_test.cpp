@@ -50,6 +50,14 @@ TEST_F(RegistryStore, ReadsTextAndFallsBackToTheDefault) {
     SetAnsi("OneAnsiChar", "1", 1); // a one-character value stored without its NUL
     SetAnsi("AnsiText", "has signed in.", 14);
     SetAnsi("AnsiAccent", "caf\xE9", 5);
+    // 32 KiB hold 16,383 characters and their NUL; a longer value is not read at all, even
+    // when its text would end early.
+    std::wstring longest(20000, L'x'), noNul(16384, L'y');
+    longest[16383] = L'\0';
+    SetRaw(L"Longest", REG_SZ, longest.c_str(), 32768);
+    SetRaw(L"LongestWithoutNul", REG_SZ, noNul.c_str(), 32768);
+    longest[2] = L'\0';
+    SetRaw(L"TooLong", REG_SZ, longest.c_str(), 40000);
 
     const struct {
         const char16_t* name;
@@ -65,6 +73,9 @@ TEST_F(RegistryStore, ReadsTextAndFallsBackToTheDefault) {
         {u"AnsiText", u"has signed in."},
         {u"AnsiAccent", u"caf\u00E9"},
         {u"Missing", u"<default>"},
+        {u"Longest", std::u16string(16383, u'x')},
+        {u"LongestWithoutNul", u"<default>"},
+        {u"TooLong", u"<default>"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(
