@@ -7,6 +7,7 @@
 
 #include "FakeSurface.h"
 #include "strip/StripHost.h"
+#include "surface/FontFaces.h"
 
 namespace fakes {
 
@@ -31,9 +32,7 @@ class FakeStripHost final : public gb::ITextMeasure,
     float TextHeight(const gb::StdFont& font, std::u16string_view, int atDpi) override {
         return static_cast<float>(TextHeightIn(font, atDpi));
     }
-    bool FaceExists(std::u16string_view face) override {
-        return face == u"Arial" || faces.count(std::u16string(face)) != 0;
-    }
+    bool FaceExists(std::u16string_view face) override { return gb::FaceAvailable(face, faces); }
     gb::colMsg* BarStrip() override { return barStrip; }
     void ClearPrevBuddy() override { ++prevBuddyCleared; }
     bool IsIconic(messenger::WindowHandle h) override {
