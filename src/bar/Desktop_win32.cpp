@@ -5,38 +5,13 @@
 #include "bar/Desktop_win32.h"
 
 #include "kit/Handles_win32.h"
+#include "kit/Screen_win32.h"
 
 namespace gb {
 namespace {
 
 PixelRect Rect(const RECT& r) noexcept { return {r.left, r.top, r.right, r.bottom}; }
 RECT Rect(const PixelRect& r) noexcept { return {r.left, r.top, r.right, r.bottom}; }
-
-// GetDpiForMonitor came with Windows 8.1; the program also runs where it did not exist.
-using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
-
-GetDpiForMonitorFn DpiForMonitor() noexcept {
-    static const GetDpiForMonitorFn fn = [] {
-        HMODULE shcore = ::LoadLibraryW(L"shcore.dll");
-        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
-                            reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")))
-                      : nullptr;
-    }();
-    return fn;
-}
-
-int SystemDpi() noexcept {
-    unique_hdc_window screen(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
-    return dpi > 0 ? dpi : kDefaultDpi;
-}
-
-int MonitorDpi(HMONITOR monitor) noexcept {
-    UINT x = 0, y = 0;
-    if (auto fn = DpiForMonitor(); fn && SUCCEEDED(fn(monitor, 0, &x, &y)) && y > 0)
-        return static_cast<int>(y);
-    return SystemDpi();
-}
 
 BOOL CALLBACK AddMonitor(HMONITOR handle, HDC, LPRECT, LPARAM data) noexcept {
     auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(data);
@@ -98,9 +73,7 @@ QuietState Win32Desktop::Quiet() const {
     }
 }
 
-int Win32Desktop::DpiOf(HWND hwnd) noexcept {
-    return MonitorDpi(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTONEAREST));
-}
+int Win32Desktop::DpiOf(HWND hwnd) noexcept { return WindowDpi(hwnd); }
 
 APPBARDATA ShellAppBar::Data() const noexcept {
     APPBARDATA data{};

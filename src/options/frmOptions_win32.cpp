@@ -160,9 +160,7 @@ void SetChecked(HWND hwnd, bool on) {
 
 int Round(float v) { return static_cast<int>(std::nearbyint(v)); }
 
-HFONT MakeFont(double points, bool bold, bool italic) {
-    unique_hdc_window screen(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 96;
+HFONT MakeFont(double points, bool bold, bool italic, int dpi) {
     const int height = -static_cast<int>(std::nearbyint(points * dpi / 72.0));
     return ::CreateFontW(height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic, FALSE, FALSE,
                          DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
@@ -335,20 +333,33 @@ void frmOptions::Show(HWND owner) {
     controller_.Show(owner != nullptr);
 }
 
-int frmOptions::Px(float twips) const { return Round(twips / TwipsPerPixelX()); }
-int frmOptions::Py(float twips) const { return Round(twips / TwipsPerPixelY()); }
+// The dialog's twips at the dots per inch of the monitor it stands on.
+int frmOptions::Px(float twips) const {
+    return Round(twips * static_cast<float>(dpi_) / 1440.0f);
+}
+int frmOptions::Py(float twips) const { return Px(twips); }
+float frmOptions::Twips(int pixels) const {
+    return static_cast<float>(pixels) * 1440.0f / static_cast<float>(dpi_);
+}
 
-bool frmOptions::Create(bool owned, float left, float top) {
-    RegisterClasses(module_);
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
-    ::InitCommonControlsEx(&icc);
+void frmOptions::MakeFonts() {
     const struct {
         double points;
         bool bold, italic;
     } looks[] = {{9.75, false, false}, {9.75, true, false},  {9.75, true, true},
                  {9, true, true},      {8.25, false, false}, {9.75, false, true}};
     for (std::size_t i = 0; i < fonts_.size(); ++i)
-        fonts_[i].reset(MakeFont(looks[i].points, looks[i].bold, looks[i].italic));
+        fonts_[i].reset(MakeFont(looks[i].points, looks[i].bold, looks[i].italic, dpi_));
+}
+
+bool frmOptions::Create(bool owned, float left, float top) {
+    RegisterClasses(module_);
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    ::InitCommonControlsEx(&icc);
+    // It stands below the bar, on the bar's monitor, and follows that monitor's scale.
+    dpi_ = owned && owner_ ? WindowDpi(owner_) : WindowDpi(nullptr);
+    host_.TickerStripHost().dpi = dpi_;
+    MakeFonts();
     const auto bitmap = [&](int id) {
         return static_cast<HBITMAP>(
             ::LoadImageW(module_, MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, 0));
@@ -392,6 +403,7 @@ void frmOptions::CreateControls() {
         pages_[static_cast<std::size_t>(i)].Create(
             dlg, i, page, fonts_[static_cast<std::size_t>(Font::Bold)].get(), module_);
 
+    controls_.clear();
     for (const auto& row : kControls) {
         HWND parent =
             row.parent == kOnDialog ? dlg : pages_[static_cast<std::size_t>(row.parent)].hWnd();
@@ -405,6 +417,7 @@ void frmOptions::CreateControls() {
                        reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(row.font)].get()),
                        FALSE);
         if (row.tip) AddTip(h, row.tip);
+        controls_.push_back(h);
     }
 
     // The pictures; showing a bitmap resizes a static control, and the layout's size wins.
@@ -491,10 +504,43 @@ LRESULT frmOptions::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFOCUS:
         if (lastFocus_ && ::IsWindow(lastFocus_)) ::SetFocus(lastFocus_);
         return 0;
+    case WM_DPICHANGED: {
+        const RECT* r = reinterpret_cast<const RECT*>(lp);
+        OnDpiChanged(HIWORD(wp), *r);
+        return 0;
+    }
     default:
         break;
     }
     return Default(msg, wp, lp);
+}
+
+void frmOptions::OnDpiChanged(int dpi, const RECT& suggested) {
+    // Another monitor's scale: the fonts, the place and size of every control from the table
+    // of rows, the pages and the ticker, all at the new DPI.
+    dpi_ = dpi;
+    host_.TickerStripHost().dpi = dpi;
+    MakeFonts();
+    ::SetWindowPos(hWnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                   suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT client{};
+    ::GetClientRect(hWnd(), &client);
+    ::SetWindowPos(ticker_.hWnd(), nullptr, 0, 0, client.right, Py(kTickerHeight),
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    for (auto& page : pages_) {
+        ::SetWindowPos(page.hWnd(), nullptr, Px(kPage.left), Py(kPage.top), Px(kPage.width),
+                       Py(kPage.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        page.SetCaptionFont(fonts_[static_cast<std::size_t>(Font::Bold)].get());
+    }
+    for (std::size_t i = 0; i < controls_.size() && i < std::size(kControls); ++i) {
+        const ControlRow& row = kControls[i];
+        ::SetWindowPos(controls_[i], nullptr, Px(row.at.left), Py(row.at.top), Px(row.at.width),
+                       Py(row.at.height), SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SendMessageW(controls_[i], WM_SETFONT,
+                       reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(row.font)].get()),
+                       TRUE);
+    }
+    ::InvalidateRect(hWnd(), nullptr, TRUE);
 }
 
 void frmOptions::OnCommand(int id, int code, HWND control) {
@@ -548,9 +594,17 @@ void frmOptions::BringToFront() {
     ::SetForegroundWindow(hWnd());
 }
 
-float frmOptions::Left() const { return WindowRectTwips(hWnd()).Left; }
-float frmOptions::Width() const { return WindowRectTwips(hWnd()).Width; }
-float frmOptions::ScreenWidth() const { return ScreenWidthTwips(); }
+float frmOptions::Left() const {
+    RECT r{};
+    ::GetWindowRect(hWnd(), &r);
+    return Twips(r.left);
+}
+float frmOptions::Width() const {
+    RECT r{};
+    ::GetWindowRect(hWnd(), &r);
+    return Twips(r.right - r.left);
+}
+float frmOptions::ScreenWidth() const { return Twips(::GetSystemMetrics(SM_CXSCREEN)); }
 
 void frmOptions::MoveLeft(float twips) {
     RECT r{};

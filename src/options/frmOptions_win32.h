@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <array>
+#include <vector>
 
 #include "kit/Handles_win32.h"
 #include "kit/Window_win32.h"
@@ -21,7 +22,7 @@ class IOptionsHostWin32 : public IOptionsHost {
     // The bar's icon; the dialog takes a copy of its own.
     virtual HICON Icon() = 0;
     // Measures text and gives new items their font size; used by the ticker's strip.
-    virtual const StripHost& TickerStripHost() = 0;
+    virtual StripHost& TickerStripHost() = 0;
 };
 
 // Control ids of the dialog, for tests that read the window tree. Escape presses "&Not okay"
@@ -60,6 +61,7 @@ enum OptionsControlId : int {
 class OptionsPageWindow final : public Window {
   public:
     bool Create(HWND dialog, int index, RECT at, HFONT captionFont, HINSTANCE module);
+    void SetCaptionFont(HFONT font) noexcept { captionFont_ = font; }
 
   private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
@@ -137,6 +139,9 @@ class frmOptions final : public Window, public IOptionsWindow {
     void AddTip(HWND control, const wchar_t* text);
     int Px(float twips) const;
     int Py(float twips) const;
+    float Twips(int pixels) const;
+    void MakeFonts();
+    void OnDpiChanged(int dpi, const RECT& suggested);
 
     IOptionsHostWin32& host_;
     HINSTANCE module_;
@@ -153,6 +158,8 @@ class frmOptions final : public Window, public IOptionsWindow {
     unique_hhook keys_;
     HWND tooltip_ = nullptr;   // owned by the dialog, destroyed with it
     HWND lastFocus_ = nullptr; // where the focus goes back when the dialog is activated
+    std::vector<HWND> controls_; // one a row of the table, in its order
+    int dpi_ = 96;               // the monitor's the dialog stands on
 };
 
 } // namespace gb

@@ -41,7 +41,7 @@ class Application final : public gb::IBarShell, public IWelcomeUi, public gb::IO
     void ShowTooltip() override { scroll_.Controller().ShowTooltip(); }
     void HideToolTip() override { scroll_.Controller().HideToolTip(); }
     HICON Icon() override { return scroll_.Icon(); }
-    const gb::StripHost& TickerStripHost() override { return tickerHost_; }
+    gb::StripHost& TickerStripHost() override { return tickerHost_; }
 
   private:
     // The options dialog; owner: the bar, or none (from the welcome box).

@@ -29,7 +29,7 @@ struct FakeBar final : IOptionsHostWin32 {
     void ShowTooltip() override {}
     void HideToolTip() override {}
     HICON Icon() override { return ::LoadIconW(nullptr, MAKEINTRESOURCEW(32516)); }
-    const StripHost& TickerStripHost() override { return ticker; }
+    StripHost& TickerStripHost() override { return ticker; }
 };
 
 // Runs an action from inside whichever loop pumps messages next: a slide or a page turn.
@@ -102,6 +102,20 @@ TEST_F(OptionsDialog, ControlsStandWhereTheLayoutSaysWithTheirTextsAndFonts) {
                   std::tuple(r.height, r.weight, r.italic));
         EXPECT_STREQ(font.lfFaceName, L"Arial");
     }
+    // Moved to a monitor at 150 %: every control and font follows its scale.
+    RECT suggested{w.left, w.top, w.left + (w.right - w.left) * 3 / 2,
+                   w.top + (w.bottom - w.top) * 3 / 2};
+    ::SendMessageW(dialog.hWnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                   reinterpret_cast<LPARAM>(&suggested));
+    RECT ok{};
+    ::GetWindowRect(Item(idcOK), &ok);
+    ::MapWindowPoints(nullptr, dialog.hWnd(), reinterpret_cast<POINT*>(&ok), 2);
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Item(idcOK), WM_GETFONT, 0, 0)),
+                 sizeof font, &font);
+    EXPECT_EQ(std::tuple(ok.left, ok.top, ok.right, ok.bottom, font.lfHeight),
+              std::tuple(48, 348, 206, 386, -20));
+    EXPECT_EQ(host.ticker.dpi, 144) << "the ticker's text too";
     dialog.Unload();
 }
 
