@@ -22,6 +22,7 @@
 #include "contract/MessengerCom_win32.h"
 #include "contract/MessengerText.h"
 #include "kit/Handles_win32.h"
+#include "kit/Window_win32.h"
 
 namespace msgrsim {
 namespace {
@@ -65,10 +66,53 @@ struct Connection {
     com_ptr<IDispatch> sink;
 };
 
+// The message-only window that takes the controller's requests.
+class ControlWindow final : public gb::Window {
+  public:
+    explicit ControlWindow(Server& server) : server_(server) {}
+    bool Open(HINSTANCE instance) noexcept {
+        return Create(0, kControlWindowClass, L"", 0, {}, HWND_MESSAGE, 0, instance);
+    }
+
+  private:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    Server& server_;
+};
+
+// A conversation's window: the texts of the conversation in a read-only edit.
+class ConversationFrame final : public gb::Window {
+  public:
+    explicit ConversationFrame(Server& server) : server_(server) {}
+    bool Open(const std::wstring& title, POINT at, HINSTANCE instance) noexcept {
+        return Create(0, kConversationWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                      {at.x, at.y, at.x + 420, at.y + 260}, nullptr, 0, instance);
+    }
+
+  private:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    Server& server_;
+};
+
+// The stand-in's window classes, registered while a server exists: a DLL's classes are not
+// unregistered when it is unloaded, and would keep a procedure that is gone.
+struct WindowClasses {
+    WindowClasses() {
+        gb::Window::RegisterClass(TheModule().instance, kControlWindowClass);
+        WNDCLASSEXW conversation{};
+        conversation.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        gb::Window::RegisterClass(TheModule().instance, kConversationWindowClass, conversation);
+    }
+    ~WindowClasses() {
+        ::UnregisterClassW(kConversationWindowClass, TheModule().instance);
+        ::UnregisterClassW(kControlWindowClass, TheModule().instance);
+    }
+    WindowClasses(const WindowClasses&) = delete;
+    WindowClasses& operator=(const WindowClasses&) = delete;
+};
+
 class Server final : public ISimHost {
   public:
-    Server();
-    ~Server() override;
+    Server() { control_.Open(TheModule().instance); }
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
@@ -91,7 +135,7 @@ class Server final : public ISimHost {
     // is finished.
     bool Busy() const { return busy_ > 0; }
     void TeardownWhenIdle() {
-        if (control_) ::PostMessageW(control_.get(), kTeardownMessage, 0, 0);
+        if (control_.hWnd()) ::PostMessageW(control_.hWnd(), kTeardownMessage, 0, 0);
     }
 
     std::intptr_t OpenWindow(const Conversation& conversation) override;
@@ -103,16 +147,20 @@ class Server final : public ISimHost {
     void RaiseStateChanged(const ContactRef& user, std::int32_t previous) override;
     void RaiseUnreadMail(std::int32_t folder, std::int32_t count) override;
 
+    // A request of the controller (SimProtocol.h); what the message returns.
+    LRESULT OnCopyData(HWND from, const COPYDATASTRUCT& data);
+    // Closed by the user or by a request.
     void ConversationWindowDestroyed(HWND hwnd);
 
   private:
-    static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    static LRESULT CALLBACK ConversationProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    LRESULT OnCopyData(HWND from, const COPYDATASTRUCT& data);
     void Raise(DISPID id, std::span<VARIANT> reversedArgs);
 
-    gb::unique_hwnd control_;
-    std::vector<gb::unique_hwnd> windows_;
+    // Destroyed from the last up: the sinks are released first, the windows go (their last
+    // messages to DefWindowProc) before their classes.
+    WindowClasses classes_;
+    ControlWindow control_{*this};
+    // A window closed by the user leaves its object behind until the next window opens.
+    std::vector<std::unique_ptr<ConversationFrame>> windows_;
     std::vector<Connection> connections_;
     DWORD nextCookie_ = 1;
     int busy_ = 0;
@@ -648,59 +696,45 @@ class EventSource final
     }
 };
 
-// --- Server ---------------------------------------------------------------------------
+// --- Windows and server ----------------------------------------------------------------
 
-Server::Server() {
-    HINSTANCE instance = TheModule().instance;
-    WNDCLASSEXW control{};
-    control.cbSize = sizeof control;
-    control.lpfnWndProc = ControlProc;
-    control.hInstance = instance;
-    control.lpszClassName = kControlWindowClass;
-    ::RegisterClassExW(&control);
-    WNDCLASSEXW conversation = control;
-    conversation.lpfnWndProc = ConversationProc;
-    conversation.lpszClassName = kConversationWindowClass;
-    conversation.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    conversation.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    ::RegisterClassExW(&conversation);
-    control_.reset(::CreateWindowExW(0, kControlWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                     nullptr, instance, this));
+// The teardown asked for when the last object went away, unless objects were made again since.
+void TeardownIfUnused() {
+    Module& module = TheModule();
+    if (module.objects == 0 && module.server && !module.server->Busy()) module.server.reset();
 }
 
-Server::~Server() {
-    connections_.clear();
-    // Out of the list before they go: each WM_DESTROY still finds the state, and the list.
-    std::vector<gb::unique_hwnd> closing = std::move(windows_);
-    windows_.clear();
-    closing.clear();
-    control_.reset();
-    ::UnregisterClassW(kConversationWindowClass, TheModule().instance);
-    ::UnregisterClassW(kControlWindowClass, TheModule().instance);
-}
-
-LRESULT CALLBACK Server::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    try {
-        if (msg == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                                reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<Server*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self && msg == WM_COPYDATA && lp) {
-            return self->OnCopyData(reinterpret_cast<HWND>(wp),
-                                    *reinterpret_cast<const COPYDATASTRUCT*>(lp));
-        }
-        if (self && msg == kTeardownMessage) {
-            Module& module = TheModule();
-            // Objects may have been made again since the teardown was asked for.
-            if (module.objects == 0 && !self->Busy()) module.server.reset();
-            return 0;
-        }
-    } catch (...) {
+LRESULT ControlWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COPYDATA && lp) {
+        return server_.OnCopyData(reinterpret_cast<HWND>(wp),
+                                  *reinterpret_cast<const COPYDATASTRUCT*>(lp));
+    }
+    if (msg == kTeardownMessage) {
+        TeardownIfUnused(); // may destroy this object with its server: nothing of it is used after
         return 0;
     }
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
+    return Default(msg, wp, lp);
+}
+
+LRESULT ConversationFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE: {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
+        ::CreateWindowExW(
+            WS_EX_CLIENTEDGE, L"EDIT", L"",
+            WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0,
+            0, 0, hWnd(), reinterpret_cast<HMENU>(kEditId), create->hInstance, nullptr);
+        return 0;
+    }
+    case WM_SIZE:
+        ::MoveWindow(::GetDlgItem(hWnd(), kEditId), 4, 4, LOWORD(lp) - 8, HIWORD(lp) - 8, TRUE);
+        return 0;
+    case WM_DESTROY:
+        server_.ConversationWindowDestroyed(hWnd());
+        return 0;
+    default:
+        return Default(msg, wp, lp);
+    }
 }
 
 LRESULT Server::OnCopyData(HWND from, const COPYDATASTRUCT& data) {
@@ -731,48 +765,20 @@ LRESULT Server::OnCopyData(HWND from, const COPYDATASTRUCT& data) {
         COPYDATASTRUCT answer{kReplyTag, static_cast<DWORD>(reply.text.size()), reply.text.data()};
         DWORD_PTR ignored = 0;
         // SMTO_BLOCK: no other request runs inside this one while it waits.
-        ::SendMessageTimeoutW(from, WM_COPYDATA, reinterpret_cast<WPARAM>(control_.get()),
+        ::SendMessageTimeoutW(from, WM_COPYDATA, reinterpret_cast<WPARAM>(control_.hWnd()),
                               reinterpret_cast<LPARAM>(&answer), SMTO_BLOCK | SMTO_ABORTIFHUNG,
                               kAnswerTimeoutMs, &ignored);
     }
     return reply.done ? kResultDone : kResultRefused;
 }
 
-LRESULT CALLBACK Server::ConversationProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    try {
-        switch (msg) {
-        case WM_CREATE: {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
-            ::CreateWindowExW(
-                WS_EX_CLIENTEDGE, L"EDIT", L"",
-                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
-                0, 0, 0, hwnd, reinterpret_cast<HMENU>(kEditId), create->hInstance, nullptr);
-            return 0;
-        }
-        case WM_SIZE:
-            ::MoveWindow(::GetDlgItem(hwnd, kEditId), 4, 4, LOWORD(lp) - 8, HIWORD(lp) - 8, TRUE);
-            return 0;
-        case WM_DESTROY:
-            if (TheModule().server) TheServer().ConversationWindowDestroyed(hwnd);
-            return 0;
-        default:
-            break;
-        }
-    } catch (...) {
-        return 0;
-    }
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
-}
-
 void Server::ConversationWindowDestroyed(HWND hwnd) {
+    // Its object stays: this runs inside the window's own procedure.
     state.WindowClosed(reinterpret_cast<std::intptr_t>(hwnd));
-    for (auto& w : windows_) {
-        if (w.get() == hwnd) w.release(); // gone already: nothing left to destroy
-    }
-    std::erase_if(windows_, [](const gb::unique_hwnd& w) { return !w; });
 }
 
 std::intptr_t Server::OpenWindow(const Conversation& conversation) {
+    std::erase_if(windows_, [](const auto& w) { return !w->hWnd(); }); // closed by the user
     std::wstring title;
     for (const auto& c : conversation.participants) {
         if (!title.empty()) title += L", ";
@@ -782,22 +788,23 @@ std::intptr_t Server::OpenWindow(const Conversation& conversation) {
     // Cascaded below the top of the screen, where the bar usually lies, so that each new
     // window can be seen coming up.
     const int step = 30 * static_cast<int>(windows_.size() % 10);
-    HWND hwnd = ::CreateWindowExW(0, kConversationWindowClass, title.c_str(),
-                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60 + step, 120 + step, 420, 260,
-                                  nullptr, nullptr, TheModule().instance, nullptr);
-    if (!hwnd) return 0;
-    windows_.emplace_back(hwnd);
-    return reinterpret_cast<std::intptr_t>(hwnd);
+    auto frame = std::make_unique<ConversationFrame>(*this);
+    if (!frame->Open(title, {60 + step, 120 + step}, TheModule().instance)) return 0;
+    windows_.push_back(std::move(frame));
+    return reinterpret_cast<std::intptr_t>(windows_.back()->hWnd());
 }
 
 void Server::CloseWindow(std::intptr_t window) {
     const HWND hwnd = reinterpret_cast<HWND>(window);
     const auto it = std::find_if(windows_.begin(), windows_.end(),
-                                 [&](const gb::unique_hwnd& w) { return w.get() == hwnd; });
+                                 [&](const auto& w) { return w->hWnd() == hwnd; });
     if (it == windows_.end()) return;
-    // Out of the list before it is destroyed: its WM_DESTROY changes the list too.
-    const gb::unique_hwnd closing = std::move(*it);
+    // Out of the list before it goes. The window is destroyed with its object (its last
+    // messages go to DefWindowProc), so the state hears of it here.
+    std::unique_ptr<ConversationFrame> closing = std::move(*it);
     windows_.erase(it);
+    closing.reset();
+    state.WindowClosed(window);
 }
 
 void Server::ShowText(std::intptr_t window, const ContactData& sender, const std::string& text) {
