@@ -184,7 +184,7 @@ int Register(bool install, bool perUser) {
 
 int Demo(std::int32_t paceMs) {
     for (const auto& step : msgrsim::DemoScript()) {
-        ::Sleep(static_cast<DWORD>(step.pauses * paceMs));
+        ::Sleep(static_cast<DWORD>(step.pauses) * static_cast<DWORD>(paceMs));
         const auto parsed = msgrsim::ParseCommandLine(step.args);
         if (!parsed.command) {
             Print(stderr, "msgrctl: demo step is wrong: " + parsed.error + "\n");

@@ -21,6 +21,7 @@
 #include "SimState.h"
 #include "contract/MessengerCom_win32.h"
 #include "contract/MessengerText.h"
+#include "kit/ComBorder_win32.h"
 #include "kit/Handles_win32.h"
 #include "kit/Window_win32.h"
 
@@ -234,16 +235,14 @@ template <class I, const IID* Iid> class Dual : public Unknown<I, Iid> {
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO*, UINT*) noexcept override {
-        try {
-            DISPPARAMS none{};
-            if (!params) params = &none;
-            if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-            if (params->cArgs != 0 && !params->rgvarg) return E_INVALIDARG;
+        return gb::ComBorder([&]() -> HRESULT {
+            const DISPPARAMS none{};
+            const DISPPARAMS& p = params ? *params : none;
+            if (p.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+            if (p.cArgs != 0 && !p.rgvarg) return E_INVALIDARG;
             if (result) ::VariantInit(result);
-            return Call(id, flags, *params, result);
-        } catch (...) {
-            return E_UNEXPECTED;
-        }
+            return Call(id, flags, p, result);
+        });
     }
 
   protected:
@@ -286,6 +285,11 @@ template <class I, const IID* Iid> class Dual : public Unknown<I, Iid> {
     }
 };
 
+// The new object's interface iid for a caller; the object goes when it has no such interface.
+template <class T> HRESULT Offer(const com_ptr<T>& object, REFIID iid, void** out) {
+    return object->QueryInterface(iid, out);
+}
+
 template <class T> HRESULT Hand(com_ptr<T> object, IDispatch** out) {
     if (!out) return E_POINTER;
     *out = object.detach(); // the caller owns the reference
@@ -304,13 +308,15 @@ class Contact final : public Dual<msgr::IMessengerContact, &msgr::IID_IMessenger
   public:
     explicit Contact(ContactRef data) : data_(std::move(data)) {}
     HRESULT STDMETHODCALLTYPE get_FriendlyName(BSTR* name) noexcept override {
-        return Guard([&] { return NewBstr(Wide(data_->nickname), name); });
+        return gb::ComBorder([&] { return NewBstr(Wide(data_->nickname), name); });
     }
     HRESULT STDMETHODCALLTYPE get_EmailAddress(BSTR* address) noexcept override {
-        if (address) *address = nullptr;
-        // A contact without an address is the messenger's failure to report.
-        if (data_->address.empty()) return E_FAIL;
-        return Guard([&] { return NewBstr(Wide(data_->address), address); });
+        return gb::ComBorder([&]() -> HRESULT {
+            if (address) *address = nullptr;
+            // A contact without an address is the messenger's failure to report.
+            if (data_->address.empty()) return E_FAIL;
+            return NewBstr(Wide(data_->address), address);
+        });
     }
     HRESULT STDMETHODCALLTYPE get_State(LONG* state) noexcept override {
         if (!state) return E_POINTER;
@@ -319,13 +325,6 @@ class Contact final : public Dual<msgr::IMessengerContact, &msgr::IID_IMessenger
     }
 
   private:
-    template <class F> static HRESULT Guard(F&& f) noexcept {
-        try {
-            return f();
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
-    }
     std::span<const Member> Members() const override {
         static constexpr Member members[] = {{L"FriendlyName", msgr::dispid::kFriendlyName},
                                              {L"EmailAddress", msgr::dispid::kEmailAddress},
@@ -368,15 +367,13 @@ class ContactList final
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Item(LONG index, IDispatch** contact) noexcept override {
-        if (contact) *contact = nullptr;
-        if (index < 0 || static_cast<std::size_t>(index) >= contacts_.size()) {
-            return E_INVALIDARG;
-        }
-        try {
+        return gb::ComBorder([&]() -> HRESULT {
+            if (contact) *contact = nullptr;
+            if (index < 0 || static_cast<std::size_t>(index) >= contacts_.size()) {
+                return E_INVALIDARG;
+            }
             return Hand(Make<Contact>(contacts_[index]), contact);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
 
   private:
@@ -410,12 +407,10 @@ class Session final : public Dual<msgr::IMessengerSession, &msgr::IID_IMessenger
   public:
     explicit Session(ConversationRef conversation) : conversation_(std::move(conversation)) {}
     HRESULT STDMETHODCALLTYPE get_Participants(IDispatch** list) noexcept override {
-        if (list) *list = nullptr;
-        try {
+        return gb::ComBorder([&] {
+            if (list) *list = nullptr;
             return Hand(Make<ContactList>(conversation_->participants), list);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
 
   private:
@@ -440,12 +435,10 @@ class ConversationWindow final
     explicit ConversationWindow(ConversationRef conversation)
         : conversation_(std::move(conversation)) {}
     HRESULT STDMETHODCALLTYPE get_Session(IDispatch** session) noexcept override {
-        if (session) *session = nullptr;
-        try {
+        return gb::ComBorder([&] {
+            if (session) *session = nullptr;
             return Hand(Make<Session>(conversation_), session);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     HRESULT STDMETHODCALLTYPE get_HWnd(LONG* hwnd) noexcept override {
         if (!hwnd) return E_POINTER;
@@ -487,14 +480,12 @@ class WindowList final : public Dual<msgr::IMessengerWindowList, &msgr::IID_IMes
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Item(LONG index, IDispatch** window) noexcept override {
-        if (window) *window = nullptr;
-        const auto& open = TheServer().state.Conversations();
-        if (index < 0 || static_cast<std::size_t>(index) >= open.size()) return E_INVALIDARG;
-        try {
+        return gb::ComBorder([&]() -> HRESULT {
+            if (window) *window = nullptr;
+            const auto& open = TheServer().state.Conversations();
+            if (index < 0 || static_cast<std::size_t>(index) >= open.size()) return E_INVALIDARG;
             return Hand(Make<ConversationWindow>(open[index]), window);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
 
   private:
@@ -525,12 +516,10 @@ class WindowList final : public Dual<msgr::IMessengerWindowList, &msgr::IID_IMes
 class App final : public Dual<msgr::IMessengerApplication, &msgr::IID_IMessengerApplication> {
   public:
     HRESULT STDMETHODCALLTYPE get_Windows(IDispatch** list) noexcept override {
-        if (list) *list = nullptr;
-        try {
+        return gb::ComBorder([&] {
+            if (list) *list = nullptr;
             return Hand(Make<WindowList>(), list);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
 
   private:
@@ -550,17 +539,15 @@ class App final : public Dual<msgr::IMessengerApplication, &msgr::IID_IMessenger
 class Messenger final : public Dual<msgr::IMessengerObject, &msgr::IID_IMessengerObject> {
   public:
     HRESULT STDMETHODCALLTYPE OpenInbox() noexcept override {
-        try {
+        return gb::ComBorder([] {
             TheServer().state.LogCall("OpenInbox");
             return S_OK;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     HRESULT STDMETHODCALLTYPE InstantMessage(VARIANT contact,
                                              IDispatch** window) noexcept override {
-        if (window) *window = nullptr;
-        try {
+        return gb::ComBorder([&]() -> HRESULT {
+            if (window) *window = nullptr;
             gb::unique_variant text;
             if (FAILED(::VariantChangeType(text.get(), &contact, 0, VT_BSTR))) {
                 return DISP_E_TYPEMISMATCH;
@@ -583,9 +570,7 @@ class Messenger final : public Dual<msgr::IMessengerObject, &msgr::IID_IMessenge
             }
             if (!window) return S_OK;
             return Hand(Make<ConversationWindow>(conversation), window);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     HRESULT STDMETHODCALLTYPE get_MyStatus(LONG* status) noexcept override {
         if (!status) return E_POINTER;
@@ -647,19 +632,17 @@ class ConnectionPoint final : public Unknown<IConnectionPoint, &IID_IConnectionP
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) noexcept override {
-        if (!cookie) return E_POINTER;
-        *cookie = 0;
-        if (!sink) return E_POINTER;
-        try {
+        return gb::ComBorder([&]() -> HRESULT {
+            if (!cookie) return E_POINTER;
+            *cookie = 0;
+            if (!sink) return E_POINTER;
             auto unknown = com_ptr<IUnknown>::copy(sink);
             auto disp = unknown.try_query<IDispatch>(msgr::DIID_DMessengerEvents);
             if (!disp) disp = unknown.try_query<IDispatch>(IID_IDispatch);
             if (!disp) return CONNECT_E_CANNOTCONNECT;
             *cookie = TheServer().Connect(source_.get(), std::move(disp));
             return S_OK;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) noexcept override {
         return TheServer().Disconnect(source_.get(), cookie) ? S_OK : CONNECT_E_NOCONNECTION;
@@ -683,16 +666,13 @@ class EventSource final
     }
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid,
                                                   IConnectionPoint** out) noexcept override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (iid != msgr::DIID_DMessengerEvents) return CONNECT_E_NOCONNECTION;
-        try {
-            auto point = Make<ConnectionPoint>(com_ptr<IConnectionPointContainer>::copy(this));
-            *out = point.detach();
+        return gb::ComBorder([&]() -> HRESULT {
+            if (!out) return E_POINTER;
+            *out = nullptr;
+            if (iid != msgr::DIID_DMessengerEvents) return CONNECT_E_NOCONNECTION;
+            *out = Make<ConnectionPoint>(com_ptr<IConnectionPointContainer>::copy(this)).detach();
             return S_OK;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
 };
 
@@ -940,23 +920,15 @@ class ClassFactory final : public IClassFactory {
     }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid,
                                              void** out) noexcept override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        try {
-            com_ptr<IUnknown> object;
-            if (clsid_ == msgr::CLSID_MessengerEvents) {
-                object = Make<EventSource>().try_query<IUnknown>(IID_IUnknown);
-            } else if (clsid_ == msgr::CLSID_MessengerApp) {
-                object = Make<App>().try_query<IUnknown>(IID_IUnknown);
-            } else if (clsid_ == msgr::CLSID_Messenger) {
-                object = Make<Messenger>().try_query<IUnknown>(IID_IUnknown);
-            }
-            if (!object) return CLASS_E_CLASSNOTAVAILABLE;
-            return object->QueryInterface(iid, out);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        return gb::ComBorder([&]() -> HRESULT {
+            if (!out) return E_POINTER;
+            *out = nullptr;
+            if (outer) return CLASS_E_NOAGGREGATION;
+            if (clsid_ == msgr::CLSID_MessengerEvents) return Offer(Make<EventSource>(), iid, out);
+            if (clsid_ == msgr::CLSID_MessengerApp) return Offer(Make<App>(), iid, out);
+            if (clsid_ == msgr::CLSID_Messenger) return Offer(Make<Messenger>(), iid, out);
+            return CLASS_E_CLASSNOTAVAILABLE;
+        });
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) noexcept override {
         if (lock) {
@@ -987,14 +959,16 @@ bool SetValue(HKEY root, const std::wstring& path, const wchar_t* name, const st
     gb::unique_hkey key(raw);
     return ::RegSetValueExW(
                key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+               (static_cast<DWORD>(value.size()) + 1) * sizeof(wchar_t)) == ERROR_SUCCESS;
 }
 
+// The key of the classes under a root (HKLM or HKCU).
+std::wstring ClassesKey(const std::wstring& under) { return L"Software\\Classes\\" + under; }
+
 HRESULT Unregister(HKEY root) {
-    const std::wstring classes = L"Software\\Classes\\";
     for (const auto& c : kClasses) {
-        ::RegDeleteTreeW(root, (classes + L"CLSID\\" + GuidText(*c.clsid)).c_str());
-        if (c.progId) ::RegDeleteTreeW(root, (classes + c.progId).c_str());
+        ::RegDeleteTreeW(root, ClassesKey(L"CLSID\\" + GuidText(*c.clsid)).c_str());
+        if (c.progId) ::RegDeleteTreeW(root, ClassesKey(c.progId).c_str());
     }
     return S_OK;
 }
@@ -1003,18 +977,17 @@ HRESULT Register(HKEY root) {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = ::GetModuleFileNameW(TheModule().instance, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return SELFREG_E_CLASS;
-    const std::wstring classes = L"Software\\Classes\\";
     bool ok = true;
     for (const auto& c : kClasses) {
         const std::wstring clsid = GuidText(*c.clsid);
-        const std::wstring key = classes + L"CLSID\\" + clsid;
+        const std::wstring key = ClassesKey(L"CLSID\\" + clsid);
         ok = ok && SetValue(root, key, nullptr, c.name);
         ok = ok && SetValue(root, key + L"\\InprocServer32", nullptr, path);
         ok = ok && SetValue(root, key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
         if (c.progId) {
             ok = ok && SetValue(root, key + L"\\ProgID", nullptr, c.progId);
-            ok = ok && SetValue(root, classes + c.progId, nullptr, c.name);
-            ok = ok && SetValue(root, classes + c.progId + L"\\CLSID", nullptr, clsid);
+            ok = ok && SetValue(root, ClassesKey(c.progId), nullptr, c.name);
+            ok = ok && SetValue(root, ClassesKey(c.progId) + L"\\CLSID", nullptr, clsid);
         }
     }
     if (!ok) {
@@ -1022,15 +995,6 @@ HRESULT Register(HKEY root) {
         return SELFREG_E_CLASS;
     }
     return S_OK;
-}
-
-// No exception leaves an entry point of the DLL.
-HRESULT Guarded(HRESULT (*fn)(HKEY), HKEY root) noexcept {
-    try {
-        return fn(root);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
 }
 
 } // namespace
@@ -1050,20 +1014,15 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
 }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    for (const auto& c : msgrsim::kClasses) {
-        if (clsid == *c.clsid) {
-            try {
-                auto factory = gb::com_ptr<IClassFactory>::attach(
-                    std::make_unique<msgrsim::ClassFactory>(clsid).release());
-                return factory->QueryInterface(iid, out);
-            } catch (...) {
-                return E_OUTOFMEMORY;
-            }
+    return gb::ComBorder([&]() -> HRESULT {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        for (const auto& c : msgrsim::kClasses) {
+            if (clsid == *c.clsid)
+                return msgrsim::Offer(msgrsim::Make<msgrsim::ClassFactory>(clsid), iid, out);
         }
-    }
-    return CLASS_E_CLASSNOTAVAILABLE;
+        return CLASS_E_CLASSNOTAVAILABLE;
+    });
 }
 
 STDAPI DllCanUnloadNow() {
@@ -1071,18 +1030,24 @@ STDAPI DllCanUnloadNow() {
     return module.objects == 0 && module.locks == 0 && !module.server ? S_OK : S_FALSE;
 }
 
-STDAPI DllRegisterServer() { return msgrsim::Guarded(msgrsim::Register, HKEY_LOCAL_MACHINE); }
+STDAPI DllRegisterServer() {
+    return gb::ComBorder([] { return msgrsim::Register(HKEY_LOCAL_MACHINE); });
+}
 
-STDAPI DllUnregisterServer() { return msgrsim::Guarded(msgrsim::Unregister, HKEY_LOCAL_MACHINE); }
+STDAPI DllUnregisterServer() {
+    return gb::ComBorder([] { return msgrsim::Unregister(HKEY_LOCAL_MACHINE); });
+}
 
 // regsvr32 /n /i:user (per user, under HKCU\Software\Classes); without "user", machine-wide.
 STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
-    HKEY root = HKEY_LOCAL_MACHINE;
-    if (commandLine && ::lstrcmpiW(commandLine, L"user") == 0) {
-        root = HKEY_CURRENT_USER;
-    } else if (commandLine && commandLine[0] != L'\0') {
-        return E_INVALIDARG;
-    }
-    return msgrsim::Guarded(install ? msgrsim::Register : msgrsim::Unregister, root);
+    return gb::ComBorder([&]() -> HRESULT {
+        HKEY root = HKEY_LOCAL_MACHINE;
+        if (commandLine && ::lstrcmpiW(commandLine, L"user") == 0) {
+            root = HKEY_CURRENT_USER;
+        } else if (commandLine && commandLine[0] != L'\0') {
+            return E_INVALIDARG;
+        }
+        return install ? msgrsim::Register(root) : msgrsim::Unregister(root);
+    });
 }
 }
