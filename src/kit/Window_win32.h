@@ -29,8 +29,11 @@ class Window {
     // Creates the window with this object as its target; false when it could not be made.
     bool Create(DWORD exStyle, const wchar_t* className, const wchar_t* title, DWORD style,
                 RECT placement, HWND parent, UINT_PTR childId, HINSTANCE instance) noexcept;
-    // Destroys the window now; nothing when there is none.
-    void Destroy() noexcept { hwnd_.reset(); }
+    // Destroys the window now; nothing when there is none. The handle stays known through the
+    // destroy messages, so that their default handling reaches the real window.
+    void Destroy() noexcept {
+        if (hwnd_) ::DestroyWindow(hwnd_.get());
+    }
 
     // Every message of the window from WM_NCCREATE on; Default for what it leaves alone.
     virtual LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) = 0;

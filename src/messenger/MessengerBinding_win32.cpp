@@ -97,7 +97,7 @@ class ComConversationWindow final : public IConversationWindow {
         IDispatch* raw = nullptr;
         const HRESULT hr = window_->get_Session(&raw);
         auto owned = gb::com_ptr<IDispatch>::attach(raw);
-        return SUCCEEDED(hr) ? WrapSession(std::move(owned)) : nullptr;
+        return SUCCEEDED(hr) ? WrapSession(owned) : nullptr;
     }
     std::optional<WindowHandle> HWnd() override {
         LONG hwnd = 0;

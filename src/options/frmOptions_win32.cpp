@@ -334,9 +334,7 @@ void frmOptions::Show(HWND owner) {
 }
 
 // The dialog's twips at the dots per inch of the monitor it stands on.
-int frmOptions::Px(float twips) const {
-    return Round(twips * static_cast<float>(dpi_) / 1440.0f);
-}
+int frmOptions::Px(float twips) const { return Round(twips * static_cast<float>(dpi_) / 1440.0f); }
 int frmOptions::Py(float twips) const { return Px(twips); }
 float frmOptions::Twips(int pixels) const {
     return static_cast<float>(pixels) * 1440.0f / static_cast<float>(dpi_);

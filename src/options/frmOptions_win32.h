@@ -156,8 +156,8 @@ class frmOptions final : public Window, public IOptionsWindow {
     unique_hbitmap bmpPrev_, bmpNext_, bmpBanner_;
     unique_hicon icon_;
     unique_hhook keys_;
-    HWND tooltip_ = nullptr;   // owned by the dialog, destroyed with it
-    HWND lastFocus_ = nullptr; // where the focus goes back when the dialog is activated
+    HWND tooltip_ = nullptr;     // owned by the dialog, destroyed with it
+    HWND lastFocus_ = nullptr;   // where the focus goes back when the dialog is activated
     std::vector<HWND> controls_; // one a row of the table, in its order
     int dpi_ = 96;               // the monitor's the dialog stands on
 };
