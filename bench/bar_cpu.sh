@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # CPU of the running bar under Wine: 60 s while the strip scrolls (a long text raised every
-# 8 s keeps it moving) and 60 s at rest (the strip drained). Prints the share of one core used
-# by the program's process and by the session's wineserver. Needs a built win32 preset.
+# 8 s keeps it moving) and 60 s at rest (the strip drained), beside an idle Win32 program (a
+# window and its message loop, nothing else) measured over the same 60 s. Prints the share of
+# one core used by each process and by the session's wineserver. Needs a built win32 preset.
 #
 #   bench/bar_cpu.sh [SECONDS]
 set -u
@@ -28,12 +29,21 @@ hz=$(getconf CLK_TCK)
 ws_scrolling=$(awk -v d=$((w1 - w0)) -v hz="$hz" -v s="$secs" 'BEGIN { printf "%.2f", 100*d/hz/s }')
 
 # Drained: the last text has left the bar after about 20 s at 10 pixels a tick.
+(cd "$bin" && exec wine e2e_probe.exe idle) >/dev/null 2>&1 </dev/null &
 sleep 25
+idle_pid=$(for p in $(pgrep -x e2e_probe.exe); do
+    tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$p"
+done | head -n 1)
 w0=$(ticks "$wserver")
+i0=$(ticks "$idle_pid")
 resting=$(percent_of_core "$bar_pid" "$secs")
+i1=$(ticks "$idle_pid")
 w1=$(ticks "$wserver")
+idle=$(awk -v d=$((i1 - i0)) -v hz="$hz" -v s="$secs" 'BEGIN { printf "%.2f", 100*d/hz/s }')
+kill "$idle_pid" 2>/dev/null
 ws_resting=$(awk -v d=$((w1 - w0)) -v hz="$hz" -v s="$secs" 'BEGIN { printf "%.2f", 100*d/hz/s }')
 
 echo "scrolling: program ${scrolling} % of one core, wineserver ${ws_scrolling} % (${secs} s)"
 echo "at rest:   program ${resting} % of one core, wineserver ${ws_resting} % (${secs} s)"
+echo "idle reference program (a window and its message loop): ${idle} % of one core"
 exit_bar || echo "bar_cpu: the program did not end by itself" >&2

@@ -11,7 +11,8 @@
 #include <vector>
 
 #include "SimProtocol.h"
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
+#include "kit/Window_win32.h"
 
 namespace {
 
@@ -32,26 +33,26 @@ void Print(std::FILE* to, const std::string& text) {
     std::fflush(to);
 }
 
-LRESULT CALLBACK ReplyProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    try {
-        if (msg == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                                reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        } else if (msg == WM_COPYDATA && lp) {
-            const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lp);
-            auto* reply = reinterpret_cast<std::string*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-            if (reply && data->dwData == msgrsim::kReplyTag && (data->lpData || !data->cbData)) {
-                reply->assign(static_cast<const char*>(data->lpData), data->cbData);
-                return TRUE;
-            }
-            return FALSE;
-        }
-    } catch (...) {
-        return FALSE;
+// The message-only window the stand-in's answer comes to while we wait for it.
+class AnswerWindow final : public gb::Window {
+  public:
+    bool Open(HINSTANCE instance) noexcept {
+        RegisterClass(instance, kReplyWindowClass);
+        return Create(0, kReplyWindowClass, L"", 0, {}, HWND_MESSAGE, 0, instance);
     }
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
-}
+    const std::string& Answer() const noexcept { return answer_; }
+
+  private:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg != WM_COPYDATA || !lp) return Default(msg, wp, lp);
+        const auto& data = *reinterpret_cast<const COPYDATASTRUCT*>(lp);
+        if (data.dwData != msgrsim::kReplyTag || (!data.lpData && data.cbData)) return FALSE;
+        answer_.assign(static_cast<const char*>(data.lpData), data.cbData);
+        return TRUE;
+    }
+
+    std::string answer_;
+};
 
 // What became of one request: the exit code, and the answer or why it failed.
 struct Outcome {
@@ -63,30 +64,22 @@ Outcome Send(const msgrsim::Request& request) {
     const HWND target =
         ::FindWindowExW(HWND_MESSAGE, nullptr, msgrsim::kControlWindowClass, nullptr);
     if (!target) return {kNoProgram, "no program with the stand-in messenger is running"};
-    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = ReplyProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kReplyWindowClass;
-    ::RegisterClassExW(&wc);
-    std::string reply;
-    gb::unique_hwnd window(::CreateWindowExW(0, kReplyWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                             nullptr, instance, &reply));
+    AnswerWindow window;
+    window.Open(::GetModuleHandleW(nullptr)); // without it the request goes unanswered
 
     std::string data = msgrsim::EncodeArgs(request.args);
     COPYDATASTRUCT cds{static_cast<ULONG_PTR>(request.op), static_cast<DWORD>(data.size()),
                        data.empty() ? nullptr : data.data()};
     DWORD_PTR result = 0;
-    if (!::SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(window.get()),
+    if (!::SendMessageTimeoutW(target, WM_COPYDATA, reinterpret_cast<WPARAM>(window.hWnd()),
                                reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, 10000, &result)) {
         return {kNoProgram, "the program with the stand-in messenger does not answer"};
     }
     switch (static_cast<std::intptr_t>(result)) {
     case msgrsim::kResultDone:
-        return {kDone, reply};
+        return {kDone, window.Answer()};
     case msgrsim::kResultRefused:
-        return {kRefused, "the stand-in messenger refused: " + reply};
+        return {kRefused, "the stand-in messenger refused: " + window.Answer()};
     case msgrsim::kResultMalformed:
         return {kRefused, "the stand-in messenger refused the request as malformed"};
     case msgrsim::kResultTooLong:
@@ -191,7 +184,7 @@ int Register(bool install, bool perUser) {
 
 int Demo(std::int32_t paceMs) {
     for (const auto& step : msgrsim::DemoScript()) {
-        ::Sleep(static_cast<DWORD>(step.pauses * paceMs));
+        ::Sleep(static_cast<DWORD>(step.pauses) * static_cast<DWORD>(paceMs));
         const auto parsed = msgrsim::ParseCommandLine(step.args);
         if (!parsed.command) {
             Print(stderr, "msgrctl: demo step is wrong: " + parsed.error + "\n");

@@ -19,9 +19,11 @@
 
 #include "SimProtocol.h"
 #include "SimState.h"
-#include "app/Handles_win32.h"
-#include "messenger/MessengerCom_win32.h"
-#include "messenger/MessengerText.h"
+#include "contract/MessengerCom_win32.h"
+#include "contract/MessengerText.h"
+#include "kit/ComBorder_win32.h"
+#include "kit/Handles_win32.h"
+#include "kit/Window_win32.h"
 
 namespace msgrsim {
 namespace {
@@ -65,10 +67,53 @@ struct Connection {
     com_ptr<IDispatch> sink;
 };
 
+// The message-only window that takes the controller's requests.
+class ControlWindow final : public gb::Window {
+  public:
+    explicit ControlWindow(Server& server) : server_(server) {}
+    bool Open(HINSTANCE instance) noexcept {
+        return Create(0, kControlWindowClass, L"", 0, {}, HWND_MESSAGE, 0, instance);
+    }
+
+  private:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    Server& server_;
+};
+
+// A conversation's window: the texts of the conversation in a read-only edit.
+class ConversationFrame final : public gb::Window {
+  public:
+    explicit ConversationFrame(Server& server) : server_(server) {}
+    bool Open(const std::wstring& title, POINT at, HINSTANCE instance) noexcept {
+        return Create(0, kConversationWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                      {at.x, at.y, at.x + 420, at.y + 260}, nullptr, 0, instance);
+    }
+
+  private:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    Server& server_;
+};
+
+// The stand-in's window classes, registered while a server exists: a DLL's classes are not
+// unregistered when it is unloaded, and would keep a procedure that is gone.
+struct WindowClasses {
+    WindowClasses() {
+        gb::Window::RegisterClass(TheModule().instance, kControlWindowClass);
+        WNDCLASSEXW conversation{};
+        conversation.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        gb::Window::RegisterClass(TheModule().instance, kConversationWindowClass, conversation);
+    }
+    ~WindowClasses() {
+        ::UnregisterClassW(kConversationWindowClass, TheModule().instance);
+        ::UnregisterClassW(kControlWindowClass, TheModule().instance);
+    }
+    WindowClasses(const WindowClasses&) = delete;
+    WindowClasses& operator=(const WindowClasses&) = delete;
+};
+
 class Server final : public ISimHost {
   public:
-    Server();
-    ~Server() override;
+    Server() { control_.Open(TheModule().instance); }
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
 
@@ -91,7 +136,7 @@ class Server final : public ISimHost {
     // is finished.
     bool Busy() const { return busy_ > 0; }
     void TeardownWhenIdle() {
-        if (control_) ::PostMessageW(control_.get(), kTeardownMessage, 0, 0);
+        if (control_.hWnd()) ::PostMessageW(control_.hWnd(), kTeardownMessage, 0, 0);
     }
 
     std::intptr_t OpenWindow(const Conversation& conversation) override;
@@ -103,16 +148,20 @@ class Server final : public ISimHost {
     void RaiseStateChanged(const ContactRef& user, std::int32_t previous) override;
     void RaiseUnreadMail(std::int32_t folder, std::int32_t count) override;
 
+    // A request of the controller (SimProtocol.h); what the message returns.
+    LRESULT OnCopyData(HWND from, const COPYDATASTRUCT& data);
+    // Closed by the user or by a request.
     void ConversationWindowDestroyed(HWND hwnd);
 
   private:
-    static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    static LRESULT CALLBACK ConversationProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    LRESULT OnCopyData(HWND from, const COPYDATASTRUCT& data);
     void Raise(DISPID id, std::span<VARIANT> reversedArgs);
 
-    gb::unique_hwnd control_;
-    std::vector<gb::unique_hwnd> windows_;
+    // Destroyed from the last up: the sinks are released first, the windows go (their last
+    // messages to DefWindowProc) before their classes.
+    WindowClasses classes_;
+    ControlWindow control_{*this};
+    // A window closed by the user leaves its object behind until the next window opens.
+    std::vector<std::unique_ptr<ConversationFrame>> windows_;
     std::vector<Connection> connections_;
     DWORD nextCookie_ = 1;
     int busy_ = 0;
@@ -186,16 +235,14 @@ template <class I, const IID* Iid> class Dual : public Unknown<I, Iid> {
     }
     HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params,
                                      VARIANT* result, EXCEPINFO*, UINT*) noexcept override {
-        try {
-            DISPPARAMS none{};
-            if (!params) params = &none;
-            if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
-            if (params->cArgs != 0 && !params->rgvarg) return E_INVALIDARG;
+        return gb::ComBorder([&]() -> HRESULT {
+            const DISPPARAMS none{};
+            const DISPPARAMS& p = params ? *params : none;
+            if (p.cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+            if (p.cArgs != 0 && !p.rgvarg) return E_INVALIDARG;
             if (result) ::VariantInit(result);
-            return Call(id, flags, *params, result);
-        } catch (...) {
-            return E_UNEXPECTED;
-        }
+            return Call(id, flags, p, result);
+        });
     }
 
   protected:
@@ -238,6 +285,11 @@ template <class I, const IID* Iid> class Dual : public Unknown<I, Iid> {
     }
 };
 
+// The new object's interface iid for a caller; the object goes when it has no such interface.
+template <class T> HRESULT Offer(const com_ptr<T>& object, REFIID iid, void** out) {
+    return object->QueryInterface(iid, out);
+}
+
 template <class T> HRESULT Hand(com_ptr<T> object, IDispatch** out) {
     if (!out) return E_POINTER;
     *out = object.detach(); // the caller owns the reference
@@ -256,13 +308,15 @@ class Contact final : public Dual<msgr::IMessengerContact, &msgr::IID_IMessenger
   public:
     explicit Contact(ContactRef data) : data_(std::move(data)) {}
     HRESULT STDMETHODCALLTYPE get_FriendlyName(BSTR* name) noexcept override {
-        return Guard([&] { return NewBstr(Wide(data_->nickname), name); });
+        return gb::ComBorder([&] { return NewBstr(Wide(data_->nickname), name); });
     }
     HRESULT STDMETHODCALLTYPE get_EmailAddress(BSTR* address) noexcept override {
-        if (address) *address = nullptr;
-        // A contact without an address is the messenger's failure to report.
-        if (data_->address.empty()) return E_FAIL;
-        return Guard([&] { return NewBstr(Wide(data_->address), address); });
+        return gb::ComBorder([&]() -> HRESULT {
+            if (address) *address = nullptr;
+            // A contact without an address is the messenger's failure to report.
+            if (data_->address.empty()) return E_FAIL;
+            return NewBstr(Wide(data_->address), address);
+        });
     }
     HRESULT STDMETHODCALLTYPE get_State(LONG* state) noexcept override {
         if (!state) return E_POINTER;
@@ -271,13 +325,6 @@ class Contact final : public Dual<msgr::IMessengerContact, &msgr::IID_IMessenger
     }
 
   private:
-    template <class F> static HRESULT Guard(F&& f) noexcept {
-        try {
-            return f();
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
-    }
     std::span<const Member> Members() const override {
         static constexpr Member members[] = {{L"FriendlyName", msgr::dispid::kFriendlyName},
                                              {L"EmailAddress", msgr::dispid::kEmailAddress},
@@ -320,15 +367,13 @@ class ContactList final
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Item(LONG index, IDispatch** contact) noexcept override {
-        if (contact) *contact = nullptr;
-        if (index < 0 || static_cast<std::size_t>(index) >= contacts_.size()) {
-            return E_INVALIDARG;
-        }
-        try {
+        return gb::ComBorder([&]() -> HRESULT {
+            if (contact) *contact = nullptr;
+            if (index < 0 || static_cast<std::size_t>(index) >= contacts_.size()) {
+                return E_INVALIDARG;
+            }
             return Hand(Make<Contact>(contacts_[index]), contact);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
 
   private:
@@ -362,12 +407,10 @@ class Session final : public Dual<msgr::IMessengerSession, &msgr::IID_IMessenger
   public:
     explicit Session(ConversationRef conversation) : conversation_(std::move(conversation)) {}
     HRESULT STDMETHODCALLTYPE get_Participants(IDispatch** list) noexcept override {
-        if (list) *list = nullptr;
-        try {
+        return gb::ComBorder([&] {
+            if (list) *list = nullptr;
             return Hand(Make<ContactList>(conversation_->participants), list);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
 
   private:
@@ -392,12 +435,10 @@ class ConversationWindow final
     explicit ConversationWindow(ConversationRef conversation)
         : conversation_(std::move(conversation)) {}
     HRESULT STDMETHODCALLTYPE get_Session(IDispatch** session) noexcept override {
-        if (session) *session = nullptr;
-        try {
+        return gb::ComBorder([&] {
+            if (session) *session = nullptr;
             return Hand(Make<Session>(conversation_), session);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     HRESULT STDMETHODCALLTYPE get_HWnd(LONG* hwnd) noexcept override {
         if (!hwnd) return E_POINTER;
@@ -439,14 +480,12 @@ class WindowList final : public Dual<msgr::IMessengerWindowList, &msgr::IID_IMes
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Item(LONG index, IDispatch** window) noexcept override {
-        if (window) *window = nullptr;
-        const auto& open = TheServer().state.Conversations();
-        if (index < 0 || static_cast<std::size_t>(index) >= open.size()) return E_INVALIDARG;
-        try {
+        return gb::ComBorder([&]() -> HRESULT {
+            if (window) *window = nullptr;
+            const auto& open = TheServer().state.Conversations();
+            if (index < 0 || static_cast<std::size_t>(index) >= open.size()) return E_INVALIDARG;
             return Hand(Make<ConversationWindow>(open[index]), window);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
 
   private:
@@ -477,12 +516,10 @@ class WindowList final : public Dual<msgr::IMessengerWindowList, &msgr::IID_IMes
 class App final : public Dual<msgr::IMessengerApplication, &msgr::IID_IMessengerApplication> {
   public:
     HRESULT STDMETHODCALLTYPE get_Windows(IDispatch** list) noexcept override {
-        if (list) *list = nullptr;
-        try {
+        return gb::ComBorder([&] {
+            if (list) *list = nullptr;
             return Hand(Make<WindowList>(), list);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
 
   private:
@@ -502,17 +539,15 @@ class App final : public Dual<msgr::IMessengerApplication, &msgr::IID_IMessenger
 class Messenger final : public Dual<msgr::IMessengerObject, &msgr::IID_IMessengerObject> {
   public:
     HRESULT STDMETHODCALLTYPE OpenInbox() noexcept override {
-        try {
+        return gb::ComBorder([] {
             TheServer().state.LogCall("OpenInbox");
             return S_OK;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     HRESULT STDMETHODCALLTYPE InstantMessage(VARIANT contact,
                                              IDispatch** window) noexcept override {
-        if (window) *window = nullptr;
-        try {
+        return gb::ComBorder([&]() -> HRESULT {
+            if (window) *window = nullptr;
             gb::unique_variant text;
             if (FAILED(::VariantChangeType(text.get(), &contact, 0, VT_BSTR))) {
                 return DISP_E_TYPEMISMATCH;
@@ -535,9 +570,7 @@ class Messenger final : public Dual<msgr::IMessengerObject, &msgr::IID_IMessenge
             }
             if (!window) return S_OK;
             return Hand(Make<ConversationWindow>(conversation), window);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     HRESULT STDMETHODCALLTYPE get_MyStatus(LONG* status) noexcept override {
         if (!status) return E_POINTER;
@@ -599,19 +632,17 @@ class ConnectionPoint final : public Unknown<IConnectionPoint, &IID_IConnectionP
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) noexcept override {
-        if (!cookie) return E_POINTER;
-        *cookie = 0;
-        if (!sink) return E_POINTER;
-        try {
+        return gb::ComBorder([&]() -> HRESULT {
+            if (!cookie) return E_POINTER;
+            *cookie = 0;
+            if (!sink) return E_POINTER;
             auto unknown = com_ptr<IUnknown>::copy(sink);
             auto disp = unknown.try_query<IDispatch>(msgr::DIID_DMessengerEvents);
             if (!disp) disp = unknown.try_query<IDispatch>(IID_IDispatch);
             if (!disp) return CONNECT_E_CANNOTCONNECT;
             *cookie = TheServer().Connect(source_.get(), std::move(disp));
             return S_OK;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) noexcept override {
         return TheServer().Disconnect(source_.get(), cookie) ? S_OK : CONNECT_E_NOCONNECTION;
@@ -635,72 +666,55 @@ class EventSource final
     }
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid,
                                                   IConnectionPoint** out) noexcept override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (iid != msgr::DIID_DMessengerEvents) return CONNECT_E_NOCONNECTION;
-        try {
-            auto point = Make<ConnectionPoint>(com_ptr<IConnectionPointContainer>::copy(this));
-            *out = point.detach();
+        return gb::ComBorder([&]() -> HRESULT {
+            if (!out) return E_POINTER;
+            *out = nullptr;
+            if (iid != msgr::DIID_DMessengerEvents) return CONNECT_E_NOCONNECTION;
+            *out = Make<ConnectionPoint>(com_ptr<IConnectionPointContainer>::copy(this)).detach();
             return S_OK;
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        });
     }
 };
 
-// --- Server ---------------------------------------------------------------------------
+// --- Windows and server ----------------------------------------------------------------
 
-Server::Server() {
-    HINSTANCE instance = TheModule().instance;
-    WNDCLASSEXW control{};
-    control.cbSize = sizeof control;
-    control.lpfnWndProc = ControlProc;
-    control.hInstance = instance;
-    control.lpszClassName = kControlWindowClass;
-    ::RegisterClassExW(&control);
-    WNDCLASSEXW conversation = control;
-    conversation.lpfnWndProc = ConversationProc;
-    conversation.lpszClassName = kConversationWindowClass;
-    conversation.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    conversation.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    ::RegisterClassExW(&conversation);
-    control_.reset(::CreateWindowExW(0, kControlWindowClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE,
-                                     nullptr, instance, this));
+// The teardown asked for when the last object went away, unless objects were made again since.
+void TeardownIfUnused() {
+    Module& module = TheModule();
+    if (module.objects == 0 && module.server && !module.server->Busy()) module.server.reset();
 }
 
-Server::~Server() {
-    connections_.clear();
-    // Out of the list before they go: each WM_DESTROY still finds the state, and the list.
-    std::vector<gb::unique_hwnd> closing = std::move(windows_);
-    windows_.clear();
-    closing.clear();
-    control_.reset();
-    ::UnregisterClassW(kConversationWindowClass, TheModule().instance);
-    ::UnregisterClassW(kControlWindowClass, TheModule().instance);
-}
-
-LRESULT CALLBACK Server::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    try {
-        if (msg == WM_NCCREATE) {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                                reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<Server*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self && msg == WM_COPYDATA && lp) {
-            return self->OnCopyData(reinterpret_cast<HWND>(wp),
-                                    *reinterpret_cast<const COPYDATASTRUCT*>(lp));
-        }
-        if (self && msg == kTeardownMessage) {
-            Module& module = TheModule();
-            // Objects may have been made again since the teardown was asked for.
-            if (module.objects == 0 && !self->Busy()) module.server.reset();
-            return 0;
-        }
-    } catch (...) {
+LRESULT ControlWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_COPYDATA && lp) {
+        return server_.OnCopyData(reinterpret_cast<HWND>(wp),
+                                  *reinterpret_cast<const COPYDATASTRUCT*>(lp));
+    }
+    if (msg == kTeardownMessage) {
+        TeardownIfUnused(); // may destroy this object with its server: nothing of it is used after
         return 0;
     }
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
+    return Default(msg, wp, lp);
+}
+
+LRESULT ConversationFrame::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CREATE: {
+        const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
+        ::CreateWindowExW(
+            WS_EX_CLIENTEDGE, L"EDIT", L"",
+            WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0, 0,
+            0, 0, hWnd(), reinterpret_cast<HMENU>(kEditId), create->hInstance, nullptr);
+        return 0;
+    }
+    case WM_SIZE:
+        ::MoveWindow(::GetDlgItem(hWnd(), kEditId), 4, 4, LOWORD(lp) - 8, HIWORD(lp) - 8, TRUE);
+        return 0;
+    case WM_DESTROY:
+        server_.ConversationWindowDestroyed(hWnd());
+        return 0;
+    default:
+        return Default(msg, wp, lp);
+    }
 }
 
 LRESULT Server::OnCopyData(HWND from, const COPYDATASTRUCT& data) {
@@ -731,48 +745,20 @@ LRESULT Server::OnCopyData(HWND from, const COPYDATASTRUCT& data) {
         COPYDATASTRUCT answer{kReplyTag, static_cast<DWORD>(reply.text.size()), reply.text.data()};
         DWORD_PTR ignored = 0;
         // SMTO_BLOCK: no other request runs inside this one while it waits.
-        ::SendMessageTimeoutW(from, WM_COPYDATA, reinterpret_cast<WPARAM>(control_.get()),
+        ::SendMessageTimeoutW(from, WM_COPYDATA, reinterpret_cast<WPARAM>(control_.hWnd()),
                               reinterpret_cast<LPARAM>(&answer), SMTO_BLOCK | SMTO_ABORTIFHUNG,
                               kAnswerTimeoutMs, &ignored);
     }
     return reply.done ? kResultDone : kResultRefused;
 }
 
-LRESULT CALLBACK Server::ConversationProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    try {
-        switch (msg) {
-        case WM_CREATE: {
-            const auto* create = reinterpret_cast<const CREATESTRUCTW*>(lp);
-            ::CreateWindowExW(
-                WS_EX_CLIENTEDGE, L"EDIT", L"",
-                WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
-                0, 0, 0, hwnd, reinterpret_cast<HMENU>(kEditId), create->hInstance, nullptr);
-            return 0;
-        }
-        case WM_SIZE:
-            ::MoveWindow(::GetDlgItem(hwnd, kEditId), 4, 4, LOWORD(lp) - 8, HIWORD(lp) - 8, TRUE);
-            return 0;
-        case WM_DESTROY:
-            if (TheModule().server) TheServer().ConversationWindowDestroyed(hwnd);
-            return 0;
-        default:
-            break;
-        }
-    } catch (...) {
-        return 0;
-    }
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
-}
-
 void Server::ConversationWindowDestroyed(HWND hwnd) {
+    // Its object stays: this runs inside the window's own procedure.
     state.WindowClosed(reinterpret_cast<std::intptr_t>(hwnd));
-    for (auto& w : windows_) {
-        if (w.get() == hwnd) w.release(); // gone already: nothing left to destroy
-    }
-    std::erase_if(windows_, [](const gb::unique_hwnd& w) { return !w; });
 }
 
 std::intptr_t Server::OpenWindow(const Conversation& conversation) {
+    std::erase_if(windows_, [](const auto& w) { return !w->hWnd(); }); // closed by the user
     std::wstring title;
     for (const auto& c : conversation.participants) {
         if (!title.empty()) title += L", ";
@@ -782,22 +768,23 @@ std::intptr_t Server::OpenWindow(const Conversation& conversation) {
     // Cascaded below the top of the screen, where the bar usually lies, so that each new
     // window can be seen coming up.
     const int step = 30 * static_cast<int>(windows_.size() % 10);
-    HWND hwnd = ::CreateWindowExW(0, kConversationWindowClass, title.c_str(),
-                                  WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60 + step, 120 + step, 420, 260,
-                                  nullptr, nullptr, TheModule().instance, nullptr);
-    if (!hwnd) return 0;
-    windows_.emplace_back(hwnd);
-    return reinterpret_cast<std::intptr_t>(hwnd);
+    auto frame = std::make_unique<ConversationFrame>(*this);
+    if (!frame->Open(title, {60 + step, 120 + step}, TheModule().instance)) return 0;
+    windows_.push_back(std::move(frame));
+    return reinterpret_cast<std::intptr_t>(windows_.back()->hWnd());
 }
 
 void Server::CloseWindow(std::intptr_t window) {
     const HWND hwnd = reinterpret_cast<HWND>(window);
     const auto it = std::find_if(windows_.begin(), windows_.end(),
-                                 [&](const gb::unique_hwnd& w) { return w.get() == hwnd; });
+                                 [&](const auto& w) { return w->hWnd() == hwnd; });
     if (it == windows_.end()) return;
-    // Out of the list before it is destroyed: its WM_DESTROY changes the list too.
-    const gb::unique_hwnd closing = std::move(*it);
+    // Out of the list before it goes. The window is destroyed with its object (its last
+    // messages go to DefWindowProc), so the state hears of it here.
+    std::unique_ptr<ConversationFrame> closing = std::move(*it);
     windows_.erase(it);
+    closing.reset();
+    state.WindowClosed(window);
 }
 
 void Server::ShowText(std::intptr_t window, const ContactData& sender, const std::string& text) {
@@ -933,23 +920,15 @@ class ClassFactory final : public IClassFactory {
     }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid,
                                              void** out) noexcept override {
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (outer) return CLASS_E_NOAGGREGATION;
-        try {
-            com_ptr<IUnknown> object;
-            if (clsid_ == msgr::CLSID_MessengerEvents) {
-                object = Make<EventSource>().try_query<IUnknown>(IID_IUnknown);
-            } else if (clsid_ == msgr::CLSID_MessengerApp) {
-                object = Make<App>().try_query<IUnknown>(IID_IUnknown);
-            } else if (clsid_ == msgr::CLSID_Messenger) {
-                object = Make<Messenger>().try_query<IUnknown>(IID_IUnknown);
-            }
-            if (!object) return CLASS_E_CLASSNOTAVAILABLE;
-            return object->QueryInterface(iid, out);
-        } catch (...) {
-            return E_OUTOFMEMORY;
-        }
+        return gb::ComBorder([&]() -> HRESULT {
+            if (!out) return E_POINTER;
+            *out = nullptr;
+            if (outer) return CLASS_E_NOAGGREGATION;
+            if (clsid_ == msgr::CLSID_MessengerEvents) return Offer(Make<EventSource>(), iid, out);
+            if (clsid_ == msgr::CLSID_MessengerApp) return Offer(Make<App>(), iid, out);
+            if (clsid_ == msgr::CLSID_Messenger) return Offer(Make<Messenger>(), iid, out);
+            return CLASS_E_CLASSNOTAVAILABLE;
+        });
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) noexcept override {
         if (lock) {
@@ -980,14 +959,16 @@ bool SetValue(HKEY root, const std::wstring& path, const wchar_t* name, const st
     gb::unique_hkey key(raw);
     return ::RegSetValueExW(
                key.get(), name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-               static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+               (static_cast<DWORD>(value.size()) + 1) * sizeof(wchar_t)) == ERROR_SUCCESS;
 }
 
+// The key of the classes under a root (HKLM or HKCU).
+std::wstring ClassesKey(const std::wstring& under) { return L"Software\\Classes\\" + under; }
+
 HRESULT Unregister(HKEY root) {
-    const std::wstring classes = L"Software\\Classes\\";
     for (const auto& c : kClasses) {
-        ::RegDeleteTreeW(root, (classes + L"CLSID\\" + GuidText(*c.clsid)).c_str());
-        if (c.progId) ::RegDeleteTreeW(root, (classes + c.progId).c_str());
+        ::RegDeleteTreeW(root, ClassesKey(L"CLSID\\" + GuidText(*c.clsid)).c_str());
+        if (c.progId) ::RegDeleteTreeW(root, ClassesKey(c.progId).c_str());
     }
     return S_OK;
 }
@@ -996,18 +977,17 @@ HRESULT Register(HKEY root) {
     wchar_t path[MAX_PATH] = {};
     const DWORD length = ::GetModuleFileNameW(TheModule().instance, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return SELFREG_E_CLASS;
-    const std::wstring classes = L"Software\\Classes\\";
     bool ok = true;
     for (const auto& c : kClasses) {
         const std::wstring clsid = GuidText(*c.clsid);
-        const std::wstring key = classes + L"CLSID\\" + clsid;
+        const std::wstring key = ClassesKey(L"CLSID\\" + clsid);
         ok = ok && SetValue(root, key, nullptr, c.name);
         ok = ok && SetValue(root, key + L"\\InprocServer32", nullptr, path);
         ok = ok && SetValue(root, key + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
         if (c.progId) {
             ok = ok && SetValue(root, key + L"\\ProgID", nullptr, c.progId);
-            ok = ok && SetValue(root, classes + c.progId, nullptr, c.name);
-            ok = ok && SetValue(root, classes + c.progId + L"\\CLSID", nullptr, clsid);
+            ok = ok && SetValue(root, ClassesKey(c.progId), nullptr, c.name);
+            ok = ok && SetValue(root, ClassesKey(c.progId) + L"\\CLSID", nullptr, clsid);
         }
     }
     if (!ok) {
@@ -1015,15 +995,6 @@ HRESULT Register(HKEY root) {
         return SELFREG_E_CLASS;
     }
     return S_OK;
-}
-
-// No exception leaves an entry point of the DLL.
-HRESULT Guarded(HRESULT (*fn)(HKEY), HKEY root) noexcept {
-    try {
-        return fn(root);
-    } catch (...) {
-        return E_OUTOFMEMORY;
-    }
 }
 
 } // namespace
@@ -1043,20 +1014,15 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
 }
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
-    if (!out) return E_POINTER;
-    *out = nullptr;
-    for (const auto& c : msgrsim::kClasses) {
-        if (clsid == *c.clsid) {
-            try {
-                auto factory = gb::com_ptr<IClassFactory>::attach(
-                    std::make_unique<msgrsim::ClassFactory>(clsid).release());
-                return factory->QueryInterface(iid, out);
-            } catch (...) {
-                return E_OUTOFMEMORY;
-            }
+    return gb::ComBorder([&]() -> HRESULT {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        for (const auto& c : msgrsim::kClasses) {
+            if (clsid == *c.clsid)
+                return msgrsim::Offer(msgrsim::Make<msgrsim::ClassFactory>(clsid), iid, out);
         }
-    }
-    return CLASS_E_CLASSNOTAVAILABLE;
+        return CLASS_E_CLASSNOTAVAILABLE;
+    });
 }
 
 STDAPI DllCanUnloadNow() {
@@ -1064,18 +1030,24 @@ STDAPI DllCanUnloadNow() {
     return module.objects == 0 && module.locks == 0 && !module.server ? S_OK : S_FALSE;
 }
 
-STDAPI DllRegisterServer() { return msgrsim::Guarded(msgrsim::Register, HKEY_LOCAL_MACHINE); }
+STDAPI DllRegisterServer() {
+    return gb::ComBorder([] { return msgrsim::Register(HKEY_LOCAL_MACHINE); });
+}
 
-STDAPI DllUnregisterServer() { return msgrsim::Guarded(msgrsim::Unregister, HKEY_LOCAL_MACHINE); }
+STDAPI DllUnregisterServer() {
+    return gb::ComBorder([] { return msgrsim::Unregister(HKEY_LOCAL_MACHINE); });
+}
 
 // regsvr32 /n /i:user (per user, under HKCU\Software\Classes); without "user", machine-wide.
 STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {
-    HKEY root = HKEY_LOCAL_MACHINE;
-    if (commandLine && ::lstrcmpiW(commandLine, L"user") == 0) {
-        root = HKEY_CURRENT_USER;
-    } else if (commandLine && commandLine[0] != L'\0') {
-        return E_INVALIDARG;
-    }
-    return msgrsim::Guarded(install ? msgrsim::Register : msgrsim::Unregister, root);
+    return gb::ComBorder([&]() -> HRESULT {
+        HKEY root = HKEY_LOCAL_MACHINE;
+        if (commandLine && ::lstrcmpiW(commandLine, L"user") == 0) {
+            root = HKEY_CURRENT_USER;
+        } else if (commandLine && commandLine[0] != L'\0') {
+            return E_INVALIDARG;
+        }
+        return install ? msgrsim::Register(root) : msgrsim::Unregister(root);
+    });
 }
 }

@@ -1,8 +1,12 @@
 #!/usr/bin/env python3
-"""Build the emoticon picture strip, emoticons.bmp, from the pixel-art cell sources.
+"""Build the emoticon picture strips from the pixel-art cell sources.
 
-The strip is 863 x 19 pixels, 8 bits per pixel, white background; cell k is the
-19 x 19 square at x = 19 k and the columns after the last cell stay white.
+emoticons.bmp is the strip drawn at 96 dots per inch: 863 x 19 pixels, 8 bits per
+pixel, white background; cell k is the 19 x 19 square at x = 19 k and the columns
+after the last cell stay white. emoticons-29.bmp and emoticons-38.bmp are the same
+strip for 150 % and 200 % screens: cells of 29 and 38 pixels at x = 29 k and
+x = 38 k, widths 863 scaled by 29 / 19 and 38 / 19 (1317 and 1726), made from the
+same 19-pixel cells by the pixel-art scalers of ../pixel_scale.py (no new colours).
 
 Sources (all beside this script):
   palette.txt        one colour per line: <character> <RRGGBB> <name>
@@ -11,11 +15,12 @@ Sources (all beside this script):
                      (upside-down) for a cell that is drawn from another one
 
 Lines starting with "#" are comments in both kinds of file. The palette order of
-the bitmap is the order of palette.txt (a colour listed twice keeps its first
+the bitmaps is the order of palette.txt (a colour listed twice keeps its first
 index), so the output depends on the sources alone.
 
-Usage: python3 make_emoticons.py [--check] [-o OUTPUT]
-  --check  rebuild in memory and fail if emoticons.bmp differs from the sources
+Usage: python3 make_emoticons.py [--check] [-d FOLDER]
+  --check  rebuild in memory and fail if a strip differs from the sources
+  -d       the folder of the strips (default: beside this script)
 """
 
 import argparse
@@ -24,14 +29,35 @@ import re
 import struct
 import sys
 
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.dirname(HERE))
+import pixel_scale  # noqa: E402  (resources/pixel_scale.py, shared with the program's pictures)
+
 CELL = 19
 CELLS = 44
 WIDTH = 863
-HEIGHT = CELL
 MAX_COLOURS = 120
 BACKGROUND = "."
 
-HERE = os.path.dirname(os.path.abspath(__file__))
+
+def _cells_29(grid):
+    # Scale3x rounds the steps of curves and diagonals at 57 pixels; taking 29 of its 57
+    # columns and rows, spread evenly, keeps those hard edges, and a lone dot (an eye, a
+    # highlight) keeps a pixel: it became 3 x 3, wider than the step of 57 / 29 between samples.
+    return pixel_scale.sample(pixel_scale.scale3x(grid), 29)
+
+
+# Cell size -> file name and how a 19-pixel cell becomes a cell of that size.
+STRIPS = (
+    (19, "emoticons.bmp", lambda grid: grid),
+    (29, "emoticons-29.bmp", _cells_29),
+    (38, "emoticons-38.bmp", pixel_scale.scale2x),
+)
+
+
+def strip_width(cell):
+    """The 19-pixel strip's 863 columns scaled to the cell size, rounded: 1317 for 29."""
+    return (2 * WIDTH * cell + CELL) // (2 * CELL)
 
 
 class SourceError(Exception):
@@ -131,34 +157,39 @@ def load_cells(folder, index_of_char):
         return grid
 
     grids = [resolve(k, frozenset()) for k in range(CELLS)]
-    # Emoticons stand 1 pixel apart in a message, so a picture that reached the side of its
-    # cell would touch its neighbour.
-    white = index_of_char[BACKGROUND]
-    for k, grid in enumerate(grids):
-        if any(row[0] != white or row[-1] != white for row in grid):
-            raise SourceError(f"{files[k]}: the first and last columns must stay white")
+    check_sides(grids, index_of_char[BACKGROUND], lambda k: files[k])
     return grids
 
 
-def compose_strip(grids, background_index):
-    pixels = [[background_index] * WIDTH for _ in range(HEIGHT)]
+def check_sides(grids, white, where):
+    # Emoticons stand 1 pixel apart in a message, so a picture that reached the side of its
+    # cell would touch its neighbour.
     for k, grid in enumerate(grids):
-        for y in range(CELL):
-            pixels[y][CELL * k : CELL * (k + 1)] = grid[y]
+        if any(row[0] != white or row[-1] != white for row in grid):
+            raise SourceError(f"{where(k)}: the first and last columns must stay white")
+
+
+def compose_strip(grids, background_index, cell):
+    width = strip_width(cell)
+    pixels = [[background_index] * width for _ in range(cell)]
+    for k, grid in enumerate(grids):
+        for y in range(cell):
+            pixels[y][cell * k : cell * (k + 1)] = grid[y]
     return pixels
 
 
 def encode_bmp(pixels, colours):
     """A bottom-up 8-bit BMP with a BITMAPINFOHEADER and len(colours) palette entries."""
-    stride = (WIDTH + 3) & ~3
+    width, height = len(pixels[0]), len(pixels)
+    stride = (width + 3) & ~3
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for (r, g, b) in colours)
-    rows = b"".join(bytes(pixels[y]) + bytes(stride - WIDTH) for y in reversed(range(HEIGHT)))
+    rows = b"".join(bytes(pixels[y]) + bytes(stride - width) for y in reversed(range(height)))
     offset = 14 + 40 + len(palette)
     info = struct.pack(
         "<IiiHHIIiiII",
         40,  # biSize
-        WIDTH,
-        HEIGHT,  # positive: rows stored bottom-up
+        width,
+        height,  # positive: rows stored bottom-up
         1,  # biPlanes
         8,  # biBitCount
         0,  # BI_RGB
@@ -173,35 +204,48 @@ def encode_bmp(pixels, colours):
 
 
 def build(source_dir):
+    """[(file name, BMP bytes, width, cell size)] for every strip, and the palette size."""
     index_of_char, colours = load_palette(os.path.join(source_dir, "palette.txt"))
     grids = load_cells(os.path.join(source_dir, "cells"), index_of_char)
-    pixels = compose_strip(grids, index_of_char[BACKGROUND])
-    return encode_bmp(pixels, colours), len(colours)
+    white = index_of_char[BACKGROUND]
+    strips = []
+    for cell, name, scale in STRIPS:
+        cells = [scale(grid) for grid in grids]
+        check_sides(cells, white, lambda k, name=name: f"{name}, cell {k}")
+        pixels = compose_strip(cells, white, cell)
+        strips.append((name, encode_bmp(pixels, colours), len(pixels[0]), cell))
+    return strips, len(colours)
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("-o", "--output", default=os.path.join(HERE, "emoticons.bmp"))
+    parser.add_argument("-d", "--dir", default=HERE)
     parser.add_argument("--check", action="store_true")
     args = parser.parse_args()
     try:
-        data, ncolours = build(HERE)
+        strips, ncolours = build(HERE)
     except SourceError as e:
         print(f"make_emoticons: {e}", file=sys.stderr)
         return 1
-    if args.check:
-        try:
-            with open(args.output, "rb") as f:
-                same = f.read() == data
-        except OSError:
-            same = False
-        if not same:
-            print(f"make_emoticons: {args.output} is out of date; rerun the script", file=sys.stderr)
-            return 1
-        return 0
-    with open(args.output, "wb") as f:
-        f.write(data)
-    print(f"wrote {args.output}: {WIDTH} x {HEIGHT}, 8 bpp, {ncolours} palette entries")
+    stale = []
+    for name, data, width, cell in strips:
+        path = os.path.join(args.dir, name)
+        if args.check:
+            try:
+                with open(path, "rb") as f:
+                    if f.read() == data:
+                        continue
+            except OSError:
+                pass
+            stale.append(path)
+            continue
+        with open(path, "wb") as f:
+            f.write(data)
+        print(f"wrote {path}: {width} x {cell}, 8 bpp, {ncolours} palette entries")
+    if stale:
+        print(f"make_emoticons: out of date: {', '.join(stale)}; rerun the script",
+              file=sys.stderr)
+        return 1
     return 0
 
 

@@ -9,7 +9,10 @@
                                         also write one PNG showing every picture
 
 The icon, the cursor and the two arrows come from the text grids in src/ (one
-character a pixel, with a colour table at the top of each grid). The banner is
+character a pixel, with a colour table at the top of each grid); the icon's and
+the cursor's larger and in-between sizes, for screens at 125 % to 200 %, are
+made from those grids without new colours (see icon_pictures() and
+cursor_pictures()). The banner is
 drawn by the steps in draw_banner() below; only its lettering is rendered by
 ImageMagick's `convert`, from the Liberation fonts. The output depends on
 nothing else, so running this twice gives the same bytes.
@@ -23,6 +26,9 @@ import sys
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.dirname(HERE))
+import pixel_scale  # noqa: E402  (resources/pixel_scale.py, shared with the emoticon strips)
+
 SRC = os.path.join(HERE, "src")
 FONTS = "/usr/share/fonts/truetype/liberation"
 
@@ -40,6 +46,7 @@ class Grid:
 
     def __init__(self, name):
         self.name = name
+        self.base = name[:-4]
         self.hotspot = None
         colours = {}
         rows = []
@@ -78,6 +85,16 @@ class Grid:
                         for ch in row] for row in rows]
 
 
+class Picture:
+    """A picture made from grids: the same fields as a Grid."""
+
+    def __init__(self, base, pixels, hotspot=None):
+        self.name = self.base = base
+        self.pixels = pixels
+        self.width, self.height = len(pixels[0]), len(pixels)
+        self.hotspot = hotspot
+
+
 def _hex(text):
     text = text.lstrip("#")
     return (int(text[0:2], 16), int(text[2:4], 16), int(text[4:6], 16))
@@ -86,6 +103,71 @@ def _hex(text):
 def mirrored(grid):
     """The grid flipped left to right (the left arrow from the right one)."""
     return [list(reversed(row)) for row in grid.pixels]
+
+
+def _drop_repeats_1d(lines, n):
+    """lines shortened to n by dropping repeated lines: every run of equal lines is shortened
+    in proportion to its length (to 1 at least); a line unlike both neighbours always stays."""
+    runs = []
+    for line in lines:
+        if runs and runs[-1][0] == line:
+            runs[-1][1] += 1
+        else:
+            runs.append([line, 1])
+    long_runs = [r for r in runs if r[1] > 1]
+    room = n - (len(runs) - len(long_runs))
+    if room < len(long_runs):
+        raise ValueError(f"too few repeated lines to shrink {len(lines)} to {n}")
+    total = sum(r[1] for r in long_runs)
+    share = [r[1] * room / total for r in long_runs]
+    counts = [max(1, int(v)) for v in share]
+    # what is left over goes by the largest remainder, the earlier run first on a tie
+    while sum(counts) < room:
+        j = max(range(len(counts)), key=lambda j: (share[j] - counts[j], -j))
+        counts[j] += 1
+    while sum(counts) > room:
+        j = max((j for j in range(len(counts)) if counts[j] > 1),
+                key=lambda j: (counts[j] - share[j], -j))
+        counts[j] -= 1
+    for run, count in zip(long_runs, counts):
+        run[1] = count
+    return [line for line, count in runs for _ in range(count)]
+
+
+def drop_repeats(pixels, n):
+    """The picture shrunk to n x n by dropping repeated rows, then repeated columns. For a
+    drawing of straight bars and boxes this keeps every outline 1 pixel wide and every corner
+    exact, where sampling would drop some outlines and double others."""
+    rows = _drop_repeats_1d([tuple(r) for r in pixels], n)
+    cols = _drop_repeats_1d(list(zip(*rows)), n)
+    return [list(r) for r in zip(*cols)]
+
+
+def icon_pictures(g48, g32, g16):
+    """The icon at the sizes Windows asks for from 100 % to 200 % (16, 20, 24, 32, 40, 48, 64),
+    largest first. 48, 32 and 16 are drawn; 40 and 24 are the 48 and 32 grids with repeated rows
+    and columns dropped, 20 is the 24 sampled (the 32 grid has too few repeats to reach 20),
+    and 64 is the 48 grid doubled by Scale2x and sampled to 64, which rounds its corners
+    and keeps its lines 1 to 2 pixels wide."""
+    i24 = drop_repeats(g32.pixels, 24)
+    return [Picture("icon64", pixel_scale.sample(pixel_scale.scale2x(g48.pixels), 64)), g48,
+            Picture("icon40", drop_repeats(g48.pixels, 40)), g32, Picture("icon24", i24),
+            Picture("icon20", pixel_scale.sample(i24, 20)), g16]
+
+
+def cursor_pictures(h32, h16):
+    """The hand at 64, 48, 32 and 16 pixels. 64 is the 32 grid doubled by Scale2x; 48 is the
+    32 grid tripled by Scale3x and sampled to 48 (every second pixel), which keeps the curve of
+    the hand smoother than sampling the grid itself. The hot spot is scaled with the picture
+    and must stay on the drawn fingertip."""
+    hands = []
+    for n, scale in ((64, pixel_scale.scale2x), (48, pixel_scale.scale3x)):
+        pixels = pixel_scale.sample(scale(h32.pixels), n)
+        hot = (h32.hotspot[0] * n // h32.width, h32.hotspot[1] * n // h32.height)
+        if pixels[hot[1]][hot[0]][3] < 128:
+            raise ValueError(f"hand{n}: the hot spot {hot} is not on the hand")
+        hands.append(Picture(f"hand{n}", pixels, hot))
+    return hands + [h32, h16]
 
 
 # ----------------------------------------------------------------------------- file formats
@@ -477,8 +559,8 @@ def draw_banner():
 
 def build():
     """Every output file's name and bytes."""
-    icons = [Grid(n) for n in ("icon48.txt", "icon32.txt", "icon16.txt")]
-    hands = [Grid(n) for n in ("hand32.txt", "hand16.txt")]
+    icons = icon_pictures(*(Grid(n) for n in ("icon48.txt", "icon32.txt", "icon16.txt")))
+    hands = cursor_pictures(Grid("hand32.txt"), Grid("hand16.txt"))
     arrow = Grid("next.txt")
     bw, bh, banner = draw_banner()
     return {
@@ -515,7 +597,7 @@ def write_previews(directory, parts):
             f.write(png_file(pixels, w, h))
 
     for g in parts["icons"] + parts["hands"] + [parts["arrow"]]:
-        base = g.name[:-4]
+        base = g.base
         save(base + "-x8.png", enlarged(g.pixels, g.width, g.height, 8), 8 * g.width,
              8 * g.height)
         for label, colour in (("grey", (192, 192, 192)), ("dark", (32, 38, 48))):
@@ -527,8 +609,9 @@ def write_previews(directory, parts):
 
 
 def write_sheet(path, parts):
-    """One overview picture: enlarged views, real size on two taskbar shades, the banner."""
-    W, H = 680, 772
+    """One overview picture: the drawn grids enlarged 4 times, the sizes made from them twice,
+    everything at real size on two taskbar shades, the banner."""
+    W, H = 680, 960
     sheet = [[(236, 236, 236, 255)] * W for _ in range(H)]
 
     def put(pixels, left, top):
@@ -544,22 +627,28 @@ def write_sheet(path, parts):
     icons, hands, arrow = parts["icons"], parts["hands"], parts["arrow"]
     x = 10
     for g in icons + hands:
-        put(enlarged(g.pixels, g.width, g.height, 4), x, 10)
-        x += 4 * g.width + 12
-    for top, shade in ((214, (192, 192, 192)), (266, (32, 38, 48))):
-        band(top, 52, shade)
+        if isinstance(g, Grid):
+            put(enlarged(g.pixels, g.width, g.height, 4), x, 10)
+            x += 4 * g.width + 12
+    x = 10
+    for g in icons + hands:
+        if not isinstance(g, Grid):
+            put(enlarged(g.pixels, g.width, g.height, 2), x, 214)
+            x += 2 * g.width + 12
+    for top, shade in ((354, (192, 192, 192)), (430, (32, 38, 48))):
+        band(top, 76, shade)
         x = 12
         for g in icons + hands:
-            put(g.pixels, x, top + 26 - g.height // 2)
+            put(g.pixels, x, top + 38 - g.height // 2)
             x += g.width + 14
         for pixels in (mirrored(arrow), arrow.pixels):
-            put(pixels, x, top + 10)
+            put(pixels, x, top + 22)
             x += arrow.width + 8
     bw, bh, banner = parts["banner"]
-    put(banner, 10, 330)
-    put(enlarged(mirrored(arrow), 32, 32, 2), 360, 330)
-    put(enlarged(arrow.pixels, 32, 32, 2), 434, 330)
-    put(enlarged(banner, bw, bh, 2), 10, 482)
+    put(banner, 10, 518)
+    put(enlarged(mirrored(arrow), 32, 32, 2), 360, 518)
+    put(enlarged(arrow.pixels, 32, 32, 2), 434, 518)
+    put(enlarged(banner, bw, bh, 2), 10, 670)
     os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
     with open(path, "wb") as f:
         f.write(png_file(sheet, W, H))

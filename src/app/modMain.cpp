@@ -1,5 +1,7 @@
 #include "app/modMain.h"
 
+#include "app/Version.h"
+
 #include <array>
 #include <charconv>
 #include <limits>
@@ -168,6 +170,17 @@ StoredVersion ParseStoredVersion(std::u16string_view text) {
 bool IsWelcomeDue(StoredVersion stored, int runningMajor, int runningMinor) {
     return stored.Major < runningMajor ||
            (stored.Major == runningMajor && stored.Minor < runningMinor);
+}
+
+void CheckNewVersion(std::u16string_view storedVersion, IWelcomeUi& ui) {
+    if (!IsWelcomeDue(ParseStoredVersion(storedVersion), kVersionMajor, kVersionMinor)) return;
+    const bool yes = ui.ShowBox(kWelcomeQuestion);
+    if (!ui.BarOpen()) return;
+    if (yes) {
+        ui.ShowOptionsWithoutOwner();
+        return;
+    }
+    ui.ShowBox(kWelcomeLater);
 }
 
 std::u16string StartFailureText(const std::exception_ptr& failure) {

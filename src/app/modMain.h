@@ -39,6 +39,40 @@ StoredVersion ParseStoredVersion(std::u16string_view text);
 // Whether the welcome is due: the stored version is older than the running one.
 bool IsWelcomeDue(StoredVersion stored, int runningMajor, int runningMinor);
 
+// A message box of the program, with the information icon; the platform draws it.
+enum class BoxButtons { YesNo, Ok };
+struct MessageBoxText {
+    const char16_t* text;
+    const char16_t* caption;
+    BoxButtons buttons;
+};
+inline constexpr MessageBoxText kWelcomeQuestion = {
+    u"WELCOME TO THIS NEW VERSION OF Glidebanner!\r\n\r\n"
+    u"I hope you enjoy using it, as I really enjoyed making it!\r\n\r\n"
+    u"Would you like to see the options screen now?",
+    u"Welcome", BoxButtons::YesNo};
+inline constexpr MessageBoxText kWelcomeLater = {
+    u"Anyway, you can see it later by clicking the button\r\n"
+    u"on the main frame and selecting 'Options...'\r\n\r\n"
+    u"Have Fun!",
+    u"Welcome", BoxButtons::Ok};
+
+// What the welcome check needs of the program's windows.
+class IWelcomeUi {
+  public:
+    virtual ~IWelcomeUi() = default;
+    // Shows a modal box; true when the user chose Yes.
+    virtual bool ShowBox(const MessageBoxText& box) = 0;
+    // The options dialog, modeless and without an owner.
+    virtual void ShowOptionsWithoutOwner() = 0;
+    // False once the bar has closed (the user chose Exit while a box was up).
+    virtual bool BarOpen() = 0;
+};
+
+// Greets the user after a first start or an upgrade: the question box, then the options
+// dialog on Yes or the second box on No. Nothing more is shown once the bar has closed.
+void CheckNewVersion(std::u16string_view storedVersion, IWelcomeUi& ui);
+
 // What the box says when start-up fails, from what stopped it: "Glidebanner could not start: "
 // and the reason in plain words (not enough memory, or the message of the program's own
 // failure; anything else is an unexpected error, with what it says of itself).

@@ -4,8 +4,8 @@
 
 #include "app/modMain_win32.h"
 
-#include "app/Screen_win32.h"
 #include "app/Slide.h"
+#include "kit/Screen_win32.h"
 
 namespace modMain {
 namespace {

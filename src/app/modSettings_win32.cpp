@@ -7,8 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "app/Handles_win32.h"
 #include "app/modSettings.h"
+#include "kit/Handles_win32.h"
 
 namespace modSettings {
 namespace {
@@ -56,7 +56,7 @@ void WriteSettingText(const std::u16string& name, const std::u16string& value) {
     }
     gb::unique_hkey key(raw);
     // REG_SZ data includes its terminating NUL.
-    const DWORD bytes = static_cast<DWORD>((value.size() + 1) * sizeof(char16_t));
+    const DWORD bytes = (static_cast<DWORD>(value.size()) + 1) * sizeof(char16_t);
     ::RegSetValueExW(key.get(), W(name), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                      bytes);
 }

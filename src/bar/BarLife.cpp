@@ -8,21 +8,6 @@
 #include "app/modMain.h"
 #include "strip/colMsg.h"
 
-namespace modMain {
-
-void CheckNewVersion(std::u16string_view storedVersion, IWelcomeUi& ui) {
-    if (!IsWelcomeDue(ParseStoredVersion(storedVersion), kVersionMajor, kVersionMinor)) return;
-    const int answer = ui.ShowBox(kWelcomeQuestion);
-    if (!ui.BarOpen()) return;
-    if (answer == kAnswerYes) {
-        ui.ShowOptionsWithoutOwner();
-        return;
-    }
-    ui.ShowBox(kWelcomeLater);
-}
-
-} // namespace modMain
-
 namespace frmScrollRules {
 
 void AddStartupBanner(gb::colMsg& strip, int blanks, bool showEmo, int emoticon) {

@@ -1,6 +1,6 @@
 #pragma once
-// The bar's start-up and shutdown decisions that need no window: the welcome boxes, the
-// start-up banner, retrying the messenger, what the unload stores, and saving only once.
+// The bar's start-up and shutdown decisions that need no window: the start-up banner, retrying
+// the messenger, what the unload stores, and saving only once.
 #include <cstdint>
 #include <string_view>
 
@@ -9,26 +9,6 @@
 namespace gb {
 class colMsg;
 }
-
-namespace modMain {
-
-// What the welcome check needs of the program's windows.
-class IWelcomeUi {
-  public:
-    virtual ~IWelcomeUi() = default;
-    // Shows a modal box and returns the button chosen (kAnswerYes for Yes).
-    virtual int ShowBox(const MessageBoxText& box) = 0;
-    // The options dialog, modeless and without an owner.
-    virtual void ShowOptionsWithoutOwner() = 0;
-    // False once the bar has closed (the user chose Exit while a box was up).
-    virtual bool BarOpen() = 0;
-};
-
-// Greets the user after a first start or an upgrade: the question box, then the options
-// dialog on Yes or the second box on No. Nothing is shown once the bar has closed.
-void CheckNewVersion(std::u16string_view storedVersion, IWelcomeUi& ui);
-
-} // namespace modMain
 
 namespace frmScrollRules {
 

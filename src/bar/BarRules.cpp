@@ -44,22 +44,23 @@ int DrawBannerEmoticon(const std::function<int()>& next) {
 int SecondBannerEmoticon(int first) { return first == 8 ? 7 : first; }
 
 Geometry ClampToScreen(Geometry g, const Screen& screen) {
-    if (g.Top < 0) g.Top = 0;
-    if (g.Top + g.Height > screen.HeightTwips) g.Top = screen.HeightTwips - g.Height;
-    if (g.Left < 0) g.Left = 0;
-    if (g.Left + g.Width > screen.WidthTwips) g.Left = screen.WidthTwips - g.Width;
+    const float right = screen.LeftTwips + screen.WidthTwips;
+    const float bottom = screen.TopTwips + screen.HeightTwips;
+    if (g.Top < screen.TopTwips) g.Top = screen.TopTwips;
+    if (g.Top + g.Height > bottom) g.Top = bottom - g.Height;
+    if (g.Left < screen.LeftTwips) g.Left = screen.LeftTwips;
+    if (g.Left + g.Width > right) g.Left = right - g.Width;
     return g;
 }
 
 Geometry PlaceStored(float x, float y, float width, float heightTwips, const Screen& screen) {
     Geometry g{x, y, std::min(width, screen.WidthTwips), heightTwips};
-    // A width too small to be handled is what a resize could never leave behind.
-    if (!(g.Width >= kMinimumWidthTwips)) g.Width = std::min(kMinimumWidthTwips, screen.WidthTwips);
+    if (!(g.Width >= screen.TwipsPerPixelX)) g.Width = screen.WidthTwips;
     return ClampToScreen(g, screen);
 }
 
 bool LiesAcrossTop(const Geometry& g, const Screen& screen) {
-    return g.Top == 0 && g.Width == screen.WidthTwips;
+    return g.Top == screen.TopTwips && g.Width == screen.WidthTwips;
 }
 
 CursorChoice ChooseCursor(int button, int shift, float x, float innerWidth) {
@@ -89,16 +90,18 @@ Geometry DragStep(Geometry g, bool sizeMode, float xInBar, float innerWidth, int
     const float moveY = screen.TwipsPerPixelY * static_cast<float>(dy);
     if (sizeMode && xInBar < innerWidth / 2) {
         // The left edge is dragged: the right edge stays where it is.
-        g.Width += moveX;
-        g.Left -= moveX;
+        const float right = g.Left + g.Width;
+        g.Left = std::max(g.Left - moveX, screen.LeftTwips);
+        g.Width = right - g.Left;
         if (g.Width < kMinimumWidthTwips) {
-            g.Left = g.Left + g.Width - kMinimumWidthTwips;
+            g.Left = right - kMinimumWidthTwips;
             g.Width = kMinimumWidthTwips;
         }
         return g;
     }
     if (sizeMode) {
-        g.Width = std::max(g.Width - moveX, kMinimumWidthTwips);
+        g.Width = std::min(g.Width - moveX, screen.LeftTwips + screen.WidthTwips - g.Left);
+        g.Width = std::max(g.Width, kMinimumWidthTwips);
         return g;
     }
     g.Left -= moveX;
@@ -111,11 +114,11 @@ float SpeedStep(float speed, int lastCursorX, int cursorX) {
     return std::clamp(s, kMinimumSpeed, kMaximumSpeed);
 }
 
-TrayAction OnTrayCallback(int mouseMessage) {
-    switch (mouseMessage) {
-    case 514: // WM_LBUTTONUP
+TrayAction OnTrayCallback(TrayMouse mouse) {
+    switch (mouse) {
+    case TrayMouse::LeftUp:
         return TrayAction::Maximize;
-    case 516: // WM_RBUTTONDOWN
+    case TrayMouse::RightDown:
         return TrayAction::ShowMenu;
     default:
         return TrayAction::None;

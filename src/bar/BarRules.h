@@ -46,19 +46,24 @@ struct Geometry {
     bool operator==(const Geometry&) const = default;
 };
 
+// The screen of the bar: the monitor it belongs to, in twips.
 struct Screen {
     float WidthTwips = 0, HeightTwips = 0;
     float TwipsPerPixelX = 15, TwipsPerPixelY = 15;
+    float LeftTwips = 0, TopTwips = 0;
 };
 
 // Keeps the bar on the screen: top, bottom, left, right, in that order.
 Geometry ClampToScreen(Geometry g, const Screen& screen);
 
 // The stored geometry made safe for this screen: a width wider than the screen becomes the
-// screen's width, and a bar that would stand wholly or partly off the screen is moved on.
+// screen's width, a width of less than a pixel (a damaged value) the screen's width too, and
+// a bar that would stand wholly or partly off the screen is moved on. Any other width stays,
+// however narrow: the minimum belongs to the Shift-drag alone.
 Geometry PlaceStored(float x, float y, float width, float heightTwips, const Screen& screen);
 
-// Whether the bar lies across the whole top of the screen (exact, in twips).
+// Whether the bar lies across the whole top of the screen (exact, in twips), at its top or
+// at the place the shell docked it.
 bool LiesAcrossTop(const Geometry& g, const Screen& screen);
 
 // The cursor over the bar, and what it does to SizeMode.
@@ -73,18 +78,24 @@ CursorChoice ChooseCursor(int button, int shift, float x, float innerWidth);
 enum class PressAction { None, StripClick, StartDrag, Pause };
 PressAction OnMouseDown(int button, int shift);
 
-// One step of a Shift-drag: dx and dy are the pixels the pointer went left and up.
+// One step of a Shift-drag: dx and dy are the pixels the pointer went left and up. A resize
+// keeps the dragged edge on the screen and the other edge where it is, as a move keeps the
+// whole bar on it.
 Geometry DragStep(Geometry g, bool sizeMode, float xInBar, float innerWidth, int dx, int dy,
                   const Screen& screen);
 
 // One step of an Alt-drag: moving left by d pixels adds d to the speed, within 1..100.
 float SpeedStep(float speed, int lastCursorX, int cursorX);
 
-// The notification icon's callback carries the mouse message where the x coordinate stands.
+// What the notification icon reports of the mouse: the left button released on it, the right
+// button pressed on it, or anything else.
+enum class TrayMouse { LeftUp, RightDown, Other };
 enum class TrayAction { None, Maximize, ShowMenu };
-TrayAction OnTrayCallback(int mouseMessage);
+TrayAction OnTrayCallback(TrayMouse mouse);
 
-// The pop-up menu's first two entries follow the bar's visibility.
+// The pop-up menu's entries, and which of the first two it shows: they follow the bar's
+// visibility.
+enum class MenuEntry { Minimize, Maximize, Snap, Options, Exit };
 struct MenuVisibility {
     bool minimize;
     bool maximize;
@@ -98,25 +109,3 @@ inline constexpr char16_t kHelpText[] = u"Click items with the left mouse button
 inline constexpr int kHelpIcon = 1; // information
 
 } // namespace frmScrollRules
-
-namespace modMain {
-
-// The two welcome boxes of a first start or an upgrade.
-struct MessageBoxText {
-    const char16_t* text;
-    const char16_t* caption;
-    unsigned style; // MB_ flags
-};
-inline constexpr MessageBoxText kWelcomeQuestion = {
-    u"WELCOME TO THIS NEW VERSION OF Glidebanner!\r\n\r\n"
-    u"I hope you enjoy using it, as I really enjoyed making it!\r\n\r\n"
-    u"Would you like to see the options screen now?",
-    u"Welcome", 0x44};
-inline constexpr MessageBoxText kWelcomeLater = {
-    u"Anyway, you can see it later by clicking the button\r\n"
-    u"on the main frame and selecting 'Options...'\r\n\r\n"
-    u"Have Fun!",
-    u"Welcome", 0x40};
-inline constexpr int kAnswerYes = 6;
-
-} // namespace modMain

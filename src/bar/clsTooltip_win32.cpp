@@ -7,21 +7,13 @@
 #include <string>
 
 namespace gb {
-namespace {
-
-// Wide enough for the longest help line at the bar's font; a tooltip without a maximum width
-// ignores line breaks and shows everything on one line.
-constexpr LPARAM kMaxTipWidthPixels = 600;
-
-} // namespace
-
 clsTooltip::clsTooltip() noexcept {
     INITCOMMONCONTROLSEX init{sizeof init, ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&init);
 }
 
-void clsTooltip::Create(HWND parent, std::u16string_view text, std::u16string_view title,
-                        int icon) {
+void clsTooltip::Create(HWND parent, std::u16string_view text, std::u16string_view title, int icon,
+                        int maxWidth) {
     window_.reset();
     window_.reset(::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, TTS_ALWAYSTIP | TTS_NOPREFIX,
                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -43,7 +35,7 @@ void clsTooltip::Create(HWND parent, std::u16string_view text, std::u16string_vi
     ::GetClientRect(parent, &tool.rect);
     tool.lpszText = reinterpret_cast<wchar_t*>(textCopy.data());
     ::SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    ::SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, kMaxTipWidthPixels);
+    ::SendMessageW(tip, TTM_SETMAXTIPWIDTH, 0, maxWidth);
     ::SendMessageW(tip, TTM_SETTITLEW, static_cast<WPARAM>(icon),
                    reinterpret_cast<LPARAM>(titleCopy.c_str()));
 }

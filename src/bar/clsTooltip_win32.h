@@ -5,7 +5,7 @@
 
 #include <string_view>
 
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 
 namespace gb {
 
@@ -18,8 +18,10 @@ class clsTooltip {
 
     // Builds the tooltip over the parent's client rectangle as it is now, replacing the one a
     // previous call made. icon goes to the title: 0 none, 1 information, 2 warning, 3 error.
-    // Lines of the text are separated by CR LF.
-    void Create(HWND parent, std::u16string_view text, std::u16string_view title, int icon);
+    // Lines of the text are separated by CR LF; a line is broken where it is wider than
+    // maxWidth pixels (without a maximum width the control ignores the line breaks).
+    void Create(HWND parent, std::u16string_view text, std::u16string_view title, int icon,
+                int maxWidth = 600);
 
     // Null while no tooltip window exists (or it could not be created).
     HWND hWnd() const noexcept { return window_.get(); }

@@ -2,7 +2,7 @@
 
 #include "bar/frmMenu_win32.h"
 
-#include "bar/BarRules.h"
+#include "kit/Handles_win32.h"
 
 namespace gb {
 namespace {
@@ -12,23 +12,16 @@ constexpr wchar_t kClassName[] = L"GlidebannerMenu";
 } // namespace
 
 bool frmMenu::Load(HINSTANCE instance) {
-    if (window_) return true;
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = WndProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kClassName;
-    ::RegisterClassExW(&wc); // fails harmlessly when already registered
+    RegisterClass(instance, kClassName);
     // A top-level window, not a message-only one: only a top-level window can become the
     // foreground window, which a pop-up menu needs to close when the user clicks elsewhere.
-    window_.reset(::CreateWindowExW(WS_EX_TOOLWINDOW, kClassName, L"frmMenu", WS_POPUP, 0, 0, 0, 0,
-                                    nullptr, nullptr, instance, this));
-    return static_cast<bool>(window_);
+    return Create(WS_EX_TOOLWINDOW, kClassName, L"frmMenu", WS_POPUP, {0, 0, 0, 0}, nullptr, 0,
+                  instance);
 }
 
 void frmMenu::DoScrollPopUp() {
-    if (!window_ || !target_ || tracking_) return;
-    const auto shown = frmScrollRules::MenuFor(target_->BarVisible());
+    if (!hWnd() || !target_ || tracking_) return;
+    const auto shown = target_->MenuEntries();
     unique_hmenu menu(::CreatePopupMenu());
     if (!menu) return;
     const HMENU m = menu.get();
@@ -42,7 +35,7 @@ void frmMenu::DoScrollPopUp() {
 
     POINT at{};
     ::GetCursorPos(&at);
-    const HWND owner = window_.get();
+    const HWND owner = hWnd();
     // Without the foreground the menu would stay open after a click elsewhere or Escape; the
     // null message afterwards lets a second pop-up work at once.
     ::SetForegroundWindow(owner);
@@ -52,55 +45,29 @@ void frmMenu::DoScrollPopUp() {
     if (::IsWindow(owner)) ::PostMessageW(owner, WM_NULL, 0, 0);
 }
 
-void frmMenu::OnCommand(UINT entry) {
-    if (!target_) return;
-    switch (entry) {
+LRESULT frmMenu::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != WM_COMMAND || HIWORD(wp) != 0 || !target_) return Default(msg, wp, lp);
+    using frmScrollRules::MenuEntry;
+    switch (LOWORD(wp)) {
     case mnuScrollMinimize:
-        target_->Minimize();
+        target_->OnMenu(MenuEntry::Minimize);
         break;
     case mnuScrollMaximize:
-        target_->Maximize();
+        target_->OnMenu(MenuEntry::Maximize);
         break;
     case mnuScrollSnap:
-        target_->SnapToScreen();
+        target_->OnMenu(MenuEntry::Snap);
         break;
     case mnuScrollOptions:
-        target_->ShowOptions();
+        target_->OnMenu(MenuEntry::Options);
         break;
     case mnuScrollExit:
-        target_->Exit();
+        target_->OnMenu(MenuEntry::Exit);
         break;
     default:
         break;
     }
-}
-
-LRESULT CALLBACK frmMenu::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
-    try {
-        if (msg == WM_NCCREATE) {
-            auto* create = reinterpret_cast<CREATESTRUCTW*>(lp);
-            ::SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                                reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-        }
-        auto* self = reinterpret_cast<frmMenu*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-        if (self) return self->OnMessage(hwnd, msg, wp, lp);
-    } catch (...) {
-    }
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
-}
-
-LRESULT frmMenu::OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_COMMAND:
-        if (HIWORD(wp) == 0) OnCommand(LOWORD(wp));
-        return 0;
-    case WM_NCDESTROY:
-        ::SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-        break;
-    default:
-        break;
-    }
-    return ::DefWindowProcW(hwnd, msg, wp, lp);
+    return 0;
 }
 
 } // namespace gb

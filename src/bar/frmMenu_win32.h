@@ -3,24 +3,13 @@
 // at the pointer and hands the chosen entry to the bar.
 #include <windows.h>
 
-#include "app/Handles_win32.h"
+#include "bar/BarWindow.h"
+#include "kit/Window_win32.h"
 
 namespace gb {
 
-// What the menu's entries do; the bar implements it.
-class IScrollMenuTarget {
-  public:
-    virtual ~IScrollMenuTarget() = default;
-    virtual bool BarVisible() = 0;
-    virtual void Minimize() = 0;
-    virtual void Maximize() = 0;
-    virtual void SnapToScreen() = 0;
-    virtual void ShowOptions() = 0;
-    virtual void Exit() = 0;
-};
-
 // Entry ids of the menu, as WM_COMMAND carries them.
-enum MenuEntry : UINT {
+enum MenuEntryId : UINT {
     mnuScrollMinimize = 1,
     mnuScrollMaximize,
     mnuScrollSnap,
@@ -28,18 +17,13 @@ enum MenuEntry : UINT {
     mnuScrollExit,
 };
 
-class frmMenu {
+class frmMenu final : public Window {
   public:
-    frmMenu() = default;
-    frmMenu(const frmMenu&) = delete;
-    frmMenu& operator=(const frmMenu&) = delete;
-
     // Creates the hidden window; false when it could not be made.
     bool Load(HINSTANCE instance);
     // Entries chosen from now on go to target; null drops them.
-    void SetTarget(IScrollMenuTarget* target) noexcept { target_ = target; }
-    void Unload() noexcept { window_.reset(); }
-    HWND hWnd() const noexcept { return window_.get(); }
+    void SetTarget(IBarMenu* target) noexcept { target_ = target; }
+    void Unload() noexcept { Destroy(); }
 
     // Pops the menu up at the pointer: "&Minimize" while the bar is visible, "&Maximize"
     // while it is not. Returns when the menu has closed; the chosen entry's action runs
@@ -47,12 +31,9 @@ class frmMenu {
     void DoScrollPopUp();
 
   private:
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept;
-    LRESULT OnMessage(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    void OnCommand(UINT entry);
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
-    unique_hwnd window_;
-    IScrollMenuTarget* target_ = nullptr;
+    IBarMenu* target_ = nullptr;
     bool tracking_ = false;
 };
 

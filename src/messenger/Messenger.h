@@ -103,4 +103,14 @@ class IMessengerEvents {
     virtual void OnUnreadEmailChanged(std::int32_t folder, std::int32_t unreadCount) = 0;
 };
 
+// The program's connection to the event source: attach (again, while none is registered) and
+// let go.
+class IMessengerLink {
+  public:
+    virtual ~IMessengerLink() = default;
+    // Connects unless already connected; true when attached afterwards.
+    virtual bool TryAttach() = 0;
+    virtual void Detach() = 0;
+};
+
 } // namespace messenger

@@ -1,6 +1,6 @@
 #include "messenger/MessengerBinding_win32.h"
 
-#include "messenger/MessengerCom_win32.h"
+#include "contract/MessengerCom_win32.h"
 
 namespace messenger {
 namespace {
@@ -97,7 +97,7 @@ class ComConversationWindow final : public IConversationWindow {
         IDispatch* raw = nullptr;
         const HRESULT hr = window_->get_Session(&raw);
         auto owned = gb::com_ptr<IDispatch>::attach(raw);
-        return SUCCEEDED(hr) ? WrapSession(std::move(owned)) : nullptr;
+        return SUCCEEDED(hr) ? WrapSession(owned) : nullptr;
     }
     std::optional<WindowHandle> HWnd() override {
         LONG hwnd = 0;
@@ -208,7 +208,7 @@ ContactPtr WrapContact(gb::com_ptr<IDispatch> contact) {
     return std::make_shared<ComContact>(std::move(contact), std::move(typed));
 }
 
-SessionPtr WrapSession(gb::com_ptr<IDispatch> session) {
+SessionPtr WrapSession(const gb::com_ptr<IDispatch>& session) {
     auto typed = session.try_query<msgr::IMessengerSession>(msgr::IID_IMessengerSession);
     if (!typed) return nullptr;
     return std::make_shared<ComSession>(std::move(typed));

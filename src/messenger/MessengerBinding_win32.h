@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 #include "messenger/Messenger.h"
 
 namespace messenger {
@@ -27,7 +27,7 @@ std::optional<std::u16string> EmailAddressByName(IDispatch* contact);
 // A contact needs only IDispatch: without the contact interface its address is still read
 // by name.
 ContactPtr WrapContact(gb::com_ptr<IDispatch> contact);
-SessionPtr WrapSession(gb::com_ptr<IDispatch> session);
+SessionPtr WrapSession(const gb::com_ptr<IDispatch>& session);
 
 // Creates the application object by its ProgID and the messenger object by its class id.
 class ComMessengerFactory final : public IMessengerFactory {

@@ -6,9 +6,10 @@
 #include <optional>
 #include <span>
 
+#include "contract/MessengerCom_win32.h"
+#include "kit/ComBorder_win32.h"
 #include "messenger/EventArguments.h"
 #include "messenger/MessengerBinding_win32.h"
-#include "messenger/MessengerCom_win32.h"
 
 namespace messenger {
 namespace {
@@ -115,13 +116,11 @@ HRESULT EventSink::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) noexcep
 
 HRESULT EventSink::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT*,
                           EXCEPINFO*, UINT* argError) noexcept {
-    try {
+    return gb::ComBorder([&] {
         if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
         if (!params) return E_INVALIDARG;
         return Forward(id, *params, argError);
-    } catch (...) {
-        return E_UNEXPECTED;
-    }
+    });
 }
 
 HRESULT EventSink::Forward(DISPID id, const DISPPARAMS& params, UINT* argError) {
@@ -150,6 +149,7 @@ HRESULT EventSink::Forward(DISPID id, const DISPPARAMS& params, UINT* argError) 
     }
     // Every shape is readable; what is read may still fail (an object that is no session, a
     // number beyond 32 bits), and is refused then. arg(0) is the first one declared.
+    if (!params.rgvarg) return DISP_E_BADPARAMCOUNT;
     auto arg = [&](std::size_t k) -> const VARIANT& { return params.rgvarg[call.Position(k)]; };
     // The last argument, pfEnableDefault, is never read nor written.
     switch (id) {

@@ -6,7 +6,7 @@
 #include <oaidl.h>
 #include <ocidl.h>
 
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 #include "messenger/Messenger.h"
 
 namespace messenger {
@@ -43,17 +43,17 @@ class EventSink final : public IDispatch {
 // What the bar owns: tries to create the event source and connect to it, says whether it is
 // attached, can be asked to try again (while no messenger is registered), and disconnects
 // when it ends. Must live on the thread that created it (the user-interface thread).
-class MessengerLink {
+class MessengerLink final : public IMessengerLink {
   public:
     explicit MessengerLink(IMessengerEvents& events) : events_(events) {}
     MessengerLink(const MessengerLink&) = delete;
     MessengerLink& operator=(const MessengerLink&) = delete;
-    ~MessengerLink() { Detach(); }
+    ~MessengerLink() override { Detach(); }
 
     // Connects unless already connected; true when attached afterwards.
-    bool TryAttach() noexcept;
+    bool TryAttach() noexcept override;
     bool Attached() const noexcept { return cookie_ != 0; }
-    void Detach() noexcept;
+    void Detach() noexcept override;
 
   private:
     IMessengerEvents& events_;

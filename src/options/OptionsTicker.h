@@ -21,6 +21,7 @@ std::u16string TickerLeadIn(float scaleWidth, float nameWidth, float blankWidth)
 // Whether the next pass is due: the strip is down to the last item of the previous pass.
 constexpr bool TickerNeedsPass(std::size_t count) noexcept { return count <= 1; }
 
+// The ticker's mouse: the left button drags its speed, the right button held pauses it.
 class TickerGestures {
   public:
     // Left button: remembers x. Right button: pauses.
@@ -30,6 +31,9 @@ class TickerGestures {
     float MouseMove(int buttons, float x, float speed) noexcept;
     // Right button: resumes.
     void MouseUp(int button) noexcept;
+    // Another window took the mouse while the ticker held it: the release will never come
+    // here, so a pause ends now rather than never.
+    void CaptureLost() noexcept { paused_ = false; }
 
     bool Paused() const noexcept { return paused_; }
     float LastX() const noexcept { return lastX_; }

@@ -24,13 +24,13 @@ void AddAboutLines(colMsg& strip, float scaleWidth, ProgramVersion version) {
     }
 }
 
-void SetUpTicker(colMsg& strip, IStripHost& host, float scaleWidth, ProgramVersion version) {
+void SetUpTicker(colMsg& strip, const StripHost& host, float scaleWidth, ProgramVersion version) {
     strip.SetScrollSpeed(kTickerStartSpeed);
     auto& leadIn = strip.AddString(u"");
     // The dialog measures in the lead-in's font, which is the ticker items' font.
     const auto& font = *leadIn.TextFont();
-    leadIn.SetText(
-        TickerLeadIn(scaleWidth, host.TextWidth(font, kProductName), host.TextWidth(font, u" ")));
+    leadIn.SetText(TickerLeadIn(scaleWidth, host.measure.TextWidth(font, kProductName, host.dpi),
+                                host.measure.TextWidth(font, u" ", host.dpi)));
     AddAboutLines(strip, scaleWidth, version);
 }
 

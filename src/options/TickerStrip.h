@@ -6,13 +6,13 @@ namespace gb {
 
 class colMsg;
 class IDisplay;
-class IStripHost;
+struct StripHost;
 
 // Appends one pass of the About lines, reading ShowEmo from the settings as it is now.
 void AddAboutLines(colMsg& strip, float scaleWidth, ProgramVersion version);
 
 // Speed 15, the lead-in measured in its own font through the host, then the first pass.
-void SetUpTicker(colMsg& strip, IStripHost& host, float scaleWidth, ProgramVersion version);
+void SetUpTicker(colMsg& strip, const StripHost& host, float scaleWidth, ProgramVersion version);
 
 // One tick: the next pass when the strip is down to one item, then one scroll step.
 void TickTicker(colMsg& strip, const IDisplay& display, float scaleWidth, ProgramVersion version);

@@ -1,16 +1,20 @@
 #pragma once
-// The options dialog: four pages of settings turned with two arrows, the ticker with the
-// About lines across its top, "&Okay" and "&Not okay". The decisions live in OptionsModel,
-// OptionsTicker and AboutLines; this window only mirrors them.
+// The options dialog's windows: the dialog itself, its four pages and its ticker, each a thin
+// window on the kit's base. Their window procedures unpack each message and make one call of
+// the dialog's controller, which decides everything; the dialog carries its decisions out.
 #include <windows.h>
 
-#include <memory>
+#include <array>
+#include <vector>
 
-#include "options/OptionsHost.h"
+#include "kit/Handles_win32.h"
+#include "kit/Window_win32.h"
+#include "options/OptionsController.h"
+#include "surface/OffscreenDC_win32.h"
 
 namespace gb {
 
-class IStripHost;
+struct StripHost;
 
 // The bar as the dialog's window sees it.
 class IOptionsHostWin32 : public IOptionsHost {
@@ -18,45 +22,14 @@ class IOptionsHostWin32 : public IOptionsHost {
     // The bar's icon; the dialog takes a copy of its own.
     virtual HICON Icon() = 0;
     // Measures text and gives new items their font size; used by the ticker's strip.
-    virtual IStripHost& TickerStripHost() = 0;
+    virtual StripHost& TickerStripHost() = 0;
 };
 
-class frmOptions {
-  public:
-    // module: where the dialog's pictures and the emoticon picture strip are found.
-    frmOptions(IOptionsHostWin32& host, HINSTANCE module);
-    // Destroys an open dialog at once, without sliding it out.
-    ~frmOptions();
-    frmOptions(const frmOptions&) = delete;
-    frmOptions& operator=(const frmOptions&) = delete;
-
-    // Shows the dialog modeless (owner: the bar's window, or null from the welcome box) and
-    // slides it in below the bar; returns when it stands centred or was closed meanwhile.
-    // While it is open a second show only brings it to the front.
-    void Show(HWND owner);
-    // Closes the dialog if it is open, as "&Not okay" does: edits are discarded, a running
-    // slide or page turn stops at once, the dialog slides out and is destroyed. Shutdown
-    // calls it before the settings are saved.
-    void Unload();
-
-    bool IsOpen() const noexcept;
-    // The dialog's window; null while it is not open.
-    HWND hWnd() const noexcept;
-
-    struct State;
-
-  private:
-    friend struct OptionsWindows;
-
-    IOptionsHostWin32& host_;
-    HINSTANCE module_;
-    std::shared_ptr<State> state_;
-};
-
-// Control ids of the dialog, for tests that read the window tree.
+// Control ids of the dialog, for tests that read the window tree. Escape presses "&Not okay"
+// (IDCANCEL); Enter presses nothing, so "&Okay" keeps clear of IDOK.
 enum OptionsControlId : int {
-    idcOK = IDOK,
     idcCancel = IDCANCEL,
+    idcOK = 99,
     idcPicMsg = 100,
     idcPicPrev,
     idcPicNext,
@@ -81,6 +54,112 @@ enum OptionsControlId : int {
     idcPlaceHolder,
     idcNote,
     idcLabel,
+};
+
+// A page: it draws its own frame, so that each caption has its colour; its controls'
+// notifications go on to the dialog.
+class OptionsPageWindow final : public Window {
+  public:
+    bool Create(HWND dialog, int index, RECT at, HFONT captionFont, HINSTANCE module);
+    void SetCaptionFont(HFONT font) noexcept { captionFont_ = font; }
+
+  private:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void OnPaint();
+
+    HWND dialog_ = nullptr;
+    int index_ = 0;
+    HFONT captionFont_ = nullptr; // the dialog's, which outlives its pages
+};
+
+// The ticker across the top of the dialog (picMsg).
+class OptionsTickerWindow final : public Window, public IDisplay {
+  public:
+    explicit OptionsTickerWindow(OptionsController& controller) : controller_(controller) {}
+    bool Create(HWND dialog, RECT at, HINSTANCE module);
+
+    float ScaleWidth() const override;
+    float ScaleHeight() const override;
+    void Present(ISurface& canvas) override;
+
+  private:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    OptionsController& controller_;
+};
+
+class frmOptions final : public Window, public IOptionsWindow {
+  public:
+    // module: where the dialog's pictures and the emoticon picture strip are found.
+    frmOptions(IOptionsHostWin32& host, HINSTANCE module);
+    ~frmOptions() override;
+
+    // Shows the dialog (owner: the bar's window, or none from the welcome box) and slides it
+    // in below the bar; returns when it stands centred or was closed meanwhile.
+    void Show(HWND owner);
+    // The program ends: the dialog closes as "&Not okay" closes it. Shutdown calls it before
+    // the settings are saved.
+    void Unload() { controller_.Shutdown(); }
+    bool IsOpen() const noexcept { return controller_.IsOpen(); }
+    OptionsController& Controller() noexcept { return controller_; }
+
+    // IOptionsWindow
+    bool Create(bool owned, float left, float top) override;
+    void Destroy() override;
+    void Show() override;
+    void BringToFront() override;
+    float Left() const override;
+    float Width() const override;
+    float ScreenWidth() const override;
+    void MoveLeft(float twips) override;
+    float ScaleWidth() const override;
+    OptionsControls ReadControls() const override;
+    void WriteControls(const OptionsControls& controls) override;
+    void WriteNameSample(std::u16string_view sample, bool domainEnabled) override;
+    PageSpan Page(int index) const override;
+    void MovePage(int index, float left) override;
+    void ShowPage(int index, bool visible) override;
+    void ShowArrows(bool previous, bool next) override;
+    void EnableArrows(bool enabled) override;
+    void ShowError(std::u16string_view text) override;
+    void FocusUnreadMail() override;
+    IDisplay& Ticker() override { return ticker_; }
+    void SetTickerTimer(bool running) override;
+    void CaptureTickerMouse() override;
+    bool RunPendingMessages() override;
+    void OpenWebPage(std::u16string_view address) override;
+
+    enum class Font { Regular, Bold, BoldItalic, Note, Small, Italic, Count };
+
+  private:
+    LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void OnCommand(int id, int code, HWND control);
+    LRESULT OnCtlColor(HWND control, HDC dc) const;
+    void CreateControls();
+    HWND Item(int id) const;
+    void AddTip(HWND control, const wchar_t* text);
+    int Px(float twips) const;
+    int Py(float twips) const;
+    float Twips(int pixels) const;
+    void MakeFonts();
+    void OnDpiChanged(int dpi, const RECT& suggested);
+
+    IOptionsHostWin32& host_;
+    HINSTANCE module_;
+    HWND owner_ = nullptr; // of the next dialog
+    OffscreenDCFactory surfaces_;
+    OptionsController controller_;
+    OptionsTickerWindow ticker_{controller_};
+    std::array<OptionsPageWindow, kPageCount> pages_;
+
+    // What one dialog is made with; released when it goes.
+    std::array<unique_hfont, static_cast<std::size_t>(Font::Count)> fonts_;
+    unique_hbitmap bmpPrev_, bmpNext_, bmpBanner_;
+    unique_hicon icon_;
+    unique_hhook keys_;
+    HWND tooltip_ = nullptr;     // owned by the dialog, destroyed with it
+    HWND lastFocus_ = nullptr;   // where the focus goes back when the dialog is activated
+    std::vector<HWND> controls_; // one a row of the table, in its order
+    int dpi_ = 96;               // the monitor's the dialog stands on
 };
 
 } // namespace gb

@@ -56,4 +56,52 @@ std::optional<EmoticonMatch> MatchEmoticon(std::u16string_view text) noexcept {
     return std::nullopt;
 }
 
+std::u16string_view EmoticonName(std::uint8_t cell) noexcept {
+    static constexpr std::u16string_view kNames[] = {u"thumbs up",
+                                                     u"thumbs down",
+                                                     u"beer mug",
+                                                     u"cocktail glass",
+                                                     u"girl",
+                                                     u"boy",
+                                                     u"bat",
+                                                     u"hug",
+                                                     u"hug",
+                                                     u"smiling face",
+                                                     u"grinning face",
+                                                     u"surprised face",
+                                                     u"face with tongue",
+                                                     u"winking face",
+                                                     u"sad face",
+                                                     u"confused face",
+                                                     u"disappointed face",
+                                                     u"crying face",
+                                                     u"embarrassed face",
+                                                     u"face with sunglasses",
+                                                     u"angry face",
+                                                     u"angel",
+                                                     u"devil",
+                                                     u"red heart",
+                                                     u"broken heart",
+                                                     u"lips",
+                                                     u"gift",
+                                                     u"rose",
+                                                     u"wilted rose",
+                                                     u"camera",
+                                                     u"film",
+                                                     u"telephone",
+                                                     u"cat",
+                                                     u"dog",
+                                                     u"coffee",
+                                                     u"light bulb",
+                                                     u"moon",
+                                                     u"star",
+                                                     u"musical note",
+                                                     u"envelope",
+                                                     u"birthday cake",
+                                                     u"clock",
+                                                     u"telephone",
+                                                     u"messenger"};
+    return cell < std::size(kNames) ? kNames[cell] : std::u16string_view();
+}
+
 } // namespace gb

@@ -15,4 +15,7 @@ struct EmoticonMatch {
 // The code that begins text, compared in ASCII upper case; at most one code can match.
 std::optional<EmoticonMatch> MatchEmoticon(std::u16string_view text) noexcept;
 
+// What a cell shows, in words a screen reader speaks ("smiling face"); empty past the last.
+std::u16string_view EmoticonName(std::uint8_t cell) noexcept;
+
 } // namespace gb

@@ -14,8 +14,8 @@ bool PassesOn(const clsItem& item) {
 
 } // namespace
 
-void HandClickOn(IStripHost& host, std::size_t index) {
-    colMsg* bar = host.BarStrip();
+void HandClickOn(const StripHost& host, std::size_t index) {
+    colMsg* bar = host.bar ? host.bar->BarStrip() : nullptr;
     if (bar == nullptr) return;
     for (std::size_t next = index + 1;; ++next) {
         clsItem* item = bar->Item(next);

@@ -1,39 +1,57 @@
 #pragma once
-// What a strip and its items need of the window that owns the bar: its font size, measuring,
-// the bar's own strip (clicks handed on always go there, whichever strip the item is in),
-// its PrevBuddy, the window operations of a click, and the messenger for action clicks.
-#include <memory>
+// What a strip and its items need of the program around them, one small interface a concern:
+// measuring text, the window operations of a click, the links back to the bar (its strip,
+// which receives every handed-on click whichever strip the item is in, and its PrevBuddy),
+// and the messenger for the notification lines' clicks. A StripHost names them for one strip.
 #include <string_view>
 
 #include "messenger/Messenger.h"
-#include "strip/StdFont.h"
+#include "surface/StdFont.h"
+#include "surface/Surface.h"
 
 namespace gb {
 
 class colMsg;
 
-class IStripHost {
+class ITextMeasure {
   public:
-    virtual ~IStripHost() = default;
-
-    // The bar window's font size in points; new items and a new strip's says font take it.
-    virtual double FontSize() const = 0;
-    // The pixel width of text drawn in that font (as a surface realises it).
-    virtual float TextWidth(const StdFont& font, std::u16string_view text) = 0;
+    virtual ~ITextMeasure() = default;
+    // Pixels, in the font as a surface realises it at that many dots per inch.
+    virtual float TextWidth(const StdFont& font, std::u16string_view text, int dpi) = 0;
+    virtual float TextHeight(const StdFont& font, std::u16string_view text, int dpi) = 0;
     // Whether the system has this face; "Arial" always counts as available.
     virtual bool FaceExists(std::u16string_view face) = 0;
+};
 
+class IWindowActions {
+  public:
+    virtual ~IWindowActions() = default;
+    virtual bool IsIconic(messenger::WindowHandle hwnd) = 0;
+    virtual void RestoreWindow(messenger::WindowHandle hwnd) = 0;
+    virtual void SetForegroundWindow(messenger::WindowHandle hwnd) = 0;
+};
+
+class IBarLink {
+  public:
+    virtual ~IBarLink() = default;
     // The bar's strip; null while there is none.
     virtual colMsg* BarStrip() = 0;
     // Forgets the buddy whose says item came last, so the next message shows its name again.
     virtual void ClearPrevBuddy() = 0;
+};
 
-    virtual bool IsIconic(messenger::WindowHandle hwnd) = 0;
-    virtual void RestoreWindow(messenger::WindowHandle hwnd) = 0;
-    virtual void SetForegroundWindow(messenger::WindowHandle hwnd) = 0;
-
+// Must outlive the strip it is given to.
+struct StripHost {
+    // The bar window's font size in points; new items and a new strip's says font take it.
+    double fontSize = 14.25;
+    ITextMeasure& measure;
+    IWindowActions& windows;
+    // Null for a strip that no bar stands behind: nothing is handed on, nothing cleared.
+    IBarLink* bar = nullptr;
     // Null when no messenger can be reached.
-    virtual messenger::IMessengerFactory* MessengerFactory() = 0;
+    messenger::IMessengerFactory* messenger = nullptr;
+    // The dots per inch of the monitor the strip is shown on: fonts and pictures follow it.
+    int dpi = kDefaultDpi;
 };
 
 } // namespace gb

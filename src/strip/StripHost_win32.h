@@ -1,7 +1,6 @@
 #pragma once
-// The parts of a strip host that are the same for every window on Windows: measuring on a
-// memory device context of its own, the face check and the window operations. The bar (and
-// tools) add the font size, the bar's strip, PrevBuddy and the messenger.
+// The strip host's interfaces on Windows: measuring on a memory device context of its own, the
+// face check, and the window operations of a click.
 #include <windows.h>
 
 #include <memory>
@@ -12,19 +11,27 @@
 
 namespace gb {
 
-class StripHostBase : public IStripHost {
+class GdiTextMeasure final : public ITextMeasure {
   public:
-    float TextWidth(const StdFont& font, std::u16string_view text) override;
+    float TextWidth(const StdFont& font, std::u16string_view text, int dpi) override;
+    float TextHeight(const StdFont& font, std::u16string_view text, int dpi) override;
     bool FaceExists(std::u16string_view face) override;
+
+  private:
+    OffscreenDC& In(const StdFont& font, int dpi);
+
+    std::unique_ptr<OffscreenDC> measure_;
+    std::optional<StdFont> realised_;
+    int dpi_ = 0;
+};
+
+class DesktopWindowActions final : public IWindowActions {
+  public:
     bool IsIconic(messenger::WindowHandle hwnd) override;
     void RestoreWindow(messenger::WindowHandle hwnd) override;
     void SetForegroundWindow(messenger::WindowHandle hwnd) override;
 
     static HWND ToHwnd(messenger::WindowHandle hwnd) noexcept;
-
-  private:
-    std::unique_ptr<OffscreenDC> measure_;
-    std::optional<StdFont> realised_;
 };
 
 } // namespace gb

@@ -35,8 +35,8 @@ std::u16string AddressOf(const ActionParameter& parameter) {
 
 } // namespace
 
-clsAction::clsAction(IStripHost& host)
-    : clsItem(kKind, host), font_(std::make_shared<StdFont>(u"Arial", host.FontSize())) {}
+clsAction::clsAction(const StripHost& host)
+    : clsItem(kKind, host), font_(std::make_shared<StdFont>(u"Arial", host.fontSize)) {}
 
 void clsAction::SetAction(std::int32_t actAction, ActionParameter vntParameter) {
     actionKind_ = actAction;
@@ -47,7 +47,7 @@ void clsAction::SetAction(std::int32_t actAction, ActionParameter vntParameter) 
         const auto* count = std::get_if<std::int32_t>(&actionParameter_);
         text_ = ReplaceAll(settings.UnreadMail, settings.PlaceHolder,
                            count ? DecimalText(*count) : std::u16string());
-        if (!font_) font_ = std::make_shared<StdFont>(u"Arial", Host().FontSize());
+        if (!font_) font_ = std::make_shared<StdFont>(u"Arial", Host().fontSize);
         font_->SetUnderline(true);
         return;
     }
@@ -72,14 +72,14 @@ void clsAction::SetAction(std::int32_t actAction, ActionParameter vntParameter) 
 
 float clsAction::Width() const {
     if (text_.empty()) return WhiteSpace();
-    return Host().TextWidth(font_ ? *font_ : StdFont(), text_) + WhiteSpace();
+    return Host().measure.TextWidth(font_ ? *font_ : StdFont(), text_, Host().dpi) + WhiteSpace();
 }
 
 void clsAction::OnClick(std::size_t /*index*/) {
     // The click comes from a window procedure: whatever the messenger does, nothing escapes.
     try {
         if (actionKind_ != actUnreadMail && actionKind_ != actBuddyLogon) return;
-        messenger::IMessengerFactory* factory = Host().MessengerFactory();
+        messenger::IMessengerFactory* factory = Host().messenger;
         if (factory == nullptr) return;
         const std::shared_ptr<messenger::IMessenger> msn = factory->CreateMessenger();
         if (!msn) return;

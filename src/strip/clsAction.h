@@ -6,8 +6,8 @@
 #include <variant>
 
 #include "messenger/Messenger.h"
-#include "strip/StdFont.h"
 #include "strip/clsItem.h"
+#include "surface/StdFont.h"
 #include "surface/Surface.h"
 
 namespace gb {
@@ -24,7 +24,7 @@ class clsAction final : public clsItem {
     static constexpr ItemKind kKind = ItemKind::Action;
 
     // Empty, red, in a new Arial font of the host's font size.
-    explicit clsAction(IStripHost& host);
+    explicit clsAction(const StripHost& host);
 
     const std::u16string& Text() const noexcept { return text_; }
     void SetText(std::u16string text) { text_ = std::move(text); }

@@ -1,10 +1,11 @@
 #include "strip/clsEmo.h"
 
 #include "strip/HandOver.h"
+#include "strip/StripHost.h"
 
 namespace gb {
 
-float clsEmo::Width() const { return static_cast<float>(kEmoCellSize) + WhiteSpace(); }
+float clsEmo::Width() const { return static_cast<float>(EmoCellSize(Host().dpi)) + WhiteSpace(); }
 
 void clsEmo::OnClick(std::size_t index) {
     if (hwnd_ > 0)

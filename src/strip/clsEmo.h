@@ -3,16 +3,20 @@
 #include <cstdint>
 
 #include "strip/clsItem.h"
+#include "surface/Surface.h"
 
 namespace gb {
 
-inline constexpr std::int32_t kEmoCellSize = 19;
+inline constexpr std::int32_t kEmoCellSize = 19; // at 96 dots per inch
+
+// The cell's side at a monitor's dots per inch.
+constexpr std::int32_t EmoCellSize(int dpi) noexcept { return ScaleForDpi(kEmoCellSize, dpi); }
 
 class clsEmo final : public clsItem {
   public:
     static constexpr ItemKind kKind = ItemKind::Emo;
 
-    explicit clsEmo(IStripHost& host) noexcept : clsItem(kKind, host) {}
+    explicit clsEmo(const StripHost& host) noexcept : clsItem(kKind, host) {}
 
     std::uint8_t PicNumber() const noexcept { return picNumber_; }
     void SetPicNumber(std::uint8_t cell) noexcept { picNumber_ = cell; }

@@ -5,9 +5,9 @@
 namespace gb {
 
 void clsItem::ActivateWindow(messenger::WindowHandle hwnd) const {
-    IStripHost& host = Host();
-    if (host.IsIconic(hwnd)) host.RestoreWindow(hwnd);
-    host.SetForegroundWindow(hwnd);
+    IWindowActions& windows = Host().windows;
+    if (windows.IsIconic(hwnd)) windows.RestoreWindow(hwnd);
+    windows.SetForegroundWindow(hwnd);
 }
 
 } // namespace gb

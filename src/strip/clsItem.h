@@ -8,7 +8,7 @@
 
 namespace gb {
 
-class IStripHost;
+struct StripHost;
 
 enum class ItemKind { String, Says, Emo, Action };
 
@@ -41,15 +41,15 @@ class clsItem {
     }
 
   protected:
-    clsItem(ItemKind kind, IStripHost& host) noexcept : kind_(kind), host_(&host) {}
-    IStripHost& Host() const noexcept { return *host_; }
+    clsItem(ItemKind kind, const StripHost& host) noexcept : kind_(kind), host_(&host) {}
+    const StripHost& Host() const noexcept { return *host_; }
 
     // Brings a conversation window to the front, restoring it first when minimised.
     void ActivateWindow(messenger::WindowHandle hwnd) const;
 
   private:
     ItemKind kind_;
-    IStripHost* host_;
+    const StripHost* host_;
     float whiteSpace_ = kDefaultWhiteSpace;
 };
 

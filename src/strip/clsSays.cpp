@@ -5,7 +5,7 @@
 
 namespace gb {
 
-clsSays::clsSays(IStripHost& host, std::shared_ptr<const StdFont> saysFont)
+clsSays::clsSays(const StripHost& host, std::shared_ptr<const StdFont> saysFont)
     : clsItem(kKind, host), saysFont_(std::move(saysFont)) {}
 
 std::u16string clsSays::Text() const {
@@ -21,11 +21,13 @@ std::u16string clsSays::Text() const {
 float clsSays::Width() const {
     const std::u16string& says = modSettings::Settings().Says;
     if (buddy_.empty() && says.empty()) return WhiteSpace();
-    const StdFont font = saysFont_ ? *saysFont_ : StdFont(u"Arial", Host().FontSize());
-    if (!measuredIn_ || !(*measuredIn_ == font) || measuredSays_ != says) {
-        measuredWidth_ = Host().TextWidth(font, Text());
+    const StdFont font = saysFont_ ? *saysFont_ : StdFont(u"Arial", Host().fontSize);
+    if (!measuredIn_ || !(*measuredIn_ == font) || measuredSays_ != says ||
+        measuredDpi_ != Host().dpi) {
+        measuredWidth_ = Host().measure.TextWidth(font, Text(), Host().dpi);
         measuredIn_ = font;
         measuredSays_ = says;
+        measuredDpi_ = Host().dpi;
     }
     return measuredWidth_ + WhiteSpace();
 }

@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "strip/StdFont.h"
 #include "strip/clsItem.h"
+#include "surface/StdFont.h"
 
 namespace gb {
 
@@ -14,7 +14,7 @@ class clsSays final : public clsItem {
     static constexpr ItemKind kKind = ItemKind::Says;
 
     // saysFont: the font the strip draws says items in; the item is measured in it too.
-    clsSays(IStripHost& host, std::shared_ptr<const StdFont> saysFont);
+    clsSays(const StripHost& host, std::shared_ptr<const StdFont> saysFont);
 
     const std::u16string& Buddy() const noexcept { return buddy_; }
     void SetBuddy(std::u16string buddy) {
@@ -40,6 +40,7 @@ class clsSays final : public clsItem {
     mutable std::optional<StdFont> measuredIn_;
     mutable std::u16string measuredSays_;
     mutable float measuredWidth_ = 0;
+    mutable int measuredDpi_ = 0;
 };
 
 } // namespace gb

@@ -5,12 +5,12 @@
 
 namespace gb {
 
-clsString::clsString(IStripHost& host)
-    : clsItem(kKind, host), font_(std::make_shared<StdFont>(u"Arial", host.FontSize())) {}
+clsString::clsString(const StripHost& host)
+    : clsItem(kKind, host), font_(std::make_shared<StdFont>(u"Arial", host.fontSize)) {}
 
 float clsString::Width() const {
     if (text_.empty()) return WhiteSpace();
-    return Host().TextWidth(font_ ? *font_ : StdFont(), text_) + WhiteSpace();
+    return Host().measure.TextWidth(font_ ? *font_ : StdFont(), text_, Host().dpi) + WhiteSpace();
 }
 
 void clsString::OnClick(std::size_t index) {

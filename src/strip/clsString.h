@@ -3,8 +3,8 @@
 #include <memory>
 #include <string>
 
-#include "strip/StdFont.h"
 #include "strip/clsItem.h"
+#include "surface/StdFont.h"
 #include "surface/Surface.h"
 
 namespace gb {
@@ -14,7 +14,7 @@ class clsString final : public clsItem {
     static constexpr ItemKind kKind = ItemKind::String;
 
     // Empty, black, in a new Arial font of the host's font size.
-    explicit clsString(IStripHost& host);
+    explicit clsString(const StripHost& host);
 
     const std::u16string& Text() const noexcept { return text_; }
     void SetText(std::u16string text) { text_ = std::move(text); }

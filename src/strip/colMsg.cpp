@@ -12,6 +12,8 @@ namespace {
 
 constexpr std::u16string_view kAlphabet = u"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ";
 constexpr Color kSaysColor = 0x7F7F7F;
+// How far an item's ink may reach beyond its span: the overhang of an italic's last glyph.
+constexpr float kInkOverhang = 8.0f;
 
 // The nearest whole pixel, a half going to the even neighbour; out-of-range values are held
 // at the ends of the range instead of overflowing.
@@ -29,9 +31,19 @@ bool IsCodeStart(char16_t c) noexcept { return c == u'(' || c == u':' || c == u'
 
 } // namespace
 
-colMsg::colMsg(IStripHost& host, ISurfaceFactory& surfaces)
-    : host_(host), canvas_(surfaces.CreateCanvas()), emoStrip_(surfaces.CreateEmoticonStrip()),
-      saysFont_(std::make_shared<StdFont>(u"Arial", host.FontSize())) {}
+colMsg::colMsg(const StripHost& host, ISurfaceFactory& surfaces)
+    : host_(host), surfaces_(surfaces), canvas_(surfaces.CreateCanvas()),
+      saysFont_(std::make_shared<StdFont>(u"Arial", host.fontSize)) {
+    FollowDpi();
+}
+
+void colMsg::FollowDpi() {
+    canvas_->SetDpi(host_.dpi);
+    const int cell = EmoCellSize(host_.dpi);
+    if (cell == emoCell_ && emoStrip_) return;
+    emoStrip_ = surfaces_.CreateEmoticonStrip(cell);
+    emoCell_ = cell;
+}
 
 colMsg::~colMsg() = default;
 
@@ -46,14 +58,24 @@ const clsItem* colMsg::Item(std::size_t index) const noexcept {
 bool colMsg::Remove(std::size_t index) {
     if (index < 1 || index > items_.size()) return false;
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(index - 1));
+    composed_.reset(); // what followed it has moved
     return true;
+}
+
+void colMsg::Append(std::unique_ptr<clsItem> item) {
+    items_.push_back(std::move(item));
+    if (onAdded_) onAdded_();
+}
+
+bool colMsg::AtRest(const IDisplay& objDisp) const {
+    return items_.size() == 1 && items_.front()->WhiteSpace() >= objDisp.ScaleWidth();
 }
 
 clsString& colMsg::AddString(std::u16string Text) {
     auto item = std::make_unique<clsString>(host_);
     item->SetText(std::move(Text));
     clsString& added = *item;
-    items_.push_back(std::move(item));
+    Append(std::move(item));
     return added;
 }
 
@@ -62,7 +84,7 @@ clsSays& colMsg::AddSays(std::u16string Buddy, messenger::WindowHandle hWnd) {
     item->SetBuddy(std::move(Buddy));
     item->SethWnd(hWnd);
     clsSays& added = *item;
-    items_.push_back(std::move(item));
+    Append(std::move(item));
     return added;
 }
 
@@ -71,24 +93,24 @@ clsEmo& colMsg::AddEmo(std::uint8_t PicNumber, messenger::WindowHandle hWnd) {
     item->SetPicNumber(PicNumber);
     item->SethWnd(hWnd);
     clsEmo& added = *item;
-    items_.push_back(std::move(item));
+    Append(std::move(item));
     return added;
 }
 
 clsAction& colMsg::AddAction(std::int32_t Action, ActionParameter Parameter) {
     auto item = std::make_unique<clsAction>(host_);
     clsAction& added = *item;
-    items_.push_back(std::move(item));
+    Append(std::move(item));
     added.SetAction(Action, std::move(Parameter));
-    host_.ClearPrevBuddy();
+    if (host_.bar) host_.bar->ClearPrevBuddy();
     return added;
 }
 
 void colMsg::AddRun(std::u16string run, std::u16string_view fontName, Color color,
                     messenger::WindowHandle hWnd) {
     clsString& item = AddString(std::move(run));
-    item.TextFont()->SetName(host_.FaceExists(fontName) ? std::u16string(fontName)
-                                                        : std::u16string(u"Arial"));
+    item.TextFont()->SetName(host_.measure.FaceExists(fontName) ? std::u16string(fontName)
+                                                                : std::u16string(u"Arial"));
     item.SetTextColor(color);
     item.SethWnd(hWnd);
 }
@@ -123,7 +145,7 @@ void colMsg::AddMsg(std::u16string_view strMsg, std::u16string_view FontName, Co
 
 void colMsg::MoveOn(const IDisplay& objDisp) {
     const float displayWidth = objDisp.ScaleWidth();
-    if (items_.size() == 1 && items_.front()->WhiteSpace() >= displayWidth) return;
+    if (AtRest(objDisp)) return;
     stripLeft_ -= scrollSpeed_;
     if (items_.empty()) return;
 
@@ -185,15 +207,15 @@ void colMsg::DrawItem(const clsItem& item, float x) {
     }
     case ItemKind::Emo: {
         const double height = canvas_->Height();
-        emoStrip_->BltTo(*canvas_, Nearest(x), Nearest((height - kEmoCellSize) / 2.0 - 1.0),
-                         kEmoCellSize * item.As<clsEmo>()->PicNumber(), 0, kEmoCellSize,
-                         kEmoCellSize);
+        emoStrip_->BltTo(*canvas_, Nearest(x), Nearest((height - emoCell_) / 2.0 - 1.0),
+                         emoCell_ * item.As<clsEmo>()->PicNumber(), 0, emoCell_, emoCell_);
         break;
     }
     }
 }
 
 void colMsg::DisplayOn(IDisplay& objDisp, bool Frame) {
+    FollowDpi();
     const float displayWidth = objDisp.ScaleWidth();
     const float displayHeight = objDisp.ScaleHeight();
     if (displayHeight != static_cast<float>(canvas_->Height()) ||
@@ -202,19 +224,79 @@ void colMsg::DisplayOn(IDisplay& objDisp, bool Frame) {
         if (canvas_->Height() != 1)
             stripLeft_ = stripLeft_ - static_cast<float>(canvas_->Width()) + displayWidth;
         canvas_->Resize(Nearest(displayHeight), Nearest(displayWidth));
+        composed_.reset();
     }
-    canvas_->Clear();
-
-    float x = stripLeft_;
-    const float canvasWidth = static_cast<float>(canvas_->Width());
-    for (const auto& item : items_) {
-        const float width = item->Width();
-        if (!(x + width < 0.0f)) DrawItem(*item, x);
-        x = x + width;
-        if (x > canvasWidth) break;
+    const std::int32_t width = canvas_->Width();
+    const std::int32_t from = FirstColumnToDraw(Frame);
+    if (from < width) {
+        if (from > 0) canvas_->ClipColumns(from, width);
+        canvas_->Clear();
+        float x = stripLeft_;
+        const float canvasWidth = static_cast<float>(width);
+        for (const auto& item : items_) {
+            const float itemWidth = item->Width();
+            // An item's ink may reach a little beyond its span (an italic's overhang).
+            if (!(x + itemWidth + kInkOverhang < static_cast<float>(from))) DrawItem(*item, x);
+            x = x + itemWidth;
+            if (x > canvasWidth) break;
+        }
+        if (from > 0) canvas_->ResetClip();
+        if (Frame) canvas_->DrawRect(0, 0, width - 1, canvas_->Height() - 1);
     }
-    if (Frame) canvas_->DrawRect(0, 0, canvas_->Width() - 1, canvas_->Height() - 1);
+    composed_ = Composed{stripLeft_, Frame, host_.dpi};
     objDisp.Present(*canvas_);
+}
+
+std::int32_t colMsg::FirstColumnToDraw(bool frame) {
+    // The frame before moved by a whole number of pixels, everything in it by the same: it is
+    // scrolled, and only the columns that came in are drawn - the same pixels as drawing it
+    // all, for far less work at every tick. Anything else draws the whole frame.
+    const std::int32_t width = canvas_->Width();
+    if (!composed_ || composed_->frame != frame || composed_->dpi != host_.dpi) return 0;
+    const float moved = composed_->stripLeft - stripLeft_;
+    if (moved < 0 || moved != std::floor(moved) || stripLeft_ != std::floor(stripLeft_) ||
+        moved >= static_cast<float>(width) / 2)
+        return 0;
+    float x = stripLeft_;
+    for (const auto& item : items_) {
+        const float w = item->Width();
+        if (w != std::floor(w)) return 0; // a half pixel would round another way once moved
+        x += w;
+        if (x > static_cast<float>(width)) break;
+    }
+    const auto pixels = static_cast<std::int32_t>(moved);
+    if (pixels == 0) return width; // nothing moved: the canvas holds the frame
+    canvas_->ScrollLeft(pixels);
+    // The columns that came in, and the old right edge of the frame, which moved inside.
+    return width - pixels - (frame ? 1 : 0);
+}
+
+std::u16string colMsg::SpokenText(std::size_t from) const {
+    std::u16string words;
+    const auto append = [&](std::u16string_view text) {
+        for (const char16_t c : text) {
+            const bool blank = c == u' ' || c == u'\t' || c == u'\u00A0';
+            if (blank && (words.empty() || words.back() == u' ')) continue;
+            words.push_back(blank ? u' ' : c);
+        }
+    };
+    for (std::size_t i = from; i >= 1 && i <= items_.size(); ++i) {
+        const clsItem& item = *items_[i - 1];
+        // A visible gap between two items reads as a blank; runs of one text touch.
+        if (i > from && items_[i - 2]->WhiteSpace() >= 2.0f) append(u" ");
+        if (const auto* s = item.As<clsString>()) append(s->Text());
+        if (const auto* s = item.As<clsSays>()) append(s->Text());
+        if (const auto* a = item.As<clsAction>()) append(a->Text());
+        if (const auto* e = item.As<clsEmo>()) {
+            // A picture stands apart from the words around it.
+            if (!words.empty() && words.back() != u' ') words.push_back(u' ');
+            append(EmoticonName(e->PicNumber()));
+            words.push_back(u' ');
+        }
+    }
+    while (!words.empty() && words.back() == u' ')
+        words.pop_back();
+    return words;
 }
 
 void colMsg::MouseDown(float x, float /*y*/) {

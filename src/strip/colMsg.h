@@ -4,23 +4,25 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "messenger/Messenger.h"
-#include "strip/StdFont.h"
 #include "strip/clsAction.h"
 #include "strip/clsEmo.h"
 #include "strip/clsItem.h"
 #include "strip/clsSays.h"
 #include "strip/clsString.h"
+#include "surface/StdFont.h"
 #include "surface/Surface.h"
 
 namespace gb {
 
-class IStripHost;
+struct StripHost;
 
 class colMsg {
     using Items = std::deque<std::unique_ptr<clsItem>>;
@@ -57,7 +59,7 @@ class colMsg {
 
     // The host measures, sizes new fonts and receives the cross-links; surfaces makes the
     // canvas and the emoticon surface. Both must outlive the strip.
-    colMsg(IStripHost& host, ISurfaceFactory& surfaces);
+    colMsg(const StripHost& host, ISurfaceFactory& surfaces);
     ~colMsg();
     colMsg(const colMsg&) = delete;
     colMsg& operator=(const colMsg&) = delete;
@@ -97,20 +99,47 @@ class colMsg {
 
     // x of the first item's left edge, relative to the display's left edge.
     float StripLeft() const noexcept { return stripLeft_; }
+    // The items from a 1-based position to the end in words, as a screen reader speaks them:
+    // texts as they read, emoticons by their names, blanks folded, colours left out.
+    std::u16string SpokenText(std::size_t from) const;
+
+    // Forgets the frame composed last, so that the next DisplayOn draws it all.
+    void Invalidate() noexcept { composed_.reset(); }
+    // At rest: one item left, whose tail fills the display; MoveOn moves nothing then.
+    bool AtRest(const IDisplay& objDisp) const;
+    // Called after every item appended, whoever appends it.
+    void SetOnAdded(std::function<void()> onAdded) { onAdded_ = std::move(onAdded); }
 
   private:
     void AddRun(std::u16string run, std::u16string_view fontName, Color color,
                 messenger::WindowHandle hWnd);
+    void Append(std::unique_ptr<clsItem> item);
+    // The first canvas column DisplayOn must draw: 0 for the whole frame, the width for none.
+    std::int32_t FirstColumnToDraw(bool frame);
     void DrawItem(const clsItem& item, float x);
     std::int32_t TextTop();
 
-    IStripHost& host_;
+    // The surfaces at the host's DPI as it is now: the canvas realises fonts at it, and the
+    // emoticon pictures are made anew when the cell size it gives changes.
+    void FollowDpi();
+
+    const StripHost& host_;
+    ISurfaceFactory& surfaces_;
     Items items_;
     float scrollSpeed_ = 10.0f;
     float stripLeft_ = 0.0f;
     std::unique_ptr<ISurface> canvas_;
     std::unique_ptr<ISurface> emoStrip_;
+    int emoCell_ = 0;
     std::shared_ptr<StdFont> saysFont_;
+    std::function<void()> onAdded_;
+    // What the canvas holds: the frame composed last, with the strip's position then.
+    struct Composed {
+        float stripLeft;
+        bool frame;
+        int dpi;
+    };
+    std::optional<Composed> composed_;
 };
 
 } // namespace gb

@@ -1,6 +1,6 @@
 #pragma once
-// Whether the system has a font face. "Arial" always counts: where it is missing it is
-// realised as a face with Arial's metrics under another name.
+// Whether the system has a font face, by the rule of FontFaces.h over the faces GDI finds
+// under that name.
 #include <string_view>
 
 namespace gb {

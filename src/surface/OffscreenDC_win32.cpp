@@ -24,77 +24,26 @@ OffscreenDC::OffscreenDC() {
     {
         unique_hdc_window desktop(::GetDesktopWindow());
         dc_.reset(::CreateCompatibleDC(desktop.get()));
+        if (bitmap_.Select(dc_.get(), ::CreateCompatibleBitmap(desktop.get(), 1, 1)))
+            height_ = width_ = 1;
     }
     if (!dc_) return;
-
-    HBITMAP bitmap = nullptr;
-    {
-        unique_hdc_window desktop(::GetDesktopWindow());
-        bitmap = ::CreateCompatibleBitmap(desktop.get(), 1, 1);
-    }
-    if (bitmap) {
-        initialBitmap_ = ::SelectObject(dc_.get(), bitmap);
-        height_ = width_ = 1;
-    }
-    if (HPEN pen = ::CreatePen(PS_SOLID, 1, 0)) {
-        initialPen_ = ::SelectObject(dc_.get(), pen);
+    if (pen_.Select(dc_.get(), ::CreatePen(PS_SOLID, 1, 0))) {
         lineColor_ = 0;
         lineWidth_ = 1;
     }
-    if (HBRUSH brush = ::CreateSolidBrush(0xFFFFFF)) {
-        initialBrush_ = ::SelectObject(dc_.get(), brush);
-        fillColor_ = 0xFFFFFF;
-    }
+    if (brush_.Select(dc_.get(), ::CreateSolidBrush(0xFFFFFF))) fillColor_ = 0xFFFFFF;
     // A positive height asks for the cell height: 16 pixels at 96 dots per inch.
     const int height = ::MulDiv(12, ::GetDeviceCaps(dc_.get(), LOGPIXELSY), 72);
-    if (HFONT font = ::CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial")) {
-        initialFont_ = ::SelectObject(dc_.get(), font);
+    if (fontObject_.Select(
+            dc_.get(), ::CreateFontW(height, 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, L"Arial")))
         font_ = std::make_shared<StdFont>(u"Arial", 12);
-    }
     ::SetTextColor(dc_.get(), 0);
     backColor_ = 0xFFFFFF;
     Clear();
 }
 
-OffscreenDC::~OffscreenDC() {
-    if (!dc_) return;
-    for (HGDIOBJ initial : {initialBitmap_, initialPen_, initialBrush_, initialFont_})
-        if (initial) unique_hgdiobj(::SelectObject(dc_.get(), initial));
-}
-
-void OffscreenDC::Replace(HGDIOBJ object) {
-    if (!object || !dc_) {
-        unique_hgdiobj unused(object);
-        return;
-    }
-    HGDIOBJ* initial = nullptr;
-    switch (::GetObjectType(object)) {
-    case OBJ_BITMAP:
-        initial = &initialBitmap_;
-        break;
-    case OBJ_PEN:
-        initial = &initialPen_;
-        break;
-    case OBJ_BRUSH:
-        initial = &initialBrush_;
-        break;
-    default:
-        initial = &initialFont_;
-        break;
-    }
-    HGDIOBJ displaced = ::SelectObject(dc_.get(), object);
-    if (displaced == nullptr || displaced == HGDI_ERROR) {
-        // Not selected (a bitmap of another format, say): it is not ours to keep.
-        unique_hgdiobj unused(object);
-        return;
-    }
-    // When construction could not make its own object, the first replacement displaces the
-    // device context's own one, which must be put back at the end rather than deleted.
-    if (*initial == nullptr)
-        *initial = displaced;
-    else
-        unique_hgdiobj(displaced).reset();
-}
+OffscreenDC::~OffscreenDC() = default;
 
 Color OffscreenDC::ForeColor() const { return ::GetTextColor(dc_.get()); }
 void OffscreenDC::SetForeColor(Color color) { ::SetTextColor(dc_.get(), color); }
@@ -105,10 +54,7 @@ void OffscreenDC::SetBackColor(Color color) {
 }
 
 void OffscreenDC::SetLineColor(Color color) {
-    HPEN pen = ::CreatePen(PS_SOLID, lineWidth_, color);
-    if (!pen) return;
-    Replace(pen);
-    lineColor_ = color;
+    if (pen_.Select(dc_.get(), ::CreatePen(PS_SOLID, lineWidth_, color))) lineColor_ = color;
 }
 
 void OffscreenDC::SetLineWidth(std::int16_t width) {
@@ -131,21 +77,29 @@ void OffscreenDC::BltTo(ISurface& destination, std::int32_t destX, std::int32_t 
 }
 
 void OffscreenDC::Resize(std::int32_t height, std::int32_t width) {
-    HBITMAP bitmap = nullptr;
-    {
-        unique_hdc_window desktop(::GetDesktopWindow());
-        bitmap = ::CreateCompatibleBitmap(desktop.get(), width, height);
-    }
+    unique_hdc_window desktop(::GetDesktopWindow());
+    bitmap_.Select(dc_.get(), ::CreateCompatibleBitmap(desktop.get(), width, height));
     width_ = width;
     height_ = height;
-    Replace(bitmap);
 }
 
 void OffscreenDC::Clear() {
-    unique_hgdiobj brush(::CreateSolidBrush(backColor_));
+    unique_hbrush brush(::CreateSolidBrush(backColor_));
     const RECT all{0, 0, width_, height_};
-    ::FillRect(dc_.get(), &all, static_cast<HBRUSH>(brush.get()));
+    ::FillRect(dc_.get(), &all, brush.get());
 }
+
+void OffscreenDC::ScrollLeft(std::int32_t pixels) {
+    // GDI copies an overlapping block within one device context as if through a copy.
+    ::BitBlt(dc_.get(), 0, 0, width_ - pixels, height_, dc_.get(), pixels, 0, SRCCOPY);
+}
+
+void OffscreenDC::ClipColumns(std::int32_t left, std::int32_t right) {
+    ::SelectClipRgn(dc_.get(), nullptr);
+    ::IntersectClipRect(dc_.get(), left, 0, right, height_);
+}
+
+void OffscreenDC::ResetClip() { ::SelectClipRgn(dc_.get(), nullptr); }
 
 void OffscreenDC::DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
     const POINT points[] = {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}, {x1, y1}};
@@ -153,8 +107,7 @@ void OffscreenDC::DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, st
 }
 
 void OffscreenDC::SetFillColor(Color color) {
-    Replace(::CreateSolidBrush(color));
-    fillColor_ = color;
+    if (brush_.Select(dc_.get(), ::CreateSolidBrush(color))) fillColor_ = color;
 }
 
 void OffscreenDC::DrawLine(std::int32_t xFrom, std::int32_t yFrom, std::int32_t xTo,
@@ -173,6 +126,13 @@ void OffscreenDC::SetFont(std::shared_ptr<StdFont> font) {
     ApplyFont();
 }
 
+void OffscreenDC::SetDpi(int dpi) {
+    if (dpi == dpi_) return;
+    dpi_ = dpi;
+    realised_.reset(); // the same font at another DPI is another GDI font
+    if (font_) ApplyFont();
+}
+
 void OffscreenDC::ApplyFont() {
     if (!font_) font_ = std::make_shared<StdFont>();
     // Every item of a frame assigns its font: make a new GDI font only when one differs.
@@ -182,13 +142,16 @@ void OffscreenDC::ApplyFont() {
     const int points =
         std::isfinite(rounded) && std::fabs(rounded) < 1.0e6 ? static_cast<int>(rounded) : 0;
     // A negative height asks for the character height, as fonts of a given point size do.
-    const int height = ::MulDiv(points, ::GetDeviceCaps(dc_.get(), LOGPIXELSY), 72);
+    const int dpi = dpi_ > 0 ? dpi_ : ::GetDeviceCaps(dc_.get(), LOGPIXELSY);
+    const int height = ::MulDiv(points, dpi, 72);
     std::u16string name;
     // Only Weight carries boldness to the font.
-    Replace(::CreateFontW(-height, 0, 0, 0, font_->Weight(), font_->Italic() ? TRUE : FALSE,
-                          font_->Underline() ? TRUE : FALSE, font_->Strikethrough() ? TRUE : FALSE,
-                          static_cast<DWORD>(static_cast<BYTE>(font_->Charset())), 0, 0, 0, 0,
-                          Wide(font_->Name(), name)));
+    fontObject_.Select(
+        dc_.get(),
+        ::CreateFontW(-height, 0, 0, 0, font_->Weight(), font_->Italic() ? TRUE : FALSE,
+                      font_->Underline() ? TRUE : FALSE, font_->Strikethrough() ? TRUE : FALSE,
+                      static_cast<DWORD>(static_cast<BYTE>(font_->Charset())), 0, 0, 0, 0,
+                      Wide(font_->Name(), name)));
 }
 
 void OffscreenDC::DrawTxt(std::u16string_view text, std::int32_t x, std::int32_t y) {
@@ -223,9 +186,9 @@ void OffscreenDC::LoadStdPicture(IPicture* picture, bool sizeToFit) {
     if (FAILED(picture->get_Handle(&handle)) || handle == 0) return;
     // A copy of our own: a picture that owns its bitmap deletes it when released, and a
     // bitmap deleted while selected is only marked, then freed when it is deselected.
-    HANDLE copy =
-        ::CopyImage(reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)), IMAGE_BITMAP, 0, 0, 0);
-    Replace(copy);
+    bitmap_.Select(dc_.get(), static_cast<HBITMAP>(::CopyImage(
+                                  reinterpret_cast<HANDLE>(static_cast<UINT_PTR>(handle)),
+                                  IMAGE_BITMAP, 0, 0, 0)));
 }
 
 OffscreenDCFactory::OffscreenDCFactory(HINSTANCE module) noexcept
@@ -235,21 +198,41 @@ std::unique_ptr<ISurface> OffscreenDCFactory::CreateCanvas() {
     return std::make_unique<OffscreenDC>();
 }
 
-std::unique_ptr<ISurface> OffscreenDCFactory::CreateEmoticonStrip() {
+std::unique_ptr<ISurface> OffscreenDCFactory::CreateEmoticonStrip(int cellSize) {
+    // The smallest strip at least as large, else the largest: scaling down keeps it sharp.
+    const EmoticonStripResource* best = nullptr;
+    for (const auto& r : kEmoticonStrips) {
+        if (!::FindResourceW(module_, MAKEINTRESOURCEW(r.id), RT_BITMAP)) continue;
+        if (!best || (best->cell < cellSize ? r.cell > best->cell
+                                            : r.cell >= cellSize && r.cell < best->cell))
+            best = &r;
+    }
     auto surface = std::make_unique<OffscreenDC>();
-    HANDLE bitmap =
-        ::LoadImageW(module_, MAKEINTRESOURCEW(kEmoticonBitmapId), IMAGE_BITMAP, 0, 0, 0);
-    if (!bitmap) return surface;
+    if (!best) return surface;
+    unique_hbitmap bitmap(static_cast<HBITMAP>(
+        ::LoadImageW(module_, MAKEINTRESOURCEW(best->id), IMAGE_BITMAP, 0, 0, 0)));
+    BITMAP info{};
+    if (!bitmap || !::GetObjectW(bitmap.get(), sizeof info, &info)) return surface;
+    const int cells = info.bmWidth / best->cell;
     PICTDESC desc{};
     desc.cbSizeofstruct = sizeof desc;
     desc.picType = PICTYPE_BITMAP;
-    desc.bmp.hbitmap = static_cast<HBITMAP>(bitmap);
+    desc.bmp.hbitmap = bitmap.get();
     com_ptr<IPicture> picture;
-    if (SUCCEEDED(::OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture.put_void())))
-        surface->LoadStdPicture(picture.get(), false);
-    else
-        unique_hgdiobj unused(bitmap);
-    return surface;
+    // The picture owns the bitmap from here on, and the surface takes a copy of its own.
+    if (FAILED(::OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture.put_void())))
+        return surface;
+    bitmap.release();
+    surface->LoadStdPicture(picture.get(), false);
+    if (best->cell == cellSize) return surface;
+    // No strip of that size: the nearest one, scaled with smoothing.
+    auto scaled = std::make_unique<OffscreenDC>();
+    scaled->Resize(cellSize, cells * cellSize);
+    ::SetStretchBltMode(scaled->hDC(), HALFTONE);
+    ::SetBrushOrgEx(scaled->hDC(), 0, 0, nullptr);
+    ::StretchBlt(scaled->hDC(), 0, 0, cells * cellSize, cellSize, surface->hDC(), 0, 0,
+                 cells * best->cell, best->cell, SRCCOPY);
+    return scaled;
 }
 
 } // namespace gb

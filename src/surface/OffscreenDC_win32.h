@@ -1,7 +1,7 @@
 #pragma once
 // The double buffer of the strip on GDI: a memory device context with its own bitmap, pen,
-// brush and font. It owns every object selected into it except the four it found there,
-// which it puts back before the device context goes.
+// brush and font. Each slot owns the object selected into it and puts back the one it found
+// there before the device context goes.
 #include <windows.h>
 
 #include <ocidl.h>
@@ -12,7 +12,7 @@
 #include <optional>
 #include <string_view>
 
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 #include "surface/Surface.h"
 
 namespace gb {
@@ -51,6 +51,9 @@ class OffscreenDC final : public ISurface {
     std::int32_t Width() const override { return width_; }
     void Resize(std::int32_t height, std::int32_t width) override;
     void Clear() override;
+    void ScrollLeft(std::int32_t pixels) override;
+    void ClipColumns(std::int32_t left, std::int32_t right) override;
+    void ResetClip() override;
     void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override;
     Color FillColor() const noexcept { return fillColor_; }
     void SetFillColor(Color color);
@@ -58,6 +61,8 @@ class OffscreenDC final : public ISurface {
 
     std::shared_ptr<StdFont> Font() override;
     void SetFont(std::shared_ptr<StdFont> font) override;
+    // Font sizes are realised at the device context's own DPI until this says otherwise.
+    void SetDpi(int dpi) override;
 
     void DrawTxt(std::u16string_view text, std::int32_t x, std::int32_t y) override;
     std::int32_t StringWidth(std::u16string_view text) override;
@@ -73,16 +78,15 @@ class OffscreenDC final : public ISurface {
 
   private:
     void ApplyFont();
-    // Selects an object this surface owns from now on and deletes the one it displaces
-    // (unless that is one of the objects found in the new device context).
-    void Replace(HGDIOBJ object);
     SIZE Extent(std::u16string_view text) const;
 
+    // Declared before the slots: the slots give the device context its own objects back
+    // before it is deleted.
     unique_hdc dc_;
-    HGDIOBJ initialBitmap_ = nullptr;
-    HGDIOBJ initialPen_ = nullptr;
-    HGDIOBJ initialBrush_ = nullptr;
-    HGDIOBJ initialFont_ = nullptr;
+    selected_object<HBITMAP> bitmap_;
+    selected_object<HPEN> pen_;
+    selected_object<HBRUSH> brush_;
+    selected_object<HFONT> fontObject_;
     std::shared_ptr<StdFont> font_;
     std::optional<StdFont> realised_; // what the selected font was made from
     std::int32_t height_ = 0;
@@ -91,6 +95,7 @@ class OffscreenDC final : public ISurface {
     std::int32_t lineWidth_ = 0;
     Color fillColor_ = 0;
     Color backColor_ = 0;
+    int dpi_ = 0; // 0: the device context's own
 };
 
 // Canvas and emoticon surfaces on GDI; the emoticon strip is bitmap resource 101 of module.
@@ -98,12 +103,20 @@ class OffscreenDCFactory final : public ISurfaceFactory {
   public:
     explicit OffscreenDCFactory(HINSTANCE module = nullptr) noexcept;
     std::unique_ptr<ISurface> CreateCanvas() override;
-    std::unique_ptr<ISurface> CreateEmoticonStrip() override;
+    // The committed strip whose cells are nearest above the size asked for, smoothly scaled
+    // to it where no strip has that size.
+    std::unique_ptr<ISurface> CreateEmoticonStrip(int cellSize) override;
 
   private:
     HINSTANCE module_;
 };
 
+// The emoticon strips: cells of 19 pixels (for 96 dots per inch), 29 and 38.
 inline constexpr int kEmoticonBitmapId = 101;
+struct EmoticonStripResource {
+    int id;
+    int cell;
+};
+inline constexpr EmoticonStripResource kEmoticonStrips[] = {{101, 19}, {102, 29}, {103, 38}};
 
 } // namespace gb

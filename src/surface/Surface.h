@@ -5,11 +5,21 @@
 #include <memory>
 #include <string_view>
 
-#include "strip/StdFont.h"
+#include "surface/StdFont.h"
 
 namespace gb {
 
 using Color = std::uint32_t; // 0x00BBGGRR, passed to the platform unchanged
+
+// Dots per inch that the design's pixel sizes are given at.
+inline constexpr int kDefaultDpi = 96;
+
+// A pixel length designed at 96 dots per inch, at another DPI (rounded half up).
+constexpr int ScaleForDpi(int pixelsAt96, int dpi) noexcept {
+    if (dpi <= 0) dpi = kDefaultDpi;
+    return static_cast<int>((static_cast<long long>(pixelsAt96) * dpi + kDefaultDpi / 2) /
+                            kDefaultDpi);
+}
 
 class ISurface {
   public:
@@ -31,6 +41,8 @@ class ISurface {
     virtual std::shared_ptr<StdFont> Font() = 0;
     // Keeps the reference and realises the font as it is now.
     virtual void SetFont(std::shared_ptr<StdFont> font) = 0;
+    // The dots per inch that font sizes in points are realised at from now on.
+    virtual void SetDpi(int dpi) = 0;
 
     // Text in ForeColor and the current font, its cell painted opaque white.
     virtual void DrawTxt(std::u16string_view text, std::int32_t x, std::int32_t y) = 0;
@@ -39,6 +51,14 @@ class ISurface {
     // An unfilled rectangle with the current pen, through (x1,y1) (x2,y1) (x2,y2) (x1,y2);
     // the far corner's row and column are left out, as lines leave out their last point.
     virtual void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) = 0;
+
+    // Moves the whole content left by that many pixels; the columns it leaves on the right
+    // hold anything until drawn.
+    virtual void ScrollLeft(std::int32_t pixels) = 0;
+    // Drawing (Clear included) touches only the columns from left up to, not including, right
+    // until ResetClip.
+    virtual void ClipColumns(std::int32_t left, std::int32_t right) = 0;
+    virtual void ResetClip() = 0;
 
     // Copies a block of this surface onto another one at (destX, destY). A source height or
     // width of 0 means this surface's Height or Width. Height before width.
@@ -63,9 +83,10 @@ class ISurfaceFactory {
     virtual ~ISurfaceFactory() = default;
     // A new 1 x 1 white surface.
     virtual std::unique_ptr<ISurface> CreateCanvas() = 0;
-    // A surface holding the emoticon picture strip (863 x 19, cell k at x = 19 k). Its Width
-    // and Height may stay 1 x 1, so copies from it give explicit sizes.
-    virtual std::unique_ptr<ISurface> CreateEmoticonStrip() = 0;
+    // A surface holding the emoticon picture strip with square cells of cellSize pixels (cell k
+    // at x = cellSize k; 19 at 96 dots per inch). Its Width and Height may stay 1 x 1, so copies
+    // from it give explicit sizes.
+    virtual std::unique_ptr<ISurface> CreateEmoticonStrip(int cellSize) = 0;
 };
 
 } // namespace gb

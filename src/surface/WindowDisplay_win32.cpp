@@ -2,7 +2,7 @@
 
 #include "surface/WindowDisplay_win32.h"
 
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 #include "surface/OffscreenDC_win32.h"
 
 namespace gb {

@@ -4,7 +4,6 @@ mouse and key input, and ended through its own menu."""
 import os
 import re
 import subprocess
-import time
 
 import harness
 
@@ -141,9 +140,14 @@ class BarTestCase(harness.WineTestCase):
     # The menu -----------------------------------------------------------------------------
 
     def open_menu(self):
-        x, y, w, _ = self.geometry()
-        harness.click(x + w - 2 - 7, y + 2 + 7)
-        time.sleep(0.6)
+        x, y, w, h = self.geometry()
+        cx = x + w - 2 - 7
+        # The menu opens at the pointer, to its left at the screen's right edge and to its
+        # right elsewhere: either way it covers a few columns around it below the bar.
+        below = lambda: harness.pixels(cx - 5, y + h + 4, 10, 20)
+        before = below()
+        harness.click(cx, y + 2 + 7)
+        harness.wait_for(lambda: below() != before, what="the menu open")
 
     def choose(self, access_key):
         key(access_key)

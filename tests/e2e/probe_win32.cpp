@@ -1,5 +1,7 @@
 // A window with known pixels, so the end-to-end machinery can be checked on its own: it finds
-// the window, reads its colour, and sees a real click change it.
+// the window, reads its colour, and sees a real click change it. With "fullscreen" it is a
+// window without caption over the whole screen in the foreground, as a game or a video is;
+// with "idle" it is an idle program beside which the bar's own use of the processor is told.
 #include <windows.h>
 
 namespace {
@@ -32,17 +34,24 @@ LRESULT CALLBACK ProbeProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) noexcept {
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     WNDCLASSW wc{};
     wc.lpfnWndProc = ProbeProc;
     wc.hInstance = instance;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     wc.lpszClassName = L"GbProbe";
     ::RegisterClassW(&wc);
-    HWND hwnd = ::CreateWindowExW(WS_EX_TOPMOST, L"GbProbe", L"GbProbe", WS_POPUP | WS_VISIBLE, 100,
-                                  100, 200, 50, nullptr, nullptr, instance, nullptr);
+    const bool full = commandLine && ::lstrcmpiW(commandLine, L"fullscreen") == 0;
+    const bool idle = commandLine && ::lstrcmpiW(commandLine, L"idle") == 0;
+    HWND hwnd =
+        full ? ::CreateWindowExW(0, L"GbProbe", L"GbProbe", WS_POPUP | WS_VISIBLE, 0, 0,
+                                 ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN),
+                                 nullptr, nullptr, instance, nullptr)
+             : ::CreateWindowExW(WS_EX_TOPMOST, L"GbProbe", L"GbProbe", WS_POPUP | WS_VISIBLE, 100,
+                                 100, 200, 50, nullptr, nullptr, instance, nullptr);
+    ::SetForegroundWindow(hwnd);
     // Never outlive a test that forgot to close it.
-    ::SetTimer(hwnd, 1, 60000, CloseProbe);
+    ::SetTimer(hwnd, 1, idle ? 600000 : 60000, CloseProbe);
     MSG msg;
     while (::GetMessageW(&msg, nullptr, 0, 0) > 0) {
         ::TranslateMessage(&msg);

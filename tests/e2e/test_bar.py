@@ -138,7 +138,6 @@ class Gestures(barkit.BarTestCase):
         x, y, w, h = self.start_ready_bar()
         # 30 pixels to the left: 30 faster.
         harness.drag(600, y + h // 2, 570, y + h // 2, modifiers=("alt",), steps=6)
-        time.sleep(0.3)
         self.exit_bar()
         self.assertEqual(barkit.settings()["Speed"], "40")
 

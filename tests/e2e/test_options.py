@@ -1,46 +1,39 @@
-"""The options dialog driven as a user would: real clicks on its arrows, check boxes and
-buttons, real keys, its pages read from the screen. options_tool.exe opens it below a
-pretend bar at the top of the screen and prints the settings when it closes."""
+"""The options dialog as the real bar opens it from its menu, driven as a user would: real
+clicks and keys, its pages read from the screen and the window tree, a change applied with
+"&Okay" reaching the next message, and one left open when the program ends discarded. Its
+rules are the controller's host tests."""
 import os
-import time
 import unittest
 
+import barkit
 import harness
 
 TITLE = "Glidebanner - Options"
 CLIENT_W, CLIENT_H = 359, 282
-
-# Client positions (pixels at 15 twips per pixel) of what the tests click.
-NEXT_ARROW = (328, 56)
-OKAY = (84, 244)
-NOT_OKAY = (276, 244)
-SHOW_EMO = (22, 80)      # the box of "show &emoticons" on page 1
-UNREAD_MAIL = (180, 156)  # inside txtUnreadMail on page 3
-BLANK = (200, 200)        # an empty spot of every page
-
+BLUE = (0, 0, 255)
+# Client positions (pixels at 15 twips per pixel) of what the test clicks.
+NEXT_ARROW, OKAY, SHOW_EMO, UNREAD_MAIL = (328, 56), (84, 244), (22, 80), (180, 156)
 # Each page's caption colour as the screen shows it (r, g, b).
 CAPTION = {0: (0, 0, 128), 1: (192, 0, 0), 2: (0, 64, 0), 3: (128, 0, 128)}
 
 
-def caption_shown(origin, page):
-    x, y = origin
-    region = harness.pixels(x + 12, y + 48, 120, 14)
-    return any(p == CAPTION[page] for row in region for p in row)
+def setUpModule():
+    barkit.register_standin()
 
 
-def turn_page(origin, page):
-    """Clicks the next-page arrow and waits until the page has arrived and stands still: a
-    caption already in view may still be sliding under the pointer."""
-    harness.click(origin[0] + NEXT_ARROW[0], origin[1] + NEXT_ARROW[1])
-    harness.wait_for(lambda: caption_shown(origin, page), what="page %d" % page)
+def tearDownModule():
+    barkit.unregister_standin()
+
+
+def wait_still(get, what, interval=0.2):
+    """Until get() answers the same, and something, twice running; returns that answer."""
     last = [None]
 
     def still():
-        now = harness.pixels(origin[0], origin[1] + 40, CLIENT_W, 150)
-        same = now == last[0]
-        last[0] = now
-        return same
-    harness.wait_for(still, interval=0.2, what="page %d to stand still" % page)
+        now = get()
+        same, last[0] = now == last[0], now
+        return same and now
+    return harness.wait_for(still, timeout=30, interval=interval, what=what)
 
 
 def shown(title=TITLE):
@@ -48,115 +41,91 @@ def shown(title=TITLE):
     return {text: flags for _, _, flags, text in harness.controls(title) if "v" in flags}
 
 
-# What each page shows on a first start, as text and flags ("c" checked, "e" enabled).
-FIRST_START = {
-    1: {"show &emoticons": "vec", "show sign in / sign out messages": "vec",
-        "act as a bar": "vec", "show tooltip": "vec"},
-    2: {"nickname": "ve", "e-mail address": "vec", "drop '@' and domain name": "vec",
-        "with first message only": "vec", "email says: ": "ve"},
-    3: {"has signed in.": "ve", "has signed out.": "ve", "You've got # unread mail(s).": "ve",
-        "#": "ve"},
-}
-
-
-class OptionsDialog(harness.WineTestCase):
-    def open_dialog(self):
-        self.tool = self.start(harness.exe("options_tool.exe"))
-        window = harness.wait_for(lambda: harness.find_windows(TITLE), timeout=30,
+class OptionsFromTheBar(barkit.BarTestCase):
+    def open_options(self):
+        """From the bar's menu; the dialog's client origin once it has slid in, centred."""
+        self.open_menu()
+        self.choose("o")
+        window = harness.wait_for(lambda: barkit.windows_titled(TITLE), timeout=30,
                                   what="the options dialog")[0]
-        last = [None]
 
-        def settled():
-            # The slide has ended when the dialog stands still, centred.
+        def centred():
             g = harness.window_geometry(window)
-            still = g == last[0]
-            last[0] = g
-            return still and abs(g[0] + CLIENT_W / 2 - 512) <= 1 and g
-        x, y, w, h = harness.wait_for(settled, timeout=30, interval=0.3, what="the slide-in")
+            return g if abs(g[0] + g[2] / 2 - 512) <= 1 else None
+        x, y, w, h = wait_still(centred, "the slide-in", 0.3)
         self.assertEqual((w, h), (CLIENT_W, CLIENT_H))
-        # Right below the bar (33 pixels high at the top), under the dialog's own caption.
-        self.assertGreater(y, 33)
-        self.assertLess(y, 33 + 40)
         self.origin = (x, y)
-        self.window = window
-        return window
+        return x, y
 
     def click(self, at):
         harness.click(self.origin[0] + at[0], self.origin[1] + at[1])
 
-    def settings(self):
-        self.tool.wait(timeout=30)
-        with open(self.tool.log.name, encoding="utf-8") as f:
-            lines = f.read().splitlines()
-        return {k: v for k, _, v in (line.partition("=") for line in lines if "=" in line)
-                if k != "call"}, [line[5:] for line in lines if line.startswith("call=")]
+    def caption_shown(self, page):
+        region = harness.pixels(self.origin[0] + 12, self.origin[1] + 48, 120, 14)
+        return any(p == CAPTION[page] for row in region for p in row)
+
+    def settled(self, what):
+        """Until the dialog below its ticker (which always moves) stands still."""
+        x, y = self.origin
+        wait_still(lambda: harness.pixels(x, y + 40, CLIENT_W, 150), what)
 
     def turn_to(self, page):
-        turn_page(self.origin, page)
+        self.click(NEXT_ARROW)
+        harness.wait_for(lambda: self.caption_shown(page), what="page %d" % page)
+        self.settled("page %d to stand still" % page)
 
     def keep_shot(self, name):
-        path = os.path.join(harness.BUILD, name)
         harness.move_pointer_away()
-        time.sleep(1.0)  # a tooltip shown under the pointer fades first
-        x, y = self.origin
-        harness.run(["import", "-window", "root", "-crop",
-                     "%dx%d+%d+%d" % (CLIENT_W, CLIENT_H, x, y), "+repage", path])
-        return path
+        self.settled("the tooltips to go")
+        harness.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" % (
+            CLIENT_W, CLIENT_H, self.origin[0], self.origin[1]), "+repage",
+            os.path.join(harness.BUILD, name)])
 
-    def test_pages_the_error_box_and_escape(self):
-        self.open_dialog()
-        self.assertTrue(caption_shown(self.origin, 0))
+    def test_pages_error_box_okay_and_exit(self):
+        x, y, w, h = self.start_ready_bar()
+        # The dialog's top edge touches the bar's bottom edge, under its own caption.
+        self.assertTrue(y + h < self.open_options()[1] < y + h + 40)
+        self.assertTrue(self.caption_shown(0))
+        # The pictures come with the program: the next-page arrow is a black angle on white.
+        arrow = harness.pixels(self.origin[0] + 312, self.origin[1] + 40, 32, 32)
+        self.assertEqual({(0, 0, 0), (255, 255, 255)} - {p for row in arrow for p in row}, set())
         self.keep_shot("options-page0.png")
         for page in (1, 2, 3):
             self.turn_to(page)
             self.keep_shot("options-page%d.png" % page)
-            controls = shown()
-            self.assertEqual({t: controls.get(t) for t in FIRST_START[page]}, FIRST_START[page])
-            # The other pages' controls are out of sight.
-            for other in set(FIRST_START) - {page}:
-                self.assertFalse(set(FIRST_START[other]) - {"#"} & set(controls))
         # A second placeholder in the unread-mail text: "&Okay" shows the box and stays.
         self.click(UNREAD_MAIL)
         harness.run(["xdotool", "key", "End", "type", " #"])
         self.click(OKAY)
-        harness.wait_for(lambda: harness.find_windows("Error"), what="the Error box")
-        harness.screenshot(os.path.join(harness.BUILD, "options-error.png"))
-        texts = [" ".join(text.split()) for text in shown("Error")]
+        harness.wait_for(lambda: barkit.windows_titled("Error"), what="the Error box")
         self.assertIn("There may only be one '#' character in 'You've got # unread mail(s). #'!",
-                      texts)
-        harness.run(["xdotool", "key", "Return"])
-        harness.wait_for(lambda: not harness.find_windows("Error"), what="the box to close")
-        self.assertTrue(harness.find_windows(TITLE))
-        self.assertTrue(caption_shown(self.origin, 3))
-        # Escape throws every edit away.
-        harness.run(["xdotool", "key", "Escape"])
-        values, calls = self.settings()
-        self.assertEqual(values["UnreadMail"], "You've got # unread mail(s).")
-        self.assertEqual(calls, [])
+                      [" ".join(text.split()) for text in shown("Error")])
+        barkit.key("Return")
+        harness.wait_for(lambda: not barkit.windows_titled("Error"), what="the box to close")
+        self.assertTrue(self.caption_shown(3))
+        barkit.key("Escape")  # throws the edit away
+        harness.wait_for(lambda: not barkit.windows_titled(TITLE), what="the dialog to close")
 
-    def test_okay_applies_a_change(self):
-        self.open_dialog()
+        # Emoticons off with "&Okay": the codes of the next text are drawn as text.
+        self.open_options()
         self.turn_to(1)
         self.click(SHOW_EMO)
         self.click(OKAY)
-        values, calls = self.settings()
-        self.assertEqual(values["ShowEmo"], "False")
-        self.assertEqual(values["ShowTooltip"], "True")
-        self.assertEqual(calls, [])
-
-    def test_not_okay_leaves_every_setting(self):
-        self.open_dialog()
+        harness.wait_for(lambda: not barkit.windows_titled(TITLE), what="the dialog to close")
+        self.text("ann@example.com", ":-) :-) :-)", "ff0000")
+        harness.wait_for(lambda: self.columns_of(BLUE), timeout=40,
+                         what="the codes drawn as blue text")
+        # Opened again it is built from the applied settings; Exit discards its open edits.
+        self.open_options()
         self.turn_to(1)
+        self.assertEqual(shown().get("show &emoticons"), "ve")
         self.click(SHOW_EMO)
-        self.click(NOT_OKAY)
-        values, calls = self.settings()
-        first_run = {
-            "Says": "says: ", "NameMode": "2", "ShowSaysOnce": "True", "ShowEmo": "True",
-            "Speed": "10", "ShowSignInOut": "True", "ChangeWorkArea": "True", "PlaceHolder": "#",
-            "UnreadMail": "You've got # unread mail(s).", "BuddyLogon": "has signed in.",
-            "BuddyLogoff": "has signed out.", "ShowTooltip": "True"}
-        self.assertEqual({k: values.get(k) for k in first_run}, first_run)
-        self.assertEqual(calls, [])
+        self.exit_bar()
+        self.assertEqual((barkit.windows_titled(TITLE), barkit.processes("glidebanner.exe")),
+                         ([], []))
+        stored = barkit.settings()
+        self.assertEqual((stored.get("ShowEmo"), stored.get("UnreadMail")),
+                         ("False", "You've got # unread mail(s)."))
 
 
 if __name__ == "__main__":

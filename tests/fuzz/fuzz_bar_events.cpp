@@ -171,7 +171,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fakes::FakeMessengerFactory factory;
     gb::colMsg strip(host, surfaces);
     host.barStrip = &strip;
-    host.messengerFactory = &factory;
+    host.messenger = &factory;
     gb::BarEvents events([&] { return host.barStrip; }, factory);
 
     // The messenger: buddies, open conversation windows, the failures of its calls.

@@ -10,13 +10,13 @@
 
 namespace striptool {
 
-class Host final : public gb::StripHostBase {
+class Host final : public gb::StripHost {
   public:
-    double fontSize = 12;
-    double FontSize() const override { return fontSize; }
-    gb::colMsg* BarStrip() override { return nullptr; }
-    void ClearPrevBuddy() override {}
-    messenger::IMessengerFactory* MessengerFactory() override { return nullptr; }
+    Host() : gb::StripHost{12, measure_, windows_} {}
+
+  private:
+    gb::GdiTextMeasure measure_;
+    gb::DesktopWindowActions windows_;
 };
 
 class CapturingDisplay final : public gb::IDisplay {

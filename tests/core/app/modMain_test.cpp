@@ -4,6 +4,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <vector>
 
 #include "app/Version.h"
 
@@ -141,6 +142,47 @@ TEST(CheckNewVersion, WelcomeIsDueOnlyForAnOlderStoredVersion) {
         const auto v = modMain::ParseStoredVersion(row.stored);
         EXPECT_EQ(modMain::IsWelcomeDue(v, modMain::kVersionMajor, modMain::kVersionMinor),
                   row.due);
+    }
+}
+
+// Answers the welcome boxes in turn; can close the bar while the first box is up.
+struct FakeWelcomeUi final : modMain::IWelcomeUi {
+    std::vector<bool> answers;
+    bool closeAtFirstBox = false, barOpen = true;
+    std::vector<std::u16string> shown;
+    int optionsShown = 0;
+    bool ShowBox(const modMain::MessageBoxText& box) override {
+        shown.push_back(box.text);
+        if (closeAtFirstBox) barOpen = false;
+        return shown.size() <= answers.size() && answers[shown.size() - 1];
+    }
+    void ShowOptionsWithoutOwner() override { ++optionsShown; }
+    bool BarOpen() override { return barOpen; }
+};
+
+TEST(Welcome, BoxesFollowTheStoredVersionAndTheAnswer) {
+    constexpr bool yes = true, no = false;
+    const std::u16string q = modMain::kWelcomeQuestion.text, later = modMain::kWelcomeLater.text;
+    const struct {
+        std::u16string stored;
+        bool answer;
+        bool closeAtFirstBox;
+        std::vector<std::u16string> boxes;
+        int options;
+    } rows[] = {
+        {u"0.0", yes, false, {q}, 1},       {u"0.0", no, false, {q, later}, 0},
+        {u"1.0", no, false, {q, later}, 0}, {u"1", no, false, {q, later}, 0}, // no dot: 0.0
+        {u"1.1", yes, false, {}, 0},        {u"2.0", yes, false, {}, 0},
+        {u"0.0", yes, true, {q}, 0},        {u"0.0", no, true, {q}, 0}, // Exit while it is up
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(&row - rows);
+        FakeWelcomeUi ui;
+        ui.answers = {row.answer};
+        ui.closeAtFirstBox = row.closeAtFirstBox;
+        modMain::CheckNewVersion(row.stored, ui);
+        EXPECT_EQ(ui.shown, row.boxes);
+        EXPECT_EQ(ui.optionsShown, row.options);
     }
 }
 

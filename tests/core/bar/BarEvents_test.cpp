@@ -94,7 +94,7 @@ using Buddy = fakes::FakeContact;
 struct Bar {
     Bar() {
         host.barStrip = &strip;
-        host.messengerFactory = &factory;
+        host.messenger = &factory;
         buddies["ann"] = std::make_shared<Buddy>(u"ann@example.com", u"Ann :)");
         buddies["bob"] = std::make_shared<Buddy>(u"bob@example.net", u"Bob");
         buddies["cy"] = std::make_shared<Buddy>(u"cy@example.org", u"Cy");

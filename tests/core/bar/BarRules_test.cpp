@@ -59,7 +59,8 @@ TEST(BarGeometry, StoredPlacementStaysOnTheScreen) {
         {"below a smaller screen", 0, 15000, 9000, {0, 11220, 9000, h}},
         {"above and left", -500, -50, 9000, {0, 0, 9000, h}},
         {"partly off on the right", 10000, 0, 9000, {6360, 0, 9000, h}},
-        {"an impossible width", 0, 0, 0, {0, 0, 4500, h}},
+        {"narrower than a drag may make it", 0, 0, 3000, {0, 0, 3000, h}},
+        {"less than a pixel", 0, 0, 10, {0, 0, 15360, h}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -139,6 +140,8 @@ TEST(BarMouse, ShiftDragSteps) {
         {"narrow from the right", true, 398, 20, 0, {3000, 1500, 5700, 300}},
         {"narrow from the right to the minimum", true, 398, 200, 0, {3000, 1500, 4500, 300}},
         {"widen to the right", true, 200, -20, 0, {3000, 1500, 6300, 300}},
+        {"widen to the left past the screen", true, 2, 300, 0, {0, 1500, 9000, 300}},
+        {"widen to the right past the screen", true, 398, -1000, 0, {3000, 1500, 12360, 300}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
@@ -162,10 +165,9 @@ TEST(BarMouse, AltDragSpeedStaysWithinOneAndAHundred) {
 }
 
 TEST(BarTray, CallbackMessages) {
-    EXPECT_EQ(OnTrayCallback(514), TrayAction::Maximize);
-    EXPECT_EQ(OnTrayCallback(516), TrayAction::ShowMenu);
-    for (int m : {512, 513, 515, 517, 0})
-        EXPECT_EQ(OnTrayCallback(m), TrayAction::None);
+    EXPECT_EQ(OnTrayCallback(TrayMouse::LeftUp), TrayAction::Maximize);
+    EXPECT_EQ(OnTrayCallback(TrayMouse::RightDown), TrayAction::ShowMenu);
+    EXPECT_EQ(OnTrayCallback(TrayMouse::Other), TrayAction::None);
 }
 
 } // namespace

@@ -7,28 +7,32 @@
 
 #include "FakeSurface.h"
 #include "strip/StripHost.h"
+#include "surface/FontFaces.h"
 
 namespace fakes {
 
-class FakeStripHost final : public gb::IStripHost {
+class FakeStripHost final : public gb::ITextMeasure,
+                            public gb::IWindowActions,
+                            public gb::IBarLink,
+                            public gb::StripHost {
   public:
-    double fontSize = 12;
+    FakeStripHost() : gb::StripHost{12, *this, *this, this, nullptr} {}
+
     std::set<std::u16string> faces{u"Tahoma", u"Comic Sans MS", u"Courier New"};
     gb::colMsg* barStrip = nullptr;
     int prevBuddyCleared = 0;
     std::set<messenger::WindowHandle> iconic;
     std::vector<std::string> windowCalls; // "iconic 5", "restore 5", "front 5"
-    messenger::IMessengerFactory* messengerFactory = nullptr;
     std::vector<gb::StdFont> measuredIn;
 
-    double FontSize() const override { return fontSize; }
-    float TextWidth(const gb::StdFont& font, std::u16string_view text) override {
+    float TextWidth(const gb::StdFont& font, std::u16string_view text, int atDpi) override {
         measuredIn.push_back(font);
-        return static_cast<float>(TextWidthIn(font, text));
+        return static_cast<float>(TextWidthIn(font, text, atDpi));
     }
-    bool FaceExists(std::u16string_view face) override {
-        return face == u"Arial" || faces.count(std::u16string(face)) != 0;
+    float TextHeight(const gb::StdFont& font, std::u16string_view, int atDpi) override {
+        return static_cast<float>(TextHeightIn(font, atDpi));
     }
+    bool FaceExists(std::u16string_view face) override { return gb::FaceAvailable(face, faces); }
     gb::colMsg* BarStrip() override { return barStrip; }
     void ClearPrevBuddy() override { ++prevBuddyCleared; }
     bool IsIconic(messenger::WindowHandle h) override {
@@ -41,7 +45,6 @@ class FakeStripHost final : public gb::IStripHost {
     void SetForegroundWindow(messenger::WindowHandle h) override {
         windowCalls.push_back("front " + std::to_string(h));
     }
-    messenger::IMessengerFactory* MessengerFactory() override { return messengerFactory; }
 };
 
 } // namespace fakes

@@ -13,16 +13,21 @@
 
 namespace fakes {
 
-inline std::int32_t TextWidthIn(const gb::StdFont& font, std::u16string_view text) {
-    const auto points = static_cast<std::int32_t>(std::nearbyint(font.Size()));
+inline std::int32_t TextWidthIn(const gb::StdFont& font, std::u16string_view text,
+                                int dpi = gb::kDefaultDpi) {
+    const auto points = static_cast<std::int32_t>(std::nearbyint(font.Size() * dpi / 96.0));
     const std::int32_t perChar =
         points / 2 + (font.Weight() > 550 ? 1 : 0) + (font.Name() == u"Arial" ? 0 : 2);
     return perChar * static_cast<std::int32_t>(text.size());
 }
 
+inline std::int32_t TextHeightIn(const gb::StdFont& font, int dpi = gb::kDefaultDpi) {
+    return static_cast<std::int32_t>(std::nearbyint(font.Size() * dpi / 72.0));
+}
+
 class FakeSurface final : public gb::ISurface {
   public:
-    enum class Op { Resize, Clear, DrawTxt, DrawRect, BltTo };
+    enum class Op { Resize, Clear, DrawTxt, DrawRect, BltTo, Scroll, Clip };
     struct Call {
         Op op;
         std::int32_t a = 0, b = 0; // x, y (DrawTxt, DrawRect, BltTo destination); Resize h, w
@@ -41,6 +46,11 @@ class FakeSurface final : public gb::ISurface {
         Record(Op::Resize, height_ = height, width_ = width);
     }
     void Clear() override { Record(Op::Clear); }
+    void ScrollLeft(std::int32_t pixels) override { Record(Op::Scroll, pixels); }
+    void ClipColumns(std::int32_t left, std::int32_t right) override {
+        Record(Op::Clip, left, right);
+    }
+    void ResetClip() override { Record(Op::Clip); }
     gb::Color BackColor() const override { return back_; }
     void SetBackColor(gb::Color color) override { back_ = color, Clear(); }
     gb::Color ForeColor() const override { return fore_; }
@@ -57,11 +67,11 @@ class FakeSurface final : public gb::ISurface {
         c.text = std::u16string(text), c.font = realised_, c.color = fore_;
     }
     std::int32_t StringWidth(std::u16string_view text) override {
-        return TextWidthIn(realised_, text);
+        return TextWidthIn(realised_, text, dpi);
     }
-    std::int32_t StringHeight(std::u16string_view) override {
-        return static_cast<std::int32_t>(std::nearbyint(realised_.Size() * 96.0 / 72.0));
-    }
+    std::int32_t StringHeight(std::u16string_view) override { return TextHeightIn(realised_, dpi); }
+    void SetDpi(int value) override { dpi = value; }
+    int dpi = gb::kDefaultDpi;
     void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
         Record(Op::DrawRect, x1, y1, x2, y2);
     }
@@ -96,8 +106,12 @@ class FakeSurfaceFactory final : public gb::ISurfaceFactory {
   public:
     FakeSurface* canvas = nullptr;
     FakeSurface* emoticons = nullptr;
+    int emoticonCell = 0; // the cell size the last emoticon strip was made for
     std::unique_ptr<gb::ISurface> CreateCanvas() override { return Make(canvas); }
-    std::unique_ptr<gb::ISurface> CreateEmoticonStrip() override { return Make(emoticons); }
+    std::unique_ptr<gb::ISurface> CreateEmoticonStrip(int cellSize) override {
+        emoticonCell = cellSize;
+        return Make(emoticons);
+    }
 
   private:
     static std::unique_ptr<gb::ISurface> Make(FakeSurface*& view) {

@@ -1,4 +1,4 @@
-#include "messenger/MessengerText.h"
+#include "contract/MessengerText.h"
 
 #include <gtest/gtest.h>
 

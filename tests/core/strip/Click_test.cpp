@@ -104,7 +104,7 @@ TEST_F(Clicks, ActionClicksAskTheMessengerAndContainItsErrors) {
         EXPECT_NO_THROW(strip.MouseDown(1, 0));
         EXPECT_EQ(factory.messenger->calls, r.calls);
     }
-    host.messengerFactory = nullptr;
+    host.messenger = nullptr;
     gb::colMsg strip(host, surfaces);
     strip.AddAction(unread, 1);
     EXPECT_NO_THROW(strip.MouseDown(1, 0));

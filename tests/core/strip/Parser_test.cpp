@@ -83,10 +83,12 @@ TEST_F(Parser, ItemsAndGapsOfMessages) {
 }
 
 TEST_F(Parser, FaceOfTheRunsFallsBackToArial) {
-    const std::u16string rows[][2] = {{u"Tahoma", u"Tahoma"},
-                                      {u"No Such Face", u"Arial"},
-                                      {u"", u"Arial"},
-                                      {u"tahoma", u"Arial"}};
+    const std::u16string rows[][2] = {
+        {u"Tahoma", u"Tahoma"},
+        {u"No Such Face", u"Arial"},
+        {u"", u"Arial"},
+        {u"tahoma", u"tahoma"}, // the case of a name is not part of it
+        {u"ARIAL", u"ARIAL"}};
     for (const auto& r : rows) {
         SCOPED_TRACE(Narrow(r[0]));
         gb::colMsg strip(host, surfaces);

@@ -20,7 +20,7 @@ class StripFixture : public ::testing::Test {
         s.UnreadMail = u"You've got # unread mail(s).";
         s.BuddyLogon = u"has signed in.";
         s.BuddyLogoff = u"has signed out.";
-        host.messengerFactory = &factory;
+        host.messenger = &factory;
     }
     ~StripFixture() override { modSettings::Settings() = saved_; }
 

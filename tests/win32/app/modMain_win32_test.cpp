@@ -7,9 +7,9 @@
 #include <cmath>
 #include <vector>
 
-#include "app/Handles_win32.h"
-#include "app/Screen_win32.h"
 #include "app/modMain_win32.h"
+#include "kit/Handles_win32.h"
+#include "kit/Screen_win32.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Handles_win32.h"
 #include "app/modSettings.h"
 #include "app/modSettings_win32.h"
+#include "kit/Handles_win32.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// The bar's parts that need no bar window: the work area, the tooltip and the menu.
+// The bar's parts that need no bar window: the tooltip and the menu.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -9,31 +9,12 @@
 #include <vector>
 
 #include "BarTestSupport_win32.h"
-#include "app/Handles_win32.h"
 #include "bar/BarRules.h"
-#include "bar/WorkArea_win32.h"
 #include "bar/clsTooltip_win32.h"
 #include "bar/frmMenu_win32.h"
+#include "kit/Handles_win32.h"
 
 namespace {
-
-TEST(WorkArea, ReservesOnlyTheTopOnceAndGivesItBack) {
-    const RECT original = gb::ReadWorkArea();
-    ASSERT_EQ(original.top, 0) << "another test left the work area reserved";
-    {
-        gb::WorkAreaReservation reservation;
-        reservation.Reserve(25);
-        reservation.Reserve(40); // a second reserve must not stack
-        RECT now = gb::ReadWorkArea();
-        EXPECT_EQ(now.top, 25);
-        now.top = original.top;
-        EXPECT_TRUE(::EqualRect(&now, &original)) << "only the top moves";
-        reservation.Restore();
-        EXPECT_EQ(gb::ReadWorkArea().top, 0);
-        reservation.Reserve(30);
-    }
-    EXPECT_EQ(gb::ReadWorkArea().top, 0) << "ending the reservation gives the top back";
-}
 
 TEST(clsTooltip, TwoCreateCallsLeaveOneWindowWithTheHelpTextsLinesAndCharacters) {
     gb::unique_hwnd parent(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 10, 50, 640, 22, nullptr,
@@ -61,15 +42,11 @@ TEST(clsTooltip, TwoCreateCallsLeaveOneWindowWithTheHelpTextsLinesAndCharacters)
     EXPECT_FALSE(::IsWindow(second));
 }
 
-struct FakeTarget final : gb::IScrollMenuTarget {
+struct FakeTarget final : gb::IBarMenu {
     bool visible = true;
-    std::vector<UINT> calls;
-    bool BarVisible() override { return visible; }
-    void Minimize() override { calls.push_back(gb::mnuScrollMinimize); }
-    void Maximize() override { calls.push_back(gb::mnuScrollMaximize); }
-    void SnapToScreen() override { calls.push_back(gb::mnuScrollSnap); }
-    void ShowOptions() override { calls.push_back(gb::mnuScrollOptions); }
-    void Exit() override { calls.push_back(gb::mnuScrollExit); }
+    std::vector<frmScrollRules::MenuEntry> calls;
+    frmScrollRules::MenuVisibility MenuEntries() const override { return {visible, !visible}; }
+    void OnMenu(frmScrollRules::MenuEntry entry) override { calls.push_back(entry); }
 };
 
 // When the menu opens: notes its first entry and whether its owner is in front, then closes
@@ -116,7 +93,7 @@ TEST(frmMenu, OpensForTheBarsStateClosesWithoutAChoiceAndSurvivesShutdown) {
     menu.SetTarget(nullptr);
     ::PostMessageW(menu.hWnd(), WM_COMMAND, MAKEWPARAM(gb::mnuScrollExit, 0), 0);
     bartest::Pump(20);
-    EXPECT_EQ(target.calls, std::vector<UINT>{gb::mnuScrollSnap});
+    EXPECT_EQ(target.calls, std::vector{frmScrollRules::MenuEntry::Snap});
     // The program ends while the menu is open: the menu window goes from inside its loop.
     menu.SetTarget(&target);
     MenuReader::unload = &menu;

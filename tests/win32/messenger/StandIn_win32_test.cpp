@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "SimProtocol.h" // its text conversion
-#include "app/Handles_win32.h"
+#include "contract/MessengerCom_win32.h"
+#include "contract/MessengerText.h"
+#include "kit/Handles_win32.h"
 #include "messenger/MessengerBinding_win32.h"
-#include "messenger/MessengerCom_win32.h"
 #include "messenger/MessengerLink_win32.h"
-#include "messenger/MessengerText.h"
 
 namespace {
 

@@ -1,3 +1,6 @@
+// What only Windows shows of the options dialog: its real controls with their texts, fonts
+// and places, its keys, and a close in the middle of an animation of real windows. Its rules
+// are the controller's host tests.
 #include <windows.h>
 
 #include "options/frmOptions_win32.h"
@@ -5,31 +8,31 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
 #include <tuple>
 #include <utility>
 
-#include "OptionsHost_win32_fake.h"
-#include "app/modMain_win32.h"
+#include "app/modSettings.h"
+#include "strip/StripHost_win32.h"
 
 namespace {
 
 using namespace gb;
 
-std::wstring Text(HWND hwnd) {
-    wchar_t buffer[512] = {};
-    ::GetWindowTextW(hwnd, buffer, 512);
-    return buffer;
-}
+// The bar as the dialog sees it: a place, an icon, and a strip host that measures on GDI.
+struct FakeBar final : IOptionsHostWin32 {
+    float top = 0, height = 495;
+    GdiTextMeasure measure;
+    DesktopWindowActions windows;
+    StripHost ticker{9.75, measure, windows};
+    float BarTop() const override { return top; }
+    float BarHeight() const override { return height; }
+    void ShowTooltip() override {}
+    void HideToolTip() override {}
+    HICON Icon() override { return ::LoadIconW(nullptr, MAKEINTRESOURCEW(32516)); }
+    StripHost& TickerStripHost() override { return ticker; }
+};
 
-auto Key(const modSettings::SettingsRecord& s) {
-    return std::tie(s.Says, s.NameMode, s.ShowSaysOnce, s.ShowEmo, s.Speed, s.ShowSignInOut,
-                    s.ChangeWorkArea, s.PlaceHolder, s.UnreadMail, s.BuddyLogon, s.BuddyLogoff,
-                    s.ShowTooltip, s.Version);
-}
-
-// Runs an action from inside whichever loop pumps messages next: a slide, a page turn or a
-// message box. One at a time; the action may queue the next.
+// Runs an action from inside whichever loop pumps messages next: a slide or a page turn.
 std::function<void()> pending;
 void CALLBACK RunPending(HWND, UINT, UINT_PTR id, DWORD) {
     ::KillTimer(nullptr, id);
@@ -40,123 +43,104 @@ void Later(std::function<void()> action) {
     ::SetTimer(nullptr, 0, 0, RunPending);
 }
 
-class OptionsDialog : public ::testing::Test {
-  public:
-    HWND Dlg() const { return dialog.hWnd(); }
+struct OptionsDialog : ::testing::Test {
     HWND Item(int id) const {
-        HWND h = ::GetDlgItem(Dlg(), id);
+        HWND h = ::GetDlgItem(dialog.hWnd(), id);
         for (int page = idcPage0; !h && page <= idcPage3; ++page)
-            h = ::GetDlgItem(::GetDlgItem(Dlg(), page), id);
+            h = ::GetDlgItem(::GetDlgItem(dialog.hWnd(), page), id);
         return h;
     }
-    bool Shown(int id) const { return ::IsWindowVisible(Item(id)) != FALSE; }
-    void Command(int id, int code = BN_CLICKED) {
-        ::SendMessageW(Dlg(), WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(Item(id)));
+    // The settings the rows below show; emoticons on, which Escape must leave on.
+    OptionsDialog() {
+        auto& s = modSettings::Settings() = {};
+        s.Says = u"says: ", s.NameMode = 2, s.ShowEmo = true;
+        s.UnreadMail = u"You've got # unread mail(s).";
     }
-    void Click(int id) { ::SendMessageW(Item(id), BM_CLICK, 0, 0); }
-    void SetText(int id, const wchar_t* text) { ::SetWindowTextW(Item(id), text); }
-    // Both arrows are disabled while a page turns; after it the page rule shows them.
-    void Turn(int arrow, int page) {
-        SCOPED_TRACE(page);
-        bool enabled = true;
-        Later([&] {
-            enabled = ::IsWindowEnabled(Item(idcPicPrev)) || ::IsWindowEnabled(Item(idcPicNext));
-        });
-        Command(arrow, STN_CLICKED);
-        pending = nullptr; // not to run after the turn
-        EXPECT_FALSE(enabled);
-        for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(Shown(idcPage0 + i), i == page);
-        EXPECT_EQ(std::pair(Shown(idcPicPrev), Shown(idcPicNext)), std::pair(page > 0, page < 3));
-        EXPECT_TRUE(::IsWindowEnabled(Item(idcPicPrev)) && ::IsWindowEnabled(Item(idcPicNext)));
-    }
-
-    const modSettings::SettingsRecord first = FirstRun();
-    FakeOptionsHostWin32 host;
+    FakeBar host;
     frmOptions dialog{host, nullptr};
 };
 
-TEST_F(OptionsDialog, OneDialogBelowTheBarShowsTurnsAndChecksItsPagesWhole) {
-    modSettings::Settings().Says = u"tells: \u8AAA\U0001F600";
+TEST_F(OptionsDialog, ControlsStandWhereTheLayoutSaysWithTheirTextsAndFonts) {
     host.top = 1508; // 121 pixels below the top of the screen, once rounded
     host.height = 300;
     dialog.Show(nullptr);
-    dialog.Show(nullptr); // a second show keeps the one dialog
-    EXPECT_EQ(::FindWindowW(nullptr, L"Glidebanner - Options"), Dlg());
-    EXPECT_EQ(::FindWindowExW(nullptr, Dlg(), nullptr, L"Glidebanner - Options"), nullptr);
-    RECT w{};
-    ::GetWindowRect(Dlg(), &w);
-    EXPECT_EQ(w.top, 121);
-    EXPECT_EQ(Text(Item(idcSays)), L"tells: \u8AAA\U0001F600");
-    EXPECT_EQ(Text(Item(idcBuddyNameSample)), L"email tells: \u8AAA\U0001F600");
-    EXPECT_EQ(::SendMessageW(Item(idcNoDomainName), BM_GETCHECK, 0, 0), BST_CHECKED);
-    EXPECT_FALSE(Shown(idcPicPrev));
-    for (int page = 1; page <= 3; ++page)
-        Turn(idcPicNext, page);
-    // Both markers as typed and any character in the one-pass "Error" text; "&Okay" and
-    // "Previous tab" check, stay on the page and move the focus to the unread-mail text.
-    SetText(idcPlaceHolder, L"|2");
-    SetText(idcUnreadMail, L"|2 \u8AAA |2");
-    for (const int button : {int{idcOK}, int{idcPicPrev}}) {
-        wchar_t box[128] = L"(no box)";
-        Later([&] {
-            HWND h = ::FindWindowW(L"#32770", L"Error");
-            ::GetDlgItemTextW(h, 0xFFFF, box, 128);
-            ::PostMessageW(h, WM_COMMAND, IDOK, 0);
-        });
-        Command(button, button == idcOK ? BN_CLICKED : STN_CLICKED);
-        pending = nullptr;
-        EXPECT_STREQ(box, L"There may only be one '|2' character in \r\n'|2 \u8AAA |2'!");
-        EXPECT_TRUE(Shown(idcPage3));
-        EXPECT_EQ(::GetFocus(), Item(idcUnreadMail));
+    RECT w{}, client{};
+    ::GetWindowRect(dialog.hWnd(), &w);
+    ::GetClientRect(dialog.hWnd(), &client);
+    EXPECT_EQ(std::tuple(w.top, client.right, client.bottom), std::tuple(121, 359, 282));
+    const struct {
+        int id;
+        const wchar_t* text;
+        RECT at; // pixels in its page or the dialog
+        LONG height, weight;
+        bool italic;
+    } rows[] = {
+        // clang-format off
+        {idcOK, L"&Okay", {32, 232, 137, 257}, -13, FW_BOLD, true},
+        {idcNote, L"NOTE: not all settings take place immediately", {0, 264, 361, 281}, -12,
+         FW_BOLD, true},
+        {idcShowEmo, L"show &emoticons", {8, 24, 337, 41}, -13, FW_NORMAL, false},
+        {idcBuddyNameSample, L"email says: ", {8, 23, 337, 40}, -13, FW_BOLD, false},
+        {idcUnreadMail, L"You've got # unread mail(s).", {56, 96, 305, 120}, -13, FW_NORMAL, true},
+        // clang-format on
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.id);
+        HWND h = Item(r.id);
+        wchar_t text[128] = {};
+        ::GetWindowTextW(h, text, 128);
+        RECT at{};
+        ::GetWindowRect(h, &at);
+        ::MapWindowPoints(nullptr, ::GetParent(h), reinterpret_cast<POINT*>(&at), 2);
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(h, WM_GETFONT, 0, 0)), sizeof font,
+                     &font);
+        EXPECT_STREQ(text, r.text);
+        EXPECT_EQ(std::tuple(at.left, at.top, at.right, at.bottom),
+                  std::tuple(r.at.left, r.at.top, r.at.right, r.at.bottom));
+        EXPECT_EQ(std::tuple(font.lfHeight, font.lfWeight, font.lfItalic != 0),
+                  std::tuple(r.height, r.weight, r.italic));
+        EXPECT_STREQ(font.lfFaceName, L"Arial");
     }
-    SetText(idcUnreadMail, L"|2");
-    Turn(idcPicPrev, 2);
+    // Moved to a monitor at 150 %: every control and font follows its scale.
+    RECT suggested{w.left, w.top, w.left + (w.right - w.left) * 3 / 2,
+                   w.top + (w.bottom - w.top) * 3 / 2};
+    ::SendMessageW(dialog.hWnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+                   reinterpret_cast<LPARAM>(&suggested));
+    RECT ok{};
+    ::GetWindowRect(Item(idcOK), &ok);
+    ::MapWindowPoints(nullptr, dialog.hWnd(), reinterpret_cast<POINT*>(&ok), 2);
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Item(idcOK), WM_GETFONT, 0, 0)),
+                 sizeof font, &font);
+    EXPECT_EQ(std::tuple(ok.left, ok.top, ok.right, ok.bottom, font.lfHeight),
+              std::tuple(48, 348, 206, 386, -20));
+    EXPECT_EQ(host.ticker.dpi, 144) << "the ticker's text too";
     dialog.Unload();
 }
 
-TEST_F(OptionsDialog, EveryCloseStopsAnAnimationForGoodAndOnlyOkayApplies) {
-    constexpr int kCloseBox = -1, kShutdown = -2, kShutdownInSlideOut = -3;
-    // Each way of closing (a button during a page turn, the others while sliding in).
-    const std::pair<const char*, int> rows[] = {
-        {"close box", kCloseBox},
-        {"shutdown", kShutdown},
-        {"shutdown during the slide-out", kShutdownInSlideOut},
-        {"Not okay", idcCancel},
-        {"Okay", idcOK},
-    };
-    auto edited = first;
-    edited.ShowEmo = edited.ShowTooltip = false;
-    edited.NameMode = 0;
-    edited.Says = u"\u8AAA\U0001F600:";
-    edited.UnreadMail = u"|1 # |2";
-    for (const auto& [what, how] : rows) {
-        SCOPED_TRACE(what);
-        modSettings::Settings() = first;
-        host.calls.clear();
+TEST_F(OptionsDialog, EnterInATextBoxPressesNothingAndEscapeClosesWithoutApplying) {
+    dialog.Show(nullptr);
+    ::SendMessageW(Item(idcShowEmo), BM_CLICK, 0, 0);
+    for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        ::PostMessageW(Item(idcBuddyLogon), WM_KEYDOWN, key, 0);
+        PumpPendingMessages();
+        EXPECT_EQ(dialog.IsOpen(), key == VK_RETURN);
+    }
+    EXPECT_TRUE(modSettings::Settings().ShowEmo);
+}
+
+TEST_F(OptionsDialog, ACloseInASlideOrPageTurnEndsTheRealWindowsForGood) {
+    for (const bool turn : {false, true}) {
+        SCOPED_TRACE(turn ? "page turn" : "slide-in");
         HWND seen = nullptr;
-        const auto close = [&] {
-            seen = Dlg();
-            Click(idcShowEmo);
-            Click(idcShowTooltip);
-            Click(idcNickname);
-            SetText(idcSays, L"\u8AAA\U0001F600:");
-            SetText(idcUnreadMail, L"|1 # |2");
-            if (how == kCloseBox) ::SendMessageW(Dlg(), WM_CLOSE, 0, 0);
-            if (how == kShutdownInSlideOut) Later([&] { dialog.Unload(); });
-            if (how == kShutdown || how == kShutdownInSlideOut) dialog.Unload();
-            if (how > 0) Command(how);
-        };
-        if (how > 0) dialog.Show(nullptr);
-        Later(close);
-        how > 0 ? Command(idcPicNext, STN_CLICKED) : dialog.Show(nullptr);
-        EXPECT_FALSE(dialog.IsOpen());
+        if (turn) dialog.Show(nullptr);
+        Later([&] { ::SendMessageW(seen = dialog.hWnd(), WM_CLOSE, 0, 0); });
+        turn ? void(::SendMessageW(dialog.hWnd(), WM_COMMAND, idcPicNext, 0))
+             : dialog.Show(nullptr);
         EXPECT_TRUE(seen && !::IsWindow(seen));
-        const bool applied = how == idcOK;
-        EXPECT_EQ(Key(modSettings::Settings()), Key(applied ? edited : first));
-        EXPECT_EQ(host.calls, std::vector<std::string>(applied ? 1 : 0, "HideToolTip"));
-        modMain::DoEvents(); // nothing brings it back once the pump runs on
-        EXPECT_FALSE(dialog.IsOpen());
+        PumpPendingMessages(); // nothing brings it back once the pump runs on
+        EXPECT_FALSE(dialog.IsOpen() || ::FindWindowW(nullptr, L"Glidebanner - Options"));
     }
 }
 

@@ -156,7 +156,7 @@ void Churn(int rounds) {
 TEST(OffscreenDC, NoGdiObjectLeaksOverManyReplacements) {
     {
         const DWORD before = win32test::GdiObjects();
-        std::vector<gb::unique_hgdiobj> brushes;
+        std::vector<gb::unique_hbrush> brushes;
         for (int i = 0; i < 5; ++i)
             brushes.emplace_back(::CreateSolidBrush(RGB(i, 0, 0)));
         ASSERT_EQ(win32test::GdiObjects(), before + 5) << "the count this test relies on";

@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "StripShow_win32.h"
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 
 namespace win32test {
 
@@ -37,9 +37,9 @@ template <class Paint> gb::com_ptr<IPicture> MakePicture(int width, int height, 
 }
 
 inline void FillBox(HDC dc, int left, int top, int right, int bottom, COLORREF color) {
-    gb::unique_hgdiobj brush(::CreateSolidBrush(color));
+    gb::unique_hbrush brush(::CreateSolidBrush(color));
     const RECT r{left, top, right, bottom};
-    ::FillRect(dc, &r, static_cast<HBRUSH>(brush.get()));
+    ::FillRect(dc, &r, brush.get());
 }
 
 class CodeDrawnSurfaces final : public gb::ISurfaceFactory {
@@ -47,7 +47,7 @@ class CodeDrawnSurfaces final : public gb::ISurfaceFactory {
     std::unique_ptr<gb::ISurface> CreateCanvas() override {
         return std::make_unique<gb::OffscreenDC>();
     }
-    std::unique_ptr<gb::ISurface> CreateEmoticonStrip() override {
+    std::unique_ptr<gb::ISurface> CreateEmoticonStrip(int) override {
         auto surface = std::make_unique<gb::OffscreenDC>();
         auto picture = MakePicture(863, 19, [](HDC dc) {
             FillBox(dc, 0, 0, 863, 19, RGB(255, 255, 255));

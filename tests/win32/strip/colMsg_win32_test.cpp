@@ -66,10 +66,40 @@ TEST_F(StripOnGdi, MeasuredWidthIsTheDrawnWidth) {
     }
 }
 
+// A frame scrolled from the last one must be the frame drawn whole, pixel for pixel: at whole
+// and fractional speeds, with bold and italic runs (whose ink overhangs) and emoticons.
+TEST_F(StripOnGdi, ScrolledFramesAreTheFramesDrawnWhole) {
+    for (float speed : {10.0f, 7.0f, 2.5f}) {
+        SCOPED_TRACE(speed);
+        gb::colMsg scrolled(host, surfaces), whole(host, surfaces);
+        for (gb::colMsg* strip : {&scrolled, &whole}) {
+            strip->SetScrollSpeed(speed);
+            strip->AddMsg(u"Hello (Y) there :) W", u"Arial", 0x0000FF, 0);
+            strip->AddString(u"fff slanted fff").TextFont()->SetItalic(true);
+            strip->AddString(u"WIDE bold").TextFont()->SetBold(true);
+        }
+        CapturingDisplay a(240, 24), b(240, 24);
+        for (int tick = 0; tick < 80 && !HasFailure(); ++tick) {
+            scrolled.MoveOn(a);
+            scrolled.DisplayOn(a, true);
+            whole.MoveOn(b);
+            whole.Invalidate();
+            whole.DisplayOn(b, true);
+            for (int x = 0; x < 240; ++x)
+                for (int y = 0; y < 24; ++y)
+                    if (a.Pixel(x, y) != b.Pixel(x, y)) {
+                        ADD_FAILURE() << "tick " << tick << " pixel " << x << "," << y;
+                        x = 240;
+                        break;
+                    }
+        }
+    }
+}
+
 TEST_F(StripOnGdi, ProgramEmoticonStripWhenLinked) {
     if (!::FindResourceW(nullptr, MAKEINTRESOURCEW(gb::kEmoticonBitmapId), RT_BITMAP))
         GTEST_SKIP() << "this executable has no emoticon strip linked";
-    auto strip = gb::OffscreenDCFactory().CreateEmoticonStrip();
+    auto strip = gb::OffscreenDCFactory().CreateEmoticonStrip(19);
     const HDC dc = static_cast<gb::OffscreenDC&>(*strip).hDC();
     for (int cell = 0; cell < 44; ++cell) {
         SCOPED_TRACE(cell);

@@ -1,10 +1,10 @@
 #include <windows.h>
 
-#include "app/Screen_win32.h"
+#include "kit/Screen_win32.h"
 
 #include <cmath>
 
-#include "app/Handles_win32.h"
+#include "kit/Handles_win32.h"
 
 namespace gb {
 namespace {
@@ -19,7 +19,33 @@ int ToPixels(float twips, float tpp) noexcept {
     return static_cast<int>(std::nearbyint(twips / tpp));
 }
 
+// GetDpiForMonitor came with Windows 8.1; the program also runs where it did not exist.
+using GetDpiForMonitorFn = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+
+GetDpiForMonitorFn DpiForMonitor() noexcept {
+    static const GetDpiForMonitorFn fn = [] {
+        HMODULE shcore = ::LoadLibraryW(L"shcore.dll");
+        return shcore ? reinterpret_cast<GetDpiForMonitorFn>(
+                            reinterpret_cast<void*>(::GetProcAddress(shcore, "GetDpiForMonitor")))
+                      : nullptr;
+    }();
+    return fn;
+}
+
 } // namespace
+
+int MonitorDpi(HMONITOR monitor) noexcept {
+    UINT x = 0, y = 0;
+    if (auto fn = DpiForMonitor(); fn && SUCCEEDED(fn(monitor, 0, &x, &y)) && y > 0)
+        return static_cast<int>(y);
+    unique_hdc_window screen(nullptr);
+    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
+    return dpi > 0 ? dpi : 96;
+}
+
+int WindowDpi(HWND hwnd) noexcept {
+    return MonitorDpi(::MonitorFromWindow(hwnd, MONITOR_DEFAULTTOPRIMARY));
+}
 
 float TwipsPerPixelX() noexcept { return TwipsPerPixel(LOGPIXELSX); }
 float TwipsPerPixelY() noexcept { return TwipsPerPixel(LOGPIXELSY); }

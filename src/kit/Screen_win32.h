@@ -10,6 +10,11 @@ float TwipsPerPixelY() noexcept;
 float ScreenWidthTwips() noexcept;
 float ScreenHeightTwips() noexcept;
 
+// The effective dots per inch of a monitor, and of the monitor a window mostly lies on (the
+// system's where the platform cannot tell a monitor's own).
+int MonitorDpi(HMONITOR monitor) noexcept;
+int WindowDpi(HWND hwnd) noexcept;
+
 // A window's left edge, top edge, width and height in twips (screen coordinates).
 struct TwipsRect {
     float Left = 0, Top = 0, Width = 0, Height = 0;

@@ -1,4 +1,4 @@
-#include "messenger/MessengerText.h"
+#include "contract/MessengerText.h"
 
 namespace messenger {
 

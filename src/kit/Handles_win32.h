@@ -1,8 +1,8 @@
 #pragma once
-// One owning type per Win32 release function, and the COM pointer. Nothing else in the
-// program calls DeleteObject, DeleteDC, ReleaseDC, EndPaint, RegCloseKey, DestroyWindow,
-// DestroyIcon, DestroyMenu, UnhookWindowsHookEx, SysFreeString, VariantClear or Release
-// directly.
+// One owning type per Win32 release function and GDI object kind, the select-and-restore
+// guard, and the COM pointer. Nothing else in the program or the stand-in calls DeleteObject,
+// DeleteDC, ReleaseDC, EndPaint, RegCloseKey, DestroyWindow, DestroyIcon, DestroyMenu,
+// UnhookWindowsHookEx, SysFreeString, VariantClear or Release directly.
 #include <windows.h>
 
 #include <objbase.h>
@@ -44,10 +44,18 @@ template <class H, auto Fn> struct NullTraits {
     static constexpr H Invalid() noexcept { return nullptr; }
     static void Close(H h) noexcept { Fn(h); }
 };
+
+template <class H> struct GdiTraits {
+    static constexpr H Invalid() noexcept { return nullptr; }
+    static void Close(H h) noexcept { ::DeleteObject(h); }
+};
 } // namespace detail
 
 using unique_hdc = unique_handle<HDC, detail::NullTraits<HDC, ::DeleteDC>>;
-using unique_hgdiobj = unique_handle<HGDIOBJ, detail::NullTraits<HGDIOBJ, ::DeleteObject>>;
+using unique_hfont = unique_handle<HFONT, detail::GdiTraits<HFONT>>;
+using unique_hbitmap = unique_handle<HBITMAP, detail::GdiTraits<HBITMAP>>;
+using unique_hpen = unique_handle<HPEN, detail::GdiTraits<HPEN>>;
+using unique_hbrush = unique_handle<HBRUSH, detail::GdiTraits<HBRUSH>>;
 using unique_hkey = unique_handle<HKEY, detail::NullTraits<HKEY, ::RegCloseKey>>;
 using unique_hwnd = unique_handle<HWND, detail::NullTraits<HWND, ::DestroyWindow>>;
 using unique_hicon = unique_handle<HICON, detail::NullTraits<HICON, ::DestroyIcon>>;
@@ -103,35 +111,55 @@ class unique_hdc_paint {
     HDC hdc_;
 };
 
-// Selects an object into a device context and selects the displaced one back when it ends.
+// Selects an object into a device context and selects the displaced one back when it ends;
+// the object stays the caller's.
 class unique_select_object {
   public:
-    unique_select_object() noexcept = default;
     unique_select_object(HDC hdc, HGDIOBJ obj) noexcept
-        : hdc_(hdc), previous_(obj ? ::SelectObject(hdc, obj) : nullptr) {}
+        : hdc_(hdc), previous_(hdc && obj ? ::SelectObject(hdc, obj) : nullptr) {}
     unique_select_object(const unique_select_object&) = delete;
     unique_select_object& operator=(const unique_select_object&) = delete;
-    unique_select_object(unique_select_object&& o) noexcept
-        : hdc_(std::exchange(o.hdc_, nullptr)), previous_(std::exchange(o.previous_, nullptr)) {}
-    unique_select_object& operator=(unique_select_object&& o) noexcept {
-        if (this != &o) {
-            reset();
-            hdc_ = std::exchange(o.hdc_, nullptr);
-            previous_ = std::exchange(o.previous_, nullptr);
+    ~unique_select_object() {
+        if (previous_) ::SelectObject(hdc_, previous_);
+    }
+
+  private:
+    HDC hdc_;
+    HGDIOBJ previous_;
+};
+
+// One slot of a device context (its bitmap, pen, brush or font) holding an object of its own.
+// Each Select puts the new object in and deletes the one it displaces; at the end the object
+// the device context held at the first Select goes back in and the last one is deleted. So a
+// device context is never left holding a deleted object, nor gives up one of its own.
+template <class H> class selected_object {
+  public:
+    selected_object() noexcept = default;
+    selected_object(const selected_object&) = delete;
+    selected_object& operator=(const selected_object&) = delete;
+    ~selected_object() {
+        if (original_) ::SelectObject(hdc_, original_);
+    }
+
+    // Takes object over; false (object deleted) when there is nothing to select it into.
+    bool Select(HDC hdc, H object) noexcept {
+        unique_handle<H, detail::GdiTraits<H>> owned(object);
+        if (!hdc || !object) return false;
+        HGDIOBJ previous = ::SelectObject(hdc, object);
+        if (!previous) return false;
+        if (!original_) {
+            hdc_ = hdc;
+            original_ = previous;
         }
-        return *this;
+        std::swap(owned, object_); // the displaced object of ours goes with owned
+        return true;
     }
-    ~unique_select_object() { reset(); }
-    void reset() noexcept {
-        if (hdc_ && previous_) ::SelectObject(hdc_, previous_);
-        hdc_ = nullptr;
-        previous_ = nullptr;
-    }
-    HGDIOBJ previous() const noexcept { return previous_; }
+    H get() const noexcept { return object_.get(); }
 
   private:
     HDC hdc_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
+    HGDIOBJ original_ = nullptr;
+    unique_handle<H, detail::GdiTraits<H>> object_;
 };
 
 // A COM interface pointer that holds one reference.

@@ -2,20 +2,25 @@
 
 #include <objbase.h>
 
-#include "app/AppMain_win32.h"
+#include "program/AppMain_win32.h"
 
 #include <exception>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
-#include "app/Screen_win32.h"
-#include "app/modMain.h"
 #include "app/modSettings.h"
 #include "app/modSettings_win32.h"
-#include "bar/BarRules.h"
+#include "kit/Screen_win32.h"
 
 namespace modMain {
+
+Application::Application(HINSTANCE instance)
+    : instance_(instance),
+      scroll_(*this, instance), tickerHost_{gb::BarController::kFontSize, scroll_.Measure(),
+                                            scroll_.WindowActions(), nullptr,
+                                            &scroll_.MessengerFactory()},
+      options_(*this, instance) {}
 
 void Application::AppMain() {
     const HWND foreground = ::GetForegroundWindow();
@@ -24,45 +29,39 @@ void Application::AppMain() {
     modSettings::LoadSettings(store, {gb::ScreenWidthTwips(), modSettings::UserDecimalSeparator()});
 
     menu_.Load(instance_);
-    menu_.SetTarget(&scroll_);
+    menu_.SetTarget(&scroll_.Controller());
 
     const bool running = scroll_.Load();
     // A bar that closed during start-up has posted the quit the message loop ends on; one that
     // was never made leaves nothing to run.
     if (!scroll_.Created()) throw std::runtime_error("its window could not be made");
-    if (running) CheckNewVersion();
+    if (running) CheckNewVersion(modSettings::Settings().Version, *this);
 
     ::SetForegroundWindow(foreground);
 }
 
-void Application::CheckNewVersion() {
-    modMain::CheckNewVersion(modSettings::Settings().Version, *this);
-}
-
-int Application::ShowBox(const MessageBoxText& box) {
+bool Application::ShowBox(const MessageBoxText& box) {
+    const UINT style = MB_ICONINFORMATION | (box.buttons == BoxButtons::YesNo ? MB_YESNO : MB_OK);
     return ::MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(box.text),
-                         reinterpret_cast<const wchar_t*>(box.caption), box.style);
+                         reinterpret_cast<const wchar_t*>(box.caption), style) == IDYES;
 }
-
-void Application::ShowOptions() { ShowOptionsDialog(scroll_.hWnd()); }
 
 void Application::ShowOptionsDialog(HWND owner) {
-    if (!scroll_.IsOpen()) return;
+    if (!scroll_.Controller().IsOpen()) return;
     // One dialog at most: while it is open, showing it again brings it to the front.
-    if (!options_) options_ = std::make_unique<gb::frmOptions>(scroll_, instance_);
-    options_->Show(owner);
+    options_.Show(owner);
 }
 
 void Application::DoScrollPopUp() {
     if (!menu_.hWnd()) {
         menu_.Load(instance_);
-        menu_.SetTarget(&scroll_);
+        menu_.SetTarget(&scroll_.Controller());
     }
     menu_.DoScrollPopUp();
 }
 
 void Application::AppShutdown() {
-    if (options_) options_->Unload();
+    options_.Unload();
     menu_.SetTarget(nullptr);
     menu_.Unload();
     if (saved_()) {

@@ -1,4 +1,4 @@
-#include "strip/StdFont.h"
+#include "surface/StdFont.h"
 
 #include <cmath>
 
