@@ -43,6 +43,19 @@ void Later(std::function<void()> action) {
     ::SetTimer(nullptr, 0, 0, RunPending);
 }
 
+// Where a window stands in its parent, and its font.
+std::tuple<LONG, LONG, LONG, LONG> Place(HWND h) {
+    RECT r{};
+    ::GetWindowRect(h, &r);
+    ::MapWindowPoints(nullptr, ::GetParent(h), reinterpret_cast<POINT*>(&r), 2);
+    return {r.left, r.top, r.right, r.bottom};
+}
+LOGFONTW Font(HWND h) {
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(h, WM_GETFONT, 0, 0)), sizeof font, &font);
+    return font;
+}
+
 struct OptionsDialog : ::testing::Test {
     HWND Item(int id) const {
         HWND h = ::GetDlgItem(dialog.hWnd(), id);
@@ -71,7 +84,7 @@ TEST_F(OptionsDialog, ControlsStandWhereTheLayoutSaysWithTheirTextsAndFonts) {
     const struct {
         int id;
         const wchar_t* text;
-        RECT at; // pixels in its page or the dialog
+        std::tuple<LONG, LONG, LONG, LONG> at; // pixels in its page or the dialog
         LONG height, weight;
         bool italic;
     } rows[] = {
@@ -86,18 +99,11 @@ TEST_F(OptionsDialog, ControlsStandWhereTheLayoutSaysWithTheirTextsAndFonts) {
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.id);
-        HWND h = Item(r.id);
         wchar_t text[128] = {};
-        ::GetWindowTextW(h, text, 128);
-        RECT at{};
-        ::GetWindowRect(h, &at);
-        ::MapWindowPoints(nullptr, ::GetParent(h), reinterpret_cast<POINT*>(&at), 2);
-        LOGFONTW font{};
-        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(h, WM_GETFONT, 0, 0)), sizeof font,
-                     &font);
+        ::GetWindowTextW(Item(r.id), text, 128);
+        const LOGFONTW font = Font(Item(r.id));
         EXPECT_STREQ(text, r.text);
-        EXPECT_EQ(std::tuple(at.left, at.top, at.right, at.bottom),
-                  std::tuple(r.at.left, r.at.top, r.at.right, r.at.bottom));
+        EXPECT_EQ(Place(Item(r.id)), r.at);
         EXPECT_EQ(std::tuple(font.lfHeight, font.lfWeight, font.lfItalic != 0),
                   std::tuple(r.height, r.weight, r.italic));
         EXPECT_STREQ(font.lfFaceName, L"Arial");
@@ -107,14 +113,8 @@ TEST_F(OptionsDialog, ControlsStandWhereTheLayoutSaysWithTheirTextsAndFonts) {
                    w.top + (w.bottom - w.top) * 3 / 2};
     ::SendMessageW(dialog.hWnd(), WM_DPICHANGED, MAKEWPARAM(144, 144),
                    reinterpret_cast<LPARAM>(&suggested));
-    RECT ok{};
-    ::GetWindowRect(Item(idcOK), &ok);
-    ::MapWindowPoints(nullptr, dialog.hWnd(), reinterpret_cast<POINT*>(&ok), 2);
-    LOGFONTW font{};
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(Item(idcOK), WM_GETFONT, 0, 0)),
-                 sizeof font, &font);
-    EXPECT_EQ(std::tuple(ok.left, ok.top, ok.right, ok.bottom, font.lfHeight),
-              std::tuple(48, 348, 206, 386, -20));
+    EXPECT_EQ(Place(Item(idcOK)), std::tuple(48, 348, 206, 386));
+    EXPECT_EQ(Font(Item(idcOK)).lfHeight, -20);
     EXPECT_EQ(host.ticker.dpi, 144) << "the ticker's text too";
     dialog.Unload();
 }
