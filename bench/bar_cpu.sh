@@ -29,9 +29,9 @@ hz=$(getconf CLK_TCK)
 ws_scrolling=$(awk -v d=$((w1 - w0)) -v hz="$hz" -v s="$secs" 'BEGIN { printf "%.2f", 100*d/hz/s }')
 
 # Drained: the last text has left the bar after about 20 s at 10 pixels a tick.
-(cd "$bin" && exec wine e2e_probe.exe idle) >/dev/null 2>&1 </dev/null &
+(cd "$bin" && exec wine bench_idle.exe) >/dev/null 2>&1 </dev/null &
 sleep 25
-idle_pid=$(for p in $(pgrep -x e2e_probe.exe); do
+idle_pid=$(for p in $(pgrep -x bench_idle.exe); do
     tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$p"
 done | head -n 1)
 w0=$(ticks "$wserver")

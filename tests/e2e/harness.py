@@ -1,11 +1,7 @@
 """Drives the build's Windows programs under Wine and Xvfb from outside, as a user would: real
-mouse and key input through xdotool, the screen's pixels through ImageMagick, the registry
-through `wine reg`, and what Windows itself sees through gbinfo.
-
-Every test runs inside the ctest Wine session (one Xvfb, one wineserver); everything a test
-starts is ended when it finishes. Output of Wine commands goes through files, not pipes: a
-Wine command may start the desktop or a service, which inherits it and outlives the command.
-"""
+input through xdotool, the screen's pixels through ImageMagick, the registry through `wine reg`
+and what Windows itself sees through gbinfo, inside the ctest Wine session (one Xvfb, one
+wineserver). Everything a test starts is ended when it finishes."""
 import os
 import re
 import subprocess
@@ -16,33 +12,29 @@ import unittest
 BUILD = os.environ["GB_BUILD_DIR"]
 KEY = r"HKCU\Software\Glidebanner"
 TITLE = "Glidebanner"
-SCREEN_W, SCREEN_H = 1024, 768
+SCREEN_W = 1024
 
 
 def _session_env():
-    wine_run = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "scripts",
-                            "wine-run")
-    env = dict(os.environ)
-    out = subprocess.run([wine_run, "--env"], capture_output=True, text=True, check=True).stdout
-    for part in out.replace("export ", "").split():
-        if "=" in part:
-            k, v = part.split("=", 1)
-            env[k] = v.strip("'")
-    return env
+    top = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+    out = subprocess.run([os.path.join(top, "scripts", "wine-run"), "--env"], capture_output=True,
+                         text=True, check=True).stdout
+    parts = (part.split("=", 1) for part in out.replace("export ", "").split() if "=" in part)
+    return dict(os.environ, **{k: v.strip("'") for k, v in parts})
 
 
 ENV = _session_env()
 
 
 def run(args, timeout=60, check=True):
-    """Runs a Linux command in the session's environment (DISPLAY, WINEPREFIX)."""
+    """Runs a Linux command in the session's environment (DISPLAY, WINEPREFIX). Its output goes
+    through a file: a Wine command may start a service that inherits it and outlives the
+    command, and would hold a pipe open."""
     with tempfile.TemporaryFile() as out:
-        code = subprocess.run(args, env=ENV, stdout=out, stderr=subprocess.DEVNULL,
-                              stdin=subprocess.DEVNULL, timeout=timeout).returncode
+        r = subprocess.run(args, env=ENV, stdout=out, stderr=subprocess.DEVNULL,
+                           stdin=subprocess.DEVNULL, timeout=timeout, check=check)
         out.seek(0)
-        r = subprocess.CompletedProcess(args, code, out.read().decode("utf-8", "replace"))
-    if check:
-        r.check_returncode()
+        r.stdout = out.read().decode("utf-8", "replace")
     return r
 
 
@@ -140,10 +132,6 @@ def registry(key):
         re.findall(r"(?m)^[ \t]+(\S+)[ \t]+REG_\w+[ \t]*(.*?)\s*$", r.stdout))
 
 
-def msgrctl(*args, check=True):
-    return wine(exe("msgrctl.exe"), *args, check=check)
-
-
 def open_menu(bar_window):
     """Clicks the bar's menu button; returns once the menu covers the screen below the bar."""
     x, y, w, h = window_geometry(bar_window)
@@ -152,12 +140,6 @@ def open_menu(bar_window):
     before = below()
     click(x + w - 9, y + 9)
     wait_for(lambda: below() != before, what="the menu open")
-
-
-def exit_bar(bar, bar_window):
-    open_menu(bar_window)
-    key("x")
-    bar.wait(timeout=30)
 
 
 class WineTestCase(unittest.TestCase):
@@ -174,48 +156,41 @@ class WineTestCase(unittest.TestCase):
 
 
 class BarTestCase(WineTestCase):
-    """The real glidebanner.exe with the stand-in registered machine-wide for the class, each
-    test from a clean settings key, ended through the bar's own menu."""
+    """The real bar with the stand-in registered machine-wide, each test from a clean key."""
 
     @classmethod
     def setUpClass(cls):
-        # Not through a pipe: the first Wine program of a session starts Wine's own services.
-        run(["wine", "regsvr32", "/s", exe("msgrsim.dll")], timeout=120)
+        wine("regsvr32", "/s", exe("msgrsim.dll"), timeout=120)
 
     @classmethod
     def tearDownClass(cls):
-        run(["wine", "regsvr32", "/s", "/u", exe("msgrsim.dll")], timeout=120, check=False)
+        wine("regsvr32", "/s", "/u", exe("msgrsim.dll"), timeout=120, check=False)
 
     def setUp(self):
         wine("reg", "delete", KEY, "/f", check=False)
         self.addCleanup(wine, "reg", "delete", KEY, "/f", check=False)
 
     def start_bar(self):
+        """Starts the bar and answers its welcome, which comes once the bar has slid in: No to
+        the first box, OK to the second that follows. Returns the bar's place."""
         self.bar = self.start(exe("glidebanner.exe"))
         self.bar_window = wait_for(lambda: windows(TITLE), what="the bar")[0]
-
-    def welcome(self):
-        return wait_for(lambda: windows("Welcome"), what="the welcome box")[0]
-
-    def dismiss_welcome(self):
-        """No to the first box; a second follows, OK to it."""
-        first = self.welcome()
+        first = wait_for(lambda: windows("Welcome"), what="the welcome box")[0]
+        self.assertEqual(self.geometry()[0], 0)
         key("n", window=first)
         second = wait_for(lambda: [w for w in windows("Welcome") if w != first],
                           what="the second box")[0]
         key("Return", window=second)
         wait_for(lambda: not windows("Welcome"), what="the boxes gone")
-
-    def start_ready_bar(self):
-        self.start_bar()
-        self.dismiss_welcome()
         return self.geometry()
 
     def geometry(self):
         return window_geometry(self.bar_window)
 
     def exit_bar(self):
-        exit_bar(self.bar, self.bar_window)
+        open_menu(self.bar_window)
+        key("x")
+        self.bar.wait(timeout=30)
 
     def stored(self, *names):
         values = registry(KEY) or {}
@@ -229,9 +204,9 @@ class BarTestCase(WineTestCase):
                        if sum(abs(a - b) for a, b in zip(p, colour)) <= tolerance})
 
     def text(self, sender, message, colour_hex):
-        """A text from the stand-in, once the bar has attached to it (a bar that missed the
-        messenger at load attaches on its next retry)."""
-        wait_for(lambda: msgrctl("show", check=False).returncode == 0, timeout=40, interval=1.0,
-                 what="the bar to attach to the stand-in")
-        msgrctl("text", sender, message, "--nick", sender.split("@")[0].title(), "--header",
-                "FN=Arial; EF=; CO=%s; CS=0; PF=22" % colour_hex)
+        """A text from the stand-in, once the bar has attached to it (on a retry, maybe)."""
+        msgrctl = exe("msgrctl.exe")
+        wait_for(lambda: wine(msgrctl, "show", check=False).returncode == 0, timeout=40,
+                 interval=1.0, what="the bar to attach to the stand-in")
+        wine(msgrctl, "text", sender, message, "--nick", sender.split("@")[0].title(), "--header",
+             "FN=Arial; EF=; CO=%s; CS=0; PF=22" % colour_hex)

@@ -1,38 +1,25 @@
 """The real bar under Wine with the registered stand-in messenger: the welcome after the
 slide-in, its place and what Exit stores, a text in its sender's colour moving left, a click on
-it bringing its conversation forward, Shift- and Alt-drags, and the notification-area icon."""
+it bringing its conversation forward, Shift- and Alt-drags, the notification-area icon, and the
+options dialog from its menu. The rules behind all of these are host tests."""
 import unittest
 
 import harness
-from harness import SCREEN_H, SCREEN_W, wait_for
+from harness import SCREEN_W, wait_for
 
-RED = (255, 0, 0)  # header colour "0000ff": COLORREF 0x0000FF
+RED, BLUE = (255, 0, 0), (0, 0, 255)  # header colours "0000ff", "ff0000": COLORREF order
 LONG = "Hello there, this is a rather long line so that it stays on the bar"
+OPTIONS = "Glidebanner - Options"
+NEXT_ARROW, OKAY, SHOW_EMO = (328, 56), (84, 244), (22, 80)  # client pixels at 96 dots per inch
 
 
 class Bar(harness.BarTestCase):
-    def test_welcome_after_the_slide_in_then_across_the_top_and_exit_stores(self):
-        self.start_bar()
-        self.welcome()
-        self.assertEqual(self.geometry()[0], 0)  # the box comes once the bar is in its place
-        self.dismiss_welcome()
-        x, y, w, h = self.geometry()
-        self.assertEqual((x, y, w), (0, 0, SCREEN_W))
-        self.assertIn(h, range(22, 30))  # Arial 14.25 pt at 96 dots per inch, plus 4
-        self.exit_bar()
-        self.assertEqual(self.stored("X", "Y", "Width", "Speed", "Version"),
-                         ("0", "0", str(SCREEN_W * 15), "10", "1.1"))
-
     def test_a_text_moves_left_in_its_colour_and_a_click_brings_its_window_forward(self):
-        x, y, w, h = self.start_ready_bar()
+        x, y, w, h = self.start_bar()
         self.text("ann@example.com", LONG, "0000ff")
         left = wait_for(lambda: self.columns_of(RED), what="red text on the bar")[0]
-
-        def further_left():
-            columns = self.columns_of(RED)
-            return columns and columns[0] <= left - 30 and columns[0]
-        for _ in range(3):  # 10 pixels a tick; a tick may wait while Wine moves windows
-            left = wait_for(further_left, timeout=5, what="the text further left")
+        wait_for(lambda: (self.columns_of(RED) or [left])[0] <= left - 50, timeout=5,
+                 what="the text further left")
         # Bob's window opens after Ann's and takes the front.
         self.text("bob@example.net", "Bob speaks in green here", "008000")
         wait_for(lambda: harness.foreground() == "bob@example.net - Conversation",
@@ -46,19 +33,17 @@ class Bar(harness.BarTestCase):
                  what="Ann's window in front")
         self.exit_bar()
 
-    def test_shift_drag_alt_drag_and_the_icon(self):
-        x, y, w, h = self.start_ready_bar()
+    def test_welcome_place_shift_drag_alt_drag_the_icon_and_what_exit_stores(self):
+        x, y, w, h = self.start_bar()
+        self.assertEqual((x, y, w), (0, 0, SCREEN_W))
+        self.assertIn(h, range(22, 30))  # Arial 14.25 pt at 96 dots per inch, plus 4
         harness.drag(500, h // 2, 560, h // 2 + 200, modifiers=("shift",))
         wait_for(lambda: self.geometry()[1] >= 190, what="the bar moved down")
         nx, ny, nw, nh = self.geometry()
         self.assertEqual((nx, nw, nh), (0, SCREEN_W, h))  # a full-width bar cannot go sideways
         self.assertIn(ny, range(195, 206))
-        # Far beyond the bottom edge it stops with its bottom on the screen's; over the top, at 0.
-        harness.drag(500, ny + h // 2, 500, SCREEN_H - 1, modifiers=("shift",), steps=20)
-        harness.drag(500, SCREEN_H - h // 2 - 1, 500, SCREEN_H - 1, modifiers=("shift",))
-        wait_for(lambda: self.geometry()[1] == SCREEN_H - h, what="clamped at the bottom")
-        harness.drag(500, SCREEN_H - h // 2, 500, 0, modifiers=("shift",), steps=20)
-        wait_for(lambda: self.geometry()[1] == 0, what="clamped at the top")
+        harness.drag(500, ny + h // 2, 500, 0, modifiers=("shift",), steps=20)  # over the top
+        wait_for(lambda: self.geometry()[1] == 0, what="the bar stopped at the top")
         harness.drag(600, h // 2, 570, h // 2, modifiers=("alt",), steps=6)  # 30 faster
         harness.open_menu(self.bar_window)
         harness.key("m")
@@ -69,8 +54,59 @@ class Bar(harness.BarTestCase):
         wait_for(lambda: harness.windows(harness.TITLE), what="the bar shown again")
         self.assertEqual(self.geometry()[:3], (0, 0, SCREEN_W))
         self.exit_bar()
-        self.assertEqual(self.stored("X", "Y", "Speed"), ("0", "0", "40"))
+        self.assertEqual(self.stored("X", "Y", "Width", "Speed", "Version"),
+                         ("0", "0", str(SCREEN_W * 15), "40", "1.1"))
 
+    def open_page_1(self):
+        """Opens the dialog from the bar's menu and, once it has slid in, centred, with the
+        program's own arrow pictures, turns to its second page. Returns the dialog's top and the
+        flags of its emoticons box (visible, enabled, checked)."""
+        harness.open_menu(self.bar_window)
+        harness.key("o")
+        window = wait_for(lambda: harness.windows(OPTIONS), timeout=30, what="the dialog")[0]
+
+        def centred():
+            g = harness.window_geometry(window)
+            return abs(g[0] + g[2] / 2 - harness.SCREEN_W / 2) <= 1 and g
+        x, y, w, h = harness.wait_still(centred, "the slide-in", 0.3)
+        self.assertEqual((w, h), (359, 282))
+        self.origin = (x, y)
+        arrow = {p for row in harness.pixels(x + 312, y + 40, 32, 32) for p in row}
+        self.assertLessEqual({(0, 0, 0), (255, 255, 255)}, arrow)
+        self.click(NEXT_ARROW)
+        caption = lambda: {p for row in harness.pixels(x + 12, y + 48, 120, 14) for p in row}
+        wait_for(lambda: (192, 0, 0) in caption(), what="page 1's caption")
+        # Clicked only once it stands still below the ticker, which always moves.
+        harness.wait_still(lambda: harness.pixels(x, y + 40, 359, 150), "page 1 to stand still")
+        return y, {t: f for _, _, f, t in harness.controls(OPTIONS)}.get("show &emoticons")
+
+    def click(self, at):
+        harness.click(self.origin[0] + at[0], self.origin[1] + at[1])
+
+    def closed(self):
+        wait_for(lambda: not harness.windows(OPTIONS), what="the dialog to close")
+
+    def test_options_from_the_menu_escape_okay_and_exit(self):
+        x, y, w, h = self.start_bar()
+        top, emoticons = self.open_page_1()
+        self.assertTrue(y + h < top < y + h + 40)  # its caption on the bar's edge
+        self.assertEqual(emoticons, "vec")
+        # Escape closes without applying; "&Okay" applies, to the next text; Exit discards the
+        # edits of a dialog left open.
+        self.click(SHOW_EMO)
+        harness.key("Escape")
+        self.closed()
+        self.assertEqual(self.open_page_1()[1], "vec")
+        self.click(SHOW_EMO)
+        self.click(OKAY)
+        self.closed()
+        self.text("ann@example.com", ":-) :-) :-)", "ff0000")
+        wait_for(lambda: self.columns_of(BLUE), timeout=40, what="the codes drawn as blue text")
+        self.assertEqual(self.open_page_1()[1], "ve")
+        self.click(SHOW_EMO)
+        self.exit_bar()
+        self.assertEqual(harness.windows(OPTIONS), [])
+        self.assertEqual(self.stored("ShowEmo"), ("False",))
 
 if __name__ == "__main__":
     unittest.main()
