@@ -26,13 +26,13 @@ ws_scrolling=$(awk -v d=$((w1 - w0)) -v hz="$hz" -v s="$secs" 'BEGIN { printf "%
 
 # Drained: the rest of the long text leaves the bar at 10 pixels a tick, then the strip rests
 # and the program stops using the processor; wait for that (4 s without a tick), at most 5 min.
-(cd "$bin" && exec wine e2e_probe.exe idle) >/dev/null 2>&1 </dev/null &
+(cd "$bin" && exec wine bench_idle.exe) >/dev/null 2>&1 </dev/null &
 for _ in $(seq 1 75); do
     t0=$(ticks "$bar_pid")
     sleep 4
     [ "$(ticks "$bar_pid")" = "$t0" ] && break
 done
-idle_pid=$(for p in $(pgrep -x e2e_probe.exe); do
+idle_pid=$(for p in $(pgrep -x bench_idle.exe); do
     tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "WINEPREFIX=$WINEPREFIX" && echo "$p"
 done | head -n 1)
 w0=$(ticks "$wserver")

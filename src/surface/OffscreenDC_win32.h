@@ -32,12 +32,6 @@ class OffscreenDC final : public ISurface {
     void SetForeColor(Color color) override;
     Color BackColor() const override { return backColor_; }
     void SetBackColor(Color color) override;
-    Color LineColor() const noexcept { return lineColor_; }
-    // Keeps the old pen and colour when no pen can be made.
-    void SetLineColor(Color color);
-    std::int16_t LineWidth() const noexcept { return static_cast<std::int16_t>(lineWidth_); }
-    // Rebuilds the pen in the stored line colour.
-    void SetLineWidth(std::int16_t width);
 
     // BitBlt to a device context; a source height or width of 0 means Height or Width.
     void BltTo(HDC destination, std::int32_t destX, std::int32_t destY, std::int32_t srcX,
@@ -55,9 +49,6 @@ class OffscreenDC final : public ISurface {
     void ClipColumns(std::int32_t left, std::int32_t right) override;
     void ResetClip() override;
     void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override;
-    Color FillColor() const noexcept { return fillColor_; }
-    void SetFillColor(Color color);
-    void DrawLine(std::int32_t xFrom, std::int32_t yFrom, std::int32_t xTo, std::int32_t yTo);
 
     std::shared_ptr<StdFont> Font() override;
     void SetFont(std::shared_ptr<StdFont> font) override;
@@ -69,12 +60,8 @@ class OffscreenDC final : public ISurface {
     std::int32_t StringHeight(std::u16string_view text) override;
 
     // Takes over a copy of the picture's bitmap, so that the picture object may delete its
-    // own whenever it is released. With sizeToFit the surface first takes the picture's size
-    // (HIMETRIC converted to pixels); otherwise Width and Height stay as they were.
-    void LoadStdPicture(IPicture* picture, bool sizeToFit);
-
-    // A length in HIMETRIC units as pixels, rounded half to even.
-    static std::int32_t HimetricToPixels(std::int32_t himetric) noexcept;
+    // own whenever it is released; Width and Height stay as they were.
+    void LoadStdPicture(IPicture* picture);
 
   private:
     void ApplyFont();
@@ -91,9 +78,6 @@ class OffscreenDC final : public ISurface {
     std::optional<StdFont> realised_; // what the selected font was made from
     std::int32_t height_ = 0;
     std::int32_t width_ = 0;
-    Color lineColor_ = 0;
-    std::int32_t lineWidth_ = 0;
-    Color fillColor_ = 0;
     Color backColor_ = 0;
     int dpi_ = 0; // 0: the device context's own
 };

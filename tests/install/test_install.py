@@ -1,20 +1,17 @@
-"""The package as a user gets it: the installer run silently in a Wine prefix of its own, the
-installed program used with the stand-in and ended through its menu, the uninstaller, and what
-each leaves behind. `scripts/test install` runs it inside that prefix's Wine session
-(GB_BUILD_DIR=build/install), after scripts/package."""
+"""The package as a user gets it, installed silently (over a running bar, and again), used and
+uninstalled in a Wine prefix of its own: `scripts/test install` runs it after scripts/package
+inside that prefix's Wine session (GB_BUILD_DIR=build/install)."""
 import os
 import re
 import struct
-import subprocess
 import sys
-import time
 import unittest
 import zipfile
 
 TOP = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 sys.path.insert(0, os.path.join(TOP, "tests", "e2e"))
-import barkit  # noqa: E402
 import harness  # noqa: E402
+from harness import registry, wait_for, wine  # noqa: E402
 
 VERSION = "1.1.0.5"
 PACKAGE = os.path.join(TOP, "out", "package")
@@ -22,8 +19,7 @@ SETUP = os.path.join(PACKAGE, "glidebanner-%s-setup.exe" % VERSION)
 ZIP = os.path.join(PACKAGE, "glidebanner-%s-portable.zip" % VERSION)
 UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Glidebanner"
 RUN = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
-SETTINGS = r"HKCU\Software\Glidebanner"
-CLASSES = r"HKCU\Software\Classes"
+APP_CLASS = r"HKCU\Software\Classes\Messenger.MessengerApp"
 PROGRAMS = ["glidebanner.exe", "msgrsim.dll", "msgrctl.exe"]
 LICENCES = ["GPL-3.txt", "gcc-runtime.txt", "mingw-w64.txt"]
 
@@ -33,146 +29,91 @@ def file_version(path):
     with open(path, "rb") as f:
         data = f.read()
     at = data.find(struct.pack("<I", 0xFEEF04BD), data.find("VS_VERSION_INFO".encode("utf-16-le")))
-    if at < 0:
-        return None
     ms, ls = struct.unpack_from("<II", data, at + 8)
     return "%d.%d.%d.%d" % (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
 
 
-def default_value(key):
-    r = harness.wine("reg", "query", key, "/ve", check=False)
-    m = re.search(r"\(Default\)\s+REG_SZ\s+(.*)", r.stdout)
-    return m.group(1).strip() if m else None
-
-
-def key_exists(key):
-    return harness.wine("reg", "query", key, check=False).returncode == 0
-
-
-def unix_path(path):
-    return harness.run(["winepath", "-u", path]).stdout.strip()
-
-
-def setUpModule():
-    if not os.path.exists(SETUP):
-        subprocess.run([os.path.join(TOP, "scripts", "package")], check=True, timeout=1800,
-                       stdout=subprocess.DEVNULL)
-
-
 class InstallTest(harness.WineTestCase):
     def setUp(self):
-        super().setUp()
-        # Settings of a program that has run before: no welcome box in the way.
-        harness.wine("reg", "add", SETTINGS, "/v", "Version", "/d", "1.1", "/f")
-        # An earlier choice to start at sign-in would be kept by the installer.
-        harness.wine("reg", "delete", RUN, "/v", "Glidebanner", "/f", check=False)
+        # Settings of a program that has run before: no welcome box in the way; and no earlier
+        # choice to start at sign-in, which the installer would keep.
+        wine("reg", "add", harness.KEY, "/v", "Version", "/d", "1.1", "/f")
+        wine("reg", "delete", RUN, "/v", "Glidebanner", "/f", check=False)
 
     def install(self, *switches):
-        self.assertEqual(file_version(SETUP), VERSION)
-        self.assertEqual(harness.wine(SETUP, "/S", *switches, timeout=180).returncode, 0)
-        self.home = harness.reg_query(UNINSTALL, "InstallLocation")
-        self.assertTrue(self.home.endswith(r"\AppData\Local\Programs\Glidebanner"), self.home)
-        self.unix_home = unix_path(self.home)
-        menu = "../../../Roaming/Microsoft/Windows/Start Menu/Programs"
-        self.shortcut = os.path.normpath(os.path.join(self.unix_home, menu, "Glidebanner.lnk"))
+        """Returns where it installed, as Windows and as Linux name it."""
+        wine(SETUP, "/S", *switches, timeout=180)
+        home = registry(UNINSTALL)["InstallLocation"]
+        return home, harness.run(["winepath", "-u", home]).stdout.strip()
 
     def uninstall(self, *switches):
-        """The installed-programs entry's quiet command, waited for: the uninstaller runs on
-        from a copy of itself in the temporary folder, Un.exe."""
-        command = harness.reg_query(UNINSTALL, "QuietUninstallString")
+        """The installed-programs entry's quiet command, which runs on from a copy of itself:
+        done once the entry, removed last, is gone."""
+        command = registry(UNINSTALL)["QuietUninstallString"]
         exe, args = re.match(r'"([^"]+)"\s*(.*)', command).groups()
-        harness.wine(exe, *args.split(), *switches, timeout=60)
-        harness.wait_for(lambda: not barkit.processes("Un.exe"), timeout=60,
-                         what="the uninstaller to end")
+        wine(exe, *args.split(), *switches)
+        wait_for(lambda: registry(UNINSTALL) is None, timeout=60, interval=0.5,
+                 what="the uninstaller to end")
 
-    def start_bar(self):
-        bar = self.start(os.path.join(self.unix_home, "glidebanner.exe"))
-        window = harness.wait_for(lambda: harness.find_windows("Glidebanner"), what="the bar")[0]
-        return bar, window
+    def start_bar(self, unix_home):
+        bar = self.start(os.path.join(unix_home, "glidebanner.exe"))
+        wait_for(lambda: harness.windows(harness.TITLE), what="the bar")
+        return bar
 
-    def msgrctl(self, *args, check=True):
-        return harness.wine(os.path.join(self.unix_home, "msgrctl.exe"), *args, check=check)
-
-    def delivered(self):
-        out = self.msgrctl("show", check=False)
-        m = re.search(r"events delivered: (\d+)", out.stdout)
-        return int(m.group(1)) if out.returncode == 0 and m else None
-
-    def assert_installed(self):
-        self.assertEqual(sorted(os.listdir(self.unix_home)),
+    def test_install_over_a_running_bar_use_and_uninstall(self):
+        self.assertEqual(file_version(SETUP), VERSION)
+        bar = self.start_bar(self.install()[1])
+        self.assertNotIn("Glidebanner", registry(RUN) or {})
+        home, unix_home = self.install("/AUTOSTART")
+        self.assertEqual(bar.wait(timeout=5), 0)  # asked to close before its files were replaced
+        self.assertTrue(home.endswith(r"\AppData\Local\Programs\Glidebanner"), home)
+        self.assertEqual(sorted(os.listdir(unix_home)),
                          sorted(PROGRAMS + ["licences", "uninstall.exe"]))
-        self.assertEqual(sorted(os.listdir(os.path.join(self.unix_home, "licences"))), LICENCES)
+        self.assertEqual(sorted(os.listdir(os.path.join(unix_home, "licences"))), LICENCES)
         for name in PROGRAMS + ["uninstall.exe"]:
-            self.assertEqual(file_version(os.path.join(self.unix_home, name)), VERSION, name)
-        self.assertTrue(os.path.isfile(self.shortcut))
-        exe = self.home + r"\uninstall.exe"
-        for value, data in [("DisplayName", "Glidebanner"), ("DisplayVersion", VERSION),
-                            ("Publisher", "Glidebanner"),
-                            ("DisplayIcon", self.home + r"\glidebanner.exe,0"),
-                            ("UninstallString", '"%s"' % exe),
-                            ("QuietUninstallString", '"%s" /S' % exe), ("NoModify", "0x1"),
-                            ("NoRepair", "0x1")]:
-            self.assertEqual(harness.reg_query(UNINSTALL, value), data, value)
-        self.assertGreater(int(harness.reg_query(UNINSTALL, "EstimatedSize"), 16), 500)
+            self.assertEqual(file_version(os.path.join(unix_home, name)), VERSION, name)
+        menu = "../../../Roaming/Microsoft/Windows/Start Menu/Programs"
+        shortcut = os.path.normpath(os.path.join(unix_home, menu, "Glidebanner.lnk"))
+        self.assertTrue(os.path.isfile(shortcut))
+        entry = registry(UNINSTALL)
+        self.assertEqual((entry["DisplayName"], entry["DisplayVersion"], entry["UninstallString"]),
+                         ("Glidebanner", VERSION, '"%s\\uninstall.exe"' % home))
+        self.assertEqual(registry(RUN).get("Glidebanner"), '"%s\\glidebanner.exe"' % home)
         # The stand-in registered for this user, at the installed DLL.
-        clsid = default_value(CLASSES + r"\Messenger.MessengerApp\CLSID")
-        self.assertRegex(clsid or "", r"^\{[0-9A-F-]{36}\}$")
-        self.class_key = r"%s\CLSID\%s" % (CLASSES, clsid)
-        self.assertEqual(default_value(self.class_key + r"\InprocServer32"),
-                         self.home + r"\msgrsim.dll")
+        clsid = (registry(APP_CLASS + r"\CLSID") or {}).get("(Default)", "")
+        self.assertRegex(clsid, r"^\{[0-9A-F-]{36}\}$")
+        class_key = r"HKCU\Software\Classes\CLSID\%s" % clsid
+        self.assertEqual(registry(class_key + r"\InprocServer32").get("(Default)"),
+                         home + r"\msgrsim.dll")
 
-    def assert_removed(self):
-        self.assertFalse(os.path.exists(self.unix_home))
-        self.assertFalse(os.path.exists(self.shortcut))
-        self.assertFalse(key_exists(UNINSTALL))
-        self.assertFalse(key_exists(CLASSES + r"\Messenger.MessengerApp"))
-        self.assertFalse(key_exists(self.class_key))
-        self.assertIsNone(harness.reg_query(RUN, "Glidebanner"))
-
-    def test_install_use_and_uninstall(self):
-        self.install("/AUTOSTART")
-        self.assert_installed()
-        self.assertEqual(harness.reg_query(RUN, "Glidebanner"),
-                         '"%s\\glidebanner.exe"' % self.home)
         # Wine 8 reads no per-user class registrations (HKCU\Software\Classes), which is all
         # the installer writes: the program finds the stand-in here only when it is also
         # registered machine-wide.
-        dll = os.path.join(self.unix_home, "msgrsim.dll")
-        harness.wine("regsvr32", "/s", dll, timeout=120)
+        dll, msgrctl = (os.path.join(unix_home, n) for n in ("msgrsim.dll", "msgrctl.exe"))
+        wine("regsvr32", "/s", dll, timeout=120)
         try:
-            bar, window = self.start_bar()
-            harness.wait_for(lambda: self.delivered() is not None, timeout=40, interval=1.0,
-                             what="the bar to attach to the stand-in")
-            before = self.delivered()
-            self.msgrctl("text", "anna@example.com", "Hello from the installed bar :)")
-            harness.wait_for(lambda: (self.delivered() or 0) > before,
-                             what="the text to reach the bar")
-            # Exit from the menu button at the bar's right end.
-            x, y, w, _ = harness.window_geometry(window)
-            harness.click(x + w - 9, y + 9)
-            time.sleep(0.6)
-            barkit.key("x")
-            bar.wait(timeout=30)
+            bar = self.start_bar(unix_home)
+            delivered = lambda: re.findall(r"events delivered: (\d+)",
+                                           wine(msgrctl, "show", check=False).stdout)
+            before = int(wait_for(delivered, timeout=40, interval=1.0,
+                                  what="the bar to attach to the stand-in")[0])
+            wine(msgrctl, "text", "anna@example.com", "Hello from the installed bar :)")
+            wait_for(lambda: int((delivered() or ["0"])[0]) > before,
+                     what="the text to reach the bar")
         finally:
-            harness.wine("regsvr32", "/s", "/u", dll, timeout=120, check=False)
+            wine("regsvr32", "/s", "/u", dll, timeout=120, check=False)
         self.uninstall()
-        self.assert_removed()
-        # Kept by default, with what the program stored at its end.
-        self.assertEqual(harness.reg_query(SETTINGS, "Version"), "1.1")
-        self.assertIsNotNone(harness.reg_query(SETTINGS, "Speed"))
-
-    def test_reinstall_and_uninstall_close_a_running_bar(self):
-        self.install()
-        self.assertIsNone(harness.reg_query(RUN, "Glidebanner"))
-        bar, _ = self.start_bar()
-        self.install()
         self.assertEqual(bar.wait(timeout=5), 0)
-        self.assert_installed()
-        bar, _ = self.start_bar()
+        self.assertFalse(os.path.exists(unix_home) or os.path.exists(shortcut))
+        for key in (UNINSTALL, APP_CLASS, class_key):
+            self.assertIsNone(registry(key), key)
+        self.assertNotIn("Glidebanner", registry(RUN) or {})
+        # The settings are kept by default, with what the bar stored as it was closed.
+        self.assertEqual(registry(harness.KEY).get("Version"), "1.1")
+        self.assertIn("Speed", registry(harness.KEY))
+        self.install()
         self.uninstall("/REMOVESETTINGS")
-        self.assertEqual(bar.wait(timeout=5), 0)
-        self.assert_removed()
-        self.assertFalse(key_exists(SETTINGS))
+        wait_for(lambda: registry(harness.KEY) is None, what="the settings removed")
 
     def test_portable_zip_holds_programs_read_me_and_licences(self):
         with zipfile.ZipFile(ZIP) as z:
