@@ -1,5 +1,5 @@
 #pragma once
-// A drawing surface that records every call, with text extents from a fixed rule so that
+// A drawing surface that records what it draws, with text extents from a fixed rule so that
 // tests can state exact pixels: each character is half the font's whole points wide (6 at
 // 12 points), one more when bold, two more in any face but Arial; the height is the points
 // at 96 dots per inch (16 at 12 points).
@@ -27,57 +27,54 @@ inline std::int32_t TextHeightIn(const gb::StdFont& font, int dpi = gb::kDefault
 
 class FakeSurface final : public gb::ISurface {
   public:
-    enum class Op { Resize, Clear, DrawTxt, DrawRect, BltTo, Scroll, Clip };
+    enum class Op { Resize, Clear, DrawTxt, DrawRect, BltTo };
+    // Each call with the font as realised and the ForeColor at the time.
     struct Call {
         Op op;
-        std::int32_t a = 0, b = 0; // x, y (DrawTxt, DrawRect, BltTo destination); Resize h, w
-        std::int32_t c = 0, d = 0; // DrawRect x2, y2; BltTo source x, y
-        std::int32_t e = 0, f = 0; // BltTo source height, width
-        std::u16string text;       // DrawTxt, with the font as realised and the ForeColor
+        // Resize: height, width; DrawTxt: x, y; DrawRect: x1, y1, x2, y2; BltTo: x, y, source
+        // x, y, height, width.
+        std::vector<std::int32_t> at;
+        std::u16string text; // DrawTxt
         gb::StdFont font;
-        gb::Color color = 0;
-        const gb::ISurface* destination = nullptr; // BltTo
+        gb::Color color;
+        const gb::ISurface* destination; // BltTo
     };
     std::vector<Call> calls;
+    int dpi = gb::kDefaultDpi;
 
     std::int32_t Width() const override { return width_; }
     std::int32_t Height() const override { return height_; }
     void Resize(std::int32_t height, std::int32_t width) override {
-        Record(Op::Resize, height_ = height, width_ = width);
+        Record(Op::Resize, {height_ = height, width_ = width});
     }
     void Clear() override { Record(Op::Clear); }
-    void ScrollLeft(std::int32_t pixels) override { Record(Op::Scroll, pixels); }
-    void ClipColumns(std::int32_t left, std::int32_t right) override {
-        Record(Op::Clip, left, right);
-    }
-    void ResetClip() override { Record(Op::Clip); }
+    void ScrollLeft(std::int32_t) override {}
+    void ClipColumns(std::int32_t, std::int32_t) override {}
+    void ResetClip() override {}
     gb::Color BackColor() const override { return back_; }
-    void SetBackColor(gb::Color color) override { back_ = color, Clear(); }
+    void SetBackColor(gb::Color color) override { back_ = color; }
     gb::Color ForeColor() const override { return fore_; }
     void SetForeColor(gb::Color color) override { fore_ = color; }
     std::shared_ptr<gb::StdFont> Font() override {
-        return font_ ? font_ : (font_ = std::make_shared<gb::StdFont>());
+        return std::make_shared<gb::StdFont>(realised_);
     }
     void SetFont(std::shared_ptr<gb::StdFont> font) override {
-        font_ = std::move(font);
-        realised_ = font_ ? *font_ : gb::StdFont();
+        realised_ = font ? *font : gb::StdFont();
     }
+    void SetDpi(int value) override { dpi = value; }
     void DrawTxt(std::u16string_view text, std::int32_t x, std::int32_t y) override {
-        Call& c = Record(Op::DrawTxt, x, y);
-        c.text = std::u16string(text), c.font = realised_, c.color = fore_;
+        Record(Op::DrawTxt, {x, y}, std::u16string(text));
     }
     std::int32_t StringWidth(std::u16string_view text) override {
         return TextWidthIn(realised_, text, dpi);
     }
     std::int32_t StringHeight(std::u16string_view) override { return TextHeightIn(realised_, dpi); }
-    void SetDpi(int value) override { dpi = value; }
-    int dpi = gb::kDefaultDpi;
     void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
-        Record(Op::DrawRect, x1, y1, x2, y2);
+        Record(Op::DrawRect, {x1, y1, x2, y2});
     }
-    void BltTo(gb::ISurface& destination, std::int32_t destX, std::int32_t destY, std::int32_t srcX,
+    void BltTo(gb::ISurface& destination, std::int32_t x, std::int32_t y, std::int32_t srcX,
                std::int32_t srcY, std::int32_t srcHeight, std::int32_t srcWidth) override {
-        Record(Op::BltTo, destX, destY, srcX, srcY, srcHeight, srcWidth).destination = &destination;
+        Record(Op::BltTo, {x, y, srcX, srcY, srcHeight, srcWidth}, {}, &destination);
     }
 
     std::vector<Call> Only(Op op) const {
@@ -88,16 +85,13 @@ class FakeSurface final : public gb::ISurface {
     }
 
   private:
-    Call& Record(Op op, std::int32_t a = 0, std::int32_t b = 0, std::int32_t c = 0,
-                 std::int32_t d = 0, std::int32_t e = 0, std::int32_t f = 0) {
-        Call& call = calls.emplace_back();
-        call.op = op, call.a = a, call.b = b, call.c = c, call.d = d, call.e = e, call.f = f;
-        return call;
+    void Record(Op op, std::vector<std::int32_t> at = {}, std::u16string text = {},
+                const gb::ISurface* destination = nullptr) {
+        calls.push_back({op, std::move(at), std::move(text), realised_, fore_, destination});
     }
 
     std::int32_t width_ = 1, height_ = 1;
     gb::Color back_ = 0xFFFFFF, fore_ = 0;
-    std::shared_ptr<gb::StdFont> font_ = std::make_shared<gb::StdFont>();
     gb::StdFont realised_;
 };
 
@@ -106,12 +100,8 @@ class FakeSurfaceFactory final : public gb::ISurfaceFactory {
   public:
     FakeSurface* canvas = nullptr;
     FakeSurface* emoticons = nullptr;
-    int emoticonCell = 0; // the cell size the last emoticon strip was made for
     std::unique_ptr<gb::ISurface> CreateCanvas() override { return Make(canvas); }
-    std::unique_ptr<gb::ISurface> CreateEmoticonStrip(int cellSize) override {
-        emoticonCell = cellSize;
-        return Make(emoticons);
-    }
+    std::unique_ptr<gb::ISurface> CreateEmoticonStrip(int) override { return Make(emoticons); }
 
   private:
     static std::unique_ptr<gb::ISurface> Make(FakeSurface*& view) {
