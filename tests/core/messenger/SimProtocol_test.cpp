@@ -73,13 +73,10 @@ TEST(StandInRequest, WhatTheControlWindowCarriesOut) {
     const std::tuple<std::uint64_t, std::optional<std::string>, ReplyWindow, std::intptr_t> rows[] =
         {
             {mail, ok, ReplyWindow::Foreign, 0},
-            {mail, ok, ReplyWindow::None, 0},
             {mail, ok, ReplyWindow::Own, malformed},
-            {mail, ok, ReplyWindow::Invalid, malformed},
             {msgrsim::kReplyTag, ok, ReplyWindow::Foreign, 0},
             {mail + (1ull << 32), ok, ReplyWindow::Foreign, 0},
             {mail, std::nullopt, ReplyWindow::Foreign, malformed},
-            {mail, "3\0"s, ReplyWindow::Foreign, malformed},
             {mail, "3\0000"s, ReplyWindow::Foreign, malformed},
             {static_cast<std::uint64_t>(Op::Status), huge, ReplyWindow::Own,
              msgrsim::kResultTooLong},

