@@ -5,7 +5,6 @@
 
 #include "app/modSettings.h"
 #include "fakes/FakeStripHost.h"
-#include "fakes/FakeSurface.h"
 #include "strip/EmoticonTable.h"
 #include "strip/colMsg.h"
 
@@ -14,15 +13,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte picks emoticons on or off and how the rest is read (bytes or UTF-16).
     const std::uint8_t mode = data[0];
     std::u16string text;
-    if (mode & 2) {
-        for (std::size_t i = 1; i + 1 < size; i += 2)
-            text.push_back(static_cast<char16_t>(data[i] | (data[i + 1] << 8)));
-    } else {
-        for (std::size_t i = 1; i < size; ++i)
-            text.push_back(data[i]);
-    }
-    const bool showEmo = (mode & 1) != 0;
-    modSettings::Settings().ShowEmo = showEmo;
+    for (std::size_t i = 1; i < size; i += (mode & 2) ? 2 : 1)
+        if (!(mode & 2) || i + 1 < size)
+            text.push_back(
+                static_cast<char16_t>((mode & 2) ? data[i] | (data[i + 1] << 8) : data[i]));
+    modSettings::Settings().ShowEmo = (mode & 1) != 0;
 
     fakes::FakeStripHost host;
     fakes::FakeSurfaceFactory surfaces;
@@ -30,22 +25,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     host.barStrip = &strip;
     strip.AddMsg(text, u"Tahoma", 0x102030, -1);
 
-    if (!showEmo && (strip.Count() != 1 || strip.Item(1)->As<gb::clsString>()->Text() != text))
-        __builtin_trap();
-    // Runs and codes, in order, cover the text exactly.
+    // Runs and codes, in order, cover the text exactly; with emoticons off one run holds it.
     std::size_t at = 0;
     for (const gb::clsItem& item : strip) {
-        if (const auto* run = item.As<gb::clsString>()) {
-            if (text.compare(at, run->Text().size(), run->Text()) != 0) __builtin_trap();
-            at += run->Text().size();
-        } else {
-            const auto code = gb::MatchEmoticon(std::u16string_view(text).substr(at));
-            if (!code || code->Cell != item.As<gb::clsEmo>()->PicNumber()) __builtin_trap();
-            at += code->Length;
-        }
+        const auto* run = item.As<gb::clsString>();
+        const auto code = gb::MatchEmoticon(std::u16string_view(text).substr(at));
+        if (run && text.compare(at, run->Text().size(), run->Text()) != 0) __builtin_trap();
+        if (!run && (!code || code->Cell != item.As<gb::clsEmo>()->PicNumber())) __builtin_trap();
         if (item.WhiteSpace() != 1 && item.WhiteSpace() != 10) __builtin_trap();
+        at += run ? run->Text().size() : code->Length;
     }
-    if (at != text.size()) __builtin_trap();
+    if (at != text.size() || (!(mode & 1) && strip.Count() != 1)) __builtin_trap();
 
     // The strip then scrolls, draws and takes clicks (which hand on to the end and stop).
     fakes::FakeDisplay display(300, 20);

@@ -4,44 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
-#include <map>
 #include <string>
-#include <vector>
 
 #include "app/modSettings.h"
+#include "fakes/MemorySettingsStore.h"
 
 namespace {
-
-struct StoredValue {
-    std::uint32_t type = 0;
-    std::vector<std::uint8_t> bytes;
-};
-
-// UTF-16 as the registry keeps it, little-endian like the machines this runs on.
-std::vector<std::uint8_t> Bytes(const std::u16string& text) {
-    std::vector<std::uint8_t> bytes(text.size() * sizeof(char16_t));
-    if (!text.empty()) std::memcpy(bytes.data(), text.data(), bytes.size());
-    return bytes;
-}
-
-// The registry as the wide functions show it, read through the program's own decision and
-// written as the registry store writes: REG_SZ, UTF-16 with its terminating NUL.
-class RegistryLikeStore final : public ISettingsStore {
-  public:
-    std::map<std::u16string, StoredValue> values;
-
-    std::u16string ReadSettingText(const std::u16string& name, const std::u16string& def) override {
-        const auto it = values.find(name);
-        if (it == values.end() ||
-            !modSettings::IsReadableValue(it->second.type, it->second.bytes.size()))
-            return def;
-        return modSettings::StoredValueText(it->second.type, it->second.bytes).value_or(def);
-    }
-    void WriteSettingText(const std::u16string& name, const std::u16string& value) override {
-        values[name] = {modSettings::kStoredTextType, Bytes(value + u'\0')};
-    }
-};
 
 constexpr const char16_t* kNames[] = {
     u"Says",       u"NameMode",      u"ShowSaysOnce",   u"ShowEmo",
@@ -50,50 +18,25 @@ constexpr const char16_t* kNames[] = {
     u"BuddyLogon", u"BuddyLogoff",   u"ShowTooltip",    u"Version"};
 
 // Texts that the readers of numbers and booleans care about, to be spliced into values.
-constexpr const char* kWords[] = {"True",          "false", "-1",    "0",      "1.5",
-                                  "1E+39",         "2,5",   "7e-46", "  12  ", "-0",
-                                  "3.4028235E+38", "NaN",   "1e",    "+.5"};
-
-StoredValue Value(FuzzedDataProvider& in, bool longOne) {
-    StoredValue v;
-    v.type = in.ConsumeBool() ? modSettings::kStoredTextType
-                              : in.ConsumeIntegralInRange<std::uint32_t>(0, 11);
-    std::u16string text;
-    if (in.ConsumeBool()) {
-        for (const char c :
-             std::string(kWords[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kWords) - 1)]))
-            text.push_back(static_cast<char16_t>(c));
-    }
-    const std::string raw = in.ConsumeRandomLengthString(64);
-    for (const char c : raw)
-        text.push_back(static_cast<unsigned char>(c));
-    // Around the 32 KiB bound: one value at most, so that inputs stay quick.
-    if (longOne) text.resize(in.ConsumeIntegralInRange<std::size_t>(16380, 16390), u'x');
-    v.bytes = Bytes(text);
-    if (in.ConsumeBool()) v.bytes.push_back(in.ConsumeIntegral<std::uint8_t>()); // odd size
-    return v;
-}
+constexpr std::string_view kWords[] = {"True",          "false", "-1",    "0",      "1.5",
+                                       "1E+39",         "2,5",   "7e-46", "  12  ", "-0",
+                                       "3.4028235E+38", "NaN",   "1e",    "+.5"};
 
 std::u16string Separator(FuzzedDataProvider& in) {
-    switch (in.ConsumeIntegralInRange<int>(0, 3)) {
-    case 0:
-        return u".";
-    case 1:
-        return u",";
-    default: {
-        // Whatever the user chose, as long as it is no part of a number's own notation.
-        std::u16string sep;
-        for (int i = in.ConsumeIntegralInRange<int>(1, 3); i > 0; --i) {
-            const auto c = in.ConsumeIntegral<char16_t>();
-            if ((c >= u'0' && c <= u'9') || c == u'+' || c == u'-' || c == u'e' || c == u'E' ||
-                c == u' ' || c == u'\t' || c == 0)
-                return u".";
-            sep.push_back(c);
-        }
-        return sep;
+    const int kind = in.ConsumeIntegralInRange<int>(0, 3);
+    if (kind < 2) return kind == 0 ? u"." : u",";
+    // Whatever the user chose, as long as it is no part of a number's own notation.
+    std::u16string sep;
+    for (int i = in.ConsumeIntegralInRange<int>(1, 3); i > 0; --i) {
+        const auto c = in.ConsumeIntegral<char16_t>();
+        if (c == 0 || std::u16string_view(u"0123456789+-eE \t").find(c) != std::u16string::npos)
+            return u".";
+        sep.push_back(c);
     }
-    }
+    return sep;
 }
+
+[[noreturn]] void Fail() { __builtin_trap(); }
 
 } // namespace
 
@@ -101,44 +44,49 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FuzzedDataProvider in(data, size);
     const std::u16string sep = Separator(in);
     const float screen = in.ConsumeFloatingPoint<float>();
-    RegistryLikeStore stored;
+    MemorySettingsStore stored;
     const auto longOne = in.ConsumeIntegralInRange<std::size_t>(0, 4 * std::size(kNames));
-    for (std::size_t i = 0; i < std::size(kNames); ++i)
-        if (in.ConsumeBool()) stored.values[kNames[i]] = Value(in, i == longOne);
-
-    using modSettings::Settings;
-    Settings() = {};
-    modSettings::LoadSettings(stored, {screen, sep});
-    const modSettings::SettingsRecord first = Settings();
-    for (const std::u16string* text : {&first.Says, &first.PlaceHolder, &first.UnreadMail,
-                                       &first.BuddyLogon, &first.BuddyLogoff, &first.Version})
-        if (text->empty() || text->size() > modSettings::kMaxTextLength) __builtin_trap();
-
-    RegistryLikeStore saved;
-    modSettings::SaveSettings(saved, sep);
-    Settings() = {};
-    modSettings::LoadSettings(saved, {screen, sep});
-    const modSettings::SettingsRecord second = Settings();
-    RegistryLikeStore savedAgain;
-    modSettings::SaveSettings(savedAgain, sep);
-    Settings() = {};
-    modSettings::LoadSettings(savedAgain, {screen, sep});
-
-    // Saved and loaded again, a record is the same record. The first load may hold a single
-    // with more digits than its text form keeps (seven); it is stored as that text, so what is
-    // saved twice is the same.
-    if (!(Settings() == second)) __builtin_trap();
-    for (const auto& [name, value] : saved.values) {
-        const auto again = savedAgain.values.find(name);
-        if (again == savedAgain.values.end() || again->second.bytes != value.bytes)
-            __builtin_trap();
+    for (std::size_t i = 0; i < std::size(kNames); ++i) {
+        if (!in.ConsumeBool()) continue;
+        auto& value = stored.values[kNames[i]];
+        if (!in.ConsumeBool()) value.type = in.ConsumeIntegralInRange<std::uint32_t>(0, 11);
+        std::u16string text;
+        if (in.ConsumeBool()) {
+            const auto word =
+                kWords[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kWords) - 1)];
+            text.assign(word.begin(), word.end());
+        }
+        for (const char c : in.ConsumeRandomLengthString(64))
+            text.push_back(static_cast<unsigned char>(c));
+        // Around the 32 KiB bound: one value at most, so that inputs stay quick.
+        if (i == longOne) text.resize(in.ConsumeIntegralInRange<std::size_t>(16380, 16390), u'x');
+        value.bytes = MemorySettingsStore::Bytes(text);
+        if (in.ConsumeBool()) value.bytes.push_back(in.ConsumeIntegral<std::uint8_t>()); // odd
     }
+
+    const auto load = [&](MemorySettingsStore& from) {
+        modSettings::Settings() = {};
+        modSettings::LoadSettings(from, {screen, sep});
+        return modSettings::Settings();
+    };
+    const modSettings::SettingsRecord first = load(stored);
+    for (const auto* text : {&first.Says, &first.PlaceHolder, &first.UnreadMail, &first.BuddyLogon,
+                             &first.BuddyLogoff, &first.Version})
+        if (text->empty() || text->size() > modSettings::kMaxTextLength) Fail();
+
+    // Saved and loaded again, a record is the same record, and saved again the same values.
+    MemorySettingsStore saved, savedAgain;
+    modSettings::SaveSettings(saved, sep);
+    const modSettings::SettingsRecord second = load(saved);
+    modSettings::SaveSettings(savedAgain, sep);
+    if (!(load(savedAgain) == second)) Fail();
+    for (const auto& [name, value] : saved.values)
+        if (savedAgain.values[name].bytes != value.bytes) Fail();
+    // The first load may hold a single with more digits than its text form keeps (seven);
+    // only the singles and the version, now the running one, differ from it.
     modSettings::SettingsRecord expected = first;
-    expected.Version = second.Version;
-    expected.Speed = second.Speed;
-    expected.X = second.X;
-    expected.Y = second.Y;
-    expected.Width = second.Width;
-    if (!(expected == second) || second.Version != u"1.1") __builtin_trap();
+    expected.Speed = second.Speed, expected.X = second.X, expected.Y = second.Y;
+    expected.Width = second.Width, expected.Version = u"1.1";
+    if (!(expected == second)) Fail();
     return 0;
 }

@@ -1,207 +1,149 @@
+#include "app/Slide.h"
 #include "app/modMain.h"
 
 #include <gtest/gtest.h>
 
 #include <new>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
-#include "app/Version.h"
+#include "contract/MessengerText.h"
 
 namespace {
 
-using modMain::DecodeUtf8Text;
+std::string Narrow(const std::u16string& s) { return {s.begin(), s.end()}; }
 
-// The message text arrives with one byte per character; these build it from bytes.
-std::u16string Bytes(std::initializer_list<int> bytes) {
-    std::u16string s;
-    for (int b : bytes)
-        s.push_back(static_cast<char16_t>(b));
-    return s;
-}
-
-std::u16string Decoded(std::u16string s) {
-    DecodeUtf8Text(s);
-    return s;
-}
-
-TEST(DecodeUtf8Text, FoldsEveryWellFormedSequenceAndKeepsTheRest) {
-    const struct {
-        const char* what;
-        std::u16string in;
-        std::u16string out;
-    } rows[] = {
-        {"empty", u"", u""},
-        {"plain ASCII", u"hello", u"hello"},
-        {"e acute", Bytes({0xC3, 0xA9}), u"\u00E9"},
-        {"o umlaut, once corrupted", Bytes({0xC3, 0xB6}), u"\u00F6"},
-        {"capitals and the letters the old table missed",
-         Bytes({0xC3, 0x80, 0xC3, 0x9F, 0xC3, 0xB1, 0xC3, 0xA7, 0xC3, 0xA5, 0xC3, 0xA6, 0xC3, 0xB8,
-                0xC3, 0xBD}),
-         u"\u00C0\u00DF\u00F1\u00E7\u00E5\u00E6\u00F8\u00FD"},
-        {"three-byte euro sign", Bytes({0xE2, 0x82, 0xAC}), u"\u20AC"},
-        {"Cyrillic", Bytes({0xD0, 0x9F, 0xD1, 0x80}), u"\u041F\u0440"},
-        {"four-byte emoji becomes a surrogate pair", Bytes({0xF0, 0x9F, 0x98, 0x80}),
-         u"\U0001F600"},
-        {"lone lead byte at the end stays", Bytes({'a', 0xC3}), u"a\u00C3"},
-        {"lead byte before a non-continuation stays, the next byte too", Bytes({0xC3, 'x'}),
-         u"\u00C3x"},
-        {"CR and LF each become a blank", u"a\r\nb", u"a  b"},
-        {"NUL is dropped", Bytes({'a', 0, 'b'}), u"ab"},
-        {"overlong form is not decoded", Bytes({0xC0, 0xAF}), u"\u00C0\u00AF"},
-        {"encoded surrogate is not decoded", Bytes({0xED, 0xA0, 0x80}), u"\u00ED\u00A0\u20AC"},
-        {"beyond U+10FFFF is not decoded", Bytes({0xF4, 0x90, 0x80, 0x80}),
-         u"\u00F4\u0090\u20AC\u20AC"},
-        {"truncated three-byte sequence", Bytes({0xE2, 0x82}), u"\u00E2\u201A"},
-        {"stray bytes 0x80-0x9F read in the Western code page", Bytes({0x80, 0x93, 0x81}),
-         u"\u20AC\u201C\u0081"},
-        {"Latin-1 text from an old client passes through", Bytes({'c', 'a', 'f', 0xE9}),
-         u"caf\u00E9"},
-        {"characters above 0xFF are not bytes and stay", u"\u4E2D\u00C3", u"\u4E2D\u00C3"},
+// The messenger hands a text over as one character per UTF-8 byte (never sign-extended, NULs
+// included); the bar folds every well-formed sequence into its character, CR and LF into
+// blanks, and reads any other byte in the Western code page. Characters above 0xFF are no
+// bytes: refused as such, and kept as they are.
+TEST(MessageText, EveryByteOneCharacterFoldedIntoTheTextShown) {
+    const std::pair<std::string, std::u16string> rows[] = {
+        {"Hi :)", u"Hi :)"},
+        {"\xC3\xB6\xC3\x80\xC3\x9F", u"\u00F6\u00C0\u00DF"}, // once corrupted by a table
+        {"\xE2\x82\xAC\xF0\x9F\x98\x80", u"\u20AC\U0001F600"},
+        {"a\xC3", u"a\u00C3"},                             // a lead byte at the end
+        {"\xC3x", u"\u00C3x"},                             // a lead byte before a non-continuation
+        {"\xE2\x82", u"\u00E2\u201A"},                     // truncated
+        {"\xC0\xAF", u"\u00C0\u00AF"},                     // overlong
+        {"\xED\xA0\x80", u"\u00ED\u00A0\u20AC"},           // an encoded surrogate
+        {"\xF4\x90\x80\x80", u"\u00F4\u0090\u20AC\u20AC"}, // beyond U+10FFFF
+        {"\x80\x93\x81\xFF", u"\u20AC\u201C\u0081\u00FF"},
+        {std::string("a\r\n\0b", 5), u"a  b"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.what);
-        EXPECT_EQ(Decoded(row.in), row.out);
+    for (const auto& [bytes, shown] : rows) {
+        std::u16string text = messenger::ByteText(bytes);
+        EXPECT_EQ(messenger::TextBytes(text), bytes);
+        modMain::DecodeUtf8Text(text);
+        EXPECT_EQ(text, shown) << bytes;
     }
+    EXPECT_EQ(messenger::TextBytes(u"ok\u20AC"), std::nullopt);
+    std::u16string wide = u"\u4E2D\u00C3";
+    modMain::DecodeUtf8Text(wide);
+    EXPECT_EQ(wide, u"\u4E2D\u00C3");
 }
 
-TEST(HexToColor, ReadsHexadecimalIntoTheLow32Bits) {
-    const struct {
-        std::u16string in;
-        std::uint32_t out;
-    } rows[] = {
-        {u"", 0},
-        {u"FF", 255},
-        {u"ff", 255},
-        {u"80ff", 33023},
-        {u"1g", 16}, // a non-digit counts as 0 but keeps its place
-        {u"ff0000", 0xFF0000},
-        {u"FFFFFFFF", 0xFFFFFFFFu},  // once an overflow
-        {u"80000000", 0x80000000u},  // once an overflow
-        {u"123456789", 0x23456789u}, // more than eight digits: the low 32 bits
-        {u"zz", 0},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.in.begin(), row.in.end()));
-        EXPECT_EQ(modMain::HexToColor(row.in), row.out);
-    }
-}
-
-TEST(StripDomain, KeepsThePartBeforeTheLastAt) {
-    const struct {
-        std::u16string in, out;
-    } rows[] = {
-        {u"a@b@c", u"a@b"}, {u"bob@example.com", u"bob"},
-        {u"nobody", u""},   {u"@example.com", u""},
-        {u"", u""},         {u"x@", u"x"},
-        {u"@a@b", u"@a"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.in.begin(), row.in.end()));
-        EXPECT_EQ(modMain::StripDomain(row.in), row.out);
-    }
-}
-
-TEST(GetFormatField, TakesOneFieldOfTheHeader) {
-    const std::u16string header = u"FN=Arial; EF=; CO=ff; CS=0; PF=22";
-    const struct {
-        std::u16string header, key, out;
-    } rows[] = {
-        {header, u"CO", u"ff"},
-        {header, u"FN", u"Arial"},
-        {header, u"EF", u""},
-        {header, u"PF", u""}, // no ";" follows
-        {header, u"XX", u""},
+TEST(TextRoutines, ColourDomainAndHeaderField) {
+    // Hexadecimal into the low 32 bits; a non-digit counts as 0 but keeps its place.
+    const std::pair<std::u16string, std::uint32_t> colours[] = {
+        {u"1g", 0x10}, {u"FFFFFFFF", 0xFFFFFFFFu}, {u"123456789", 0x23456789u}};
+    for (const auto& [text, colour] : colours)
+        EXPECT_EQ(modMain::HexToColor(text), colour) << Narrow(text);
+    // The part before the last "@", if any.
+    const std::u16string users[][2] = {{u"a@b@c", u"a@b"}, {u"nobody", u""}, {u"x@", u"x"}};
+    for (const auto& [address, user] : users)
+        EXPECT_EQ(modMain::StripDomain(address), user) << Narrow(address);
+    const std::u16string fields[][3] = {
+        {u"FN=Arial; EF=; CO=ff; PF=22", u"PF", u""}, // no ";" follows
         {u"FN=Times%20New%20Roman;", u"FN", u"Times New Roman"},
-        {u"FN=MS%20Sans%20Serif; CO=0", u"FN", u"MS Sans Serif"},
         {u"FN=%2020;", u"FN", u" 20"},                 // scanning goes on after the inserted blank
         {u"fn=Arial; FN=Verdana;", u"FN", u"Verdana"}, // case-sensitive
         {u"XFN=Bad; FN=Good;", u"FN", u"Bad"},         // a plain text search finds it inside a word
         {u"ab;FN", u"FN", u"ab"}, // no "=" after the key: value starts at the header's start
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.header.begin(), row.header.end()));
-        EXPECT_EQ(modMain::GetFormatField(row.header, row.key), row.out);
-    }
+    for (const auto& [text, key, value] : fields)
+        EXPECT_EQ(modMain::GetFormatField(text, key), value) << Narrow(text);
 }
 
-TEST(CheckNewVersion, WelcomeIsDueOnlyForAnOlderStoredVersion) {
-    const struct {
-        std::u16string stored;
-        bool due;
-    } rows[] =
-        {
-            {u"0.0", true},      {u"1.0", true},  {u"0.9", true},     {u"1.1", false},
-            {u"1.2", false},     {u"2.0", false}, {u"1", true},       {u"", true},
-            {u"a.b", true},      {u"1.x", true},  {u"99999.1", true}, {u"1.99999", true},
-            {u"1.1.5", true}, // the minor part "1.5" is no whole number
-            {u" 1 . 2 ", false}, {u"-1.5", true}, {u"2.-5", false},
-        };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.stored.begin(), row.stored.end()));
-        const auto v = modMain::ParseStoredVersion(row.stored);
-        EXPECT_EQ(modMain::IsWelcomeDue(v, modMain::kVersionMajor, modMain::kVersionMinor),
-                  row.due);
-    }
-}
-
-// Answers the welcome boxes in turn; can close the bar while the first box is up.
+// Answers the welcome boxes, and notes them and the options dialog; can close the bar while
+// the first box is up.
 struct FakeWelcomeUi final : modMain::IWelcomeUi {
-    std::vector<bool> answers;
-    bool closeAtFirstBox = false, barOpen = true;
+    bool yes, exitAtBox, open = true;
     std::vector<std::u16string> shown;
-    int optionsShown = 0;
+    FakeWelcomeUi(bool y, bool e) : yes(y), exitAtBox(e) {}
     bool ShowBox(const modMain::MessageBoxText& box) override {
         shown.push_back(box.text);
-        if (closeAtFirstBox) barOpen = false;
-        return shown.size() <= answers.size() && answers[shown.size() - 1];
+        open = !exitAtBox;
+        return yes;
     }
-    void ShowOptionsWithoutOwner() override { ++optionsShown; }
-    bool BarOpen() override { return barOpen; }
+    void ShowOptionsWithoutOwner() override { shown.push_back(u"options"); }
+    bool BarOpen() override { return open; }
 };
 
+// The welcome is due for a stored version older than the running 1.1; a text that is no
+// "major.minor" of whole 16-bit numbers counts as 0.0. Exit while a box is up ends it.
 TEST(Welcome, BoxesFollowTheStoredVersionAndTheAnswer) {
-    constexpr bool yes = true, no = false;
+    constexpr bool yes = true, no = false, exit = true;
     const std::u16string q = modMain::kWelcomeQuestion.text, later = modMain::kWelcomeLater.text;
-    const struct {
-        std::u16string stored;
-        bool answer;
-        bool closeAtFirstBox;
-        std::vector<std::u16string> boxes;
-        int options;
-    } rows[] = {
-        {u"0.0", yes, false, {q}, 1},       {u"0.0", no, false, {q, later}, 0},
-        {u"1.0", no, false, {q, later}, 0}, {u"1", no, false, {q, later}, 0}, // no dot: 0.0
-        {u"1.1", yes, false, {}, 0},        {u"2.0", yes, false, {}, 0},
-        {u"0.0", yes, true, {q}, 0},        {u"0.0", no, true, {q}, 0}, // Exit while it is up
+    const std::u16string o = u"options";
+    const std::tuple<std::u16string, bool, bool, std::vector<std::u16string>> rows[] = {
+        {u"0.0", yes, !exit, {q, o}},   {u"1.0", no, !exit, {q, later}},
+        {u"0.0", yes, exit, {q}},       {u"0.0", no, exit, {q}},
+        {u"1.1", yes, !exit, {}},       {u"2.0", yes, !exit, {}},
+        {u" 1 . 2 ", yes, !exit, {}},   {u"1", yes, !exit, {q, o}},
+        {u"1.1.5", yes, !exit, {q, o}}, {u"99999.1", yes, !exit, {q, o}},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(&row - rows);
-        FakeWelcomeUi ui;
-        ui.answers = {row.answer};
-        ui.closeAtFirstBox = row.closeAtFirstBox;
-        modMain::CheckNewVersion(row.stored, ui);
-        EXPECT_EQ(ui.shown, row.boxes);
-        EXPECT_EQ(ui.optionsShown, row.options);
+    for (const auto& [stored, answer, exitDuringBox, shown] : rows) {
+        FakeWelcomeUi ui(answer, exitDuringBox);
+        modMain::CheckNewVersion(stored, ui);
+        EXPECT_EQ(ui.shown, shown) << Narrow(stored);
     }
 }
 
 TEST(StartFailureText, SaysWhatStoppedStartUpInPlainWords) {
-    const struct {
-        std::exception_ptr failure;
-        std::u16string text;
-    } rows[] = {
-        {std::make_exception_ptr(std::bad_alloc()),
-         u"Glidebanner could not start: there is not enough memory."},
+    const std::pair<std::exception_ptr, std::u16string> rows[] = {
+        {std::make_exception_ptr(std::bad_alloc()), u"there is not enough memory."},
         {std::make_exception_ptr(std::runtime_error("the bar's window could not be made")),
-         u"Glidebanner could not start: the bar's window could not be made."},
-        {std::make_exception_ptr(std::logic_error("bad")),
-         u"Glidebanner could not start: an unexpected error occurred (bad)."},
-        {std::make_exception_ptr(42),
-         u"Glidebanner could not start: an unexpected error occurred."},
+         u"the bar's window could not be made."},
+        {std::make_exception_ptr(std::logic_error("bad")), u"an unexpected error occurred (bad)."},
+        {std::make_exception_ptr(42), u"an unexpected error occurred."},
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(modMain::StartFailureText(row.failure), row.text);
+    for (const auto& [failure, reason] : rows)
+        EXPECT_EQ(modMain::StartFailureText(failure), u"Glidebanner could not start: " + reason);
+}
+
+// Records every left edge; the form closes during the closeAt-th run of pending messages.
+struct FakeForm final : modMain::ISlideForm {
+    float left, width;
+    int closeAt, pumps = 0;
+    std::vector<float> lefts;
+    FakeForm(float l, float w, int c) : left(l), width(w), closeAt(c) {}
+    float Left() override { return left; }
+    float Width() override { return width; }
+    void SetLeft(float t) override { lefts.push_back(left = t); }
+    bool RunPendingMessages() override { return ++pumps != closeAt; }
+};
+
+// Steps of 200 twips, pending messages after each step (not after the final set), and a stop
+// at once when the form closes. in: the target of a slide in; none: a slide out.
+TEST(Slide, StepsOf200TwipsAndStopsAtOnceWhenTheFormCloses) {
+    const std::tuple<float, float, std::optional<float>, int, bool, std::vector<float>, int>
+        rows[] = {
+            {1500, 3000, 1000, 0, true, {1300, 1100, 900, 1000}, 3},
+            {1000, 3000, 1000, 0, true, {800, 1000}, 1},
+            {900, 3000, 1000, 0, true, {1000}, 0},
+            {100, 300, std::nullopt, 0, true, {-100, -300}, 2},
+            {5000, 3000, 1000, 2, false, {4800, 4600}, 2},
+            {100, 3000, std::nullopt, 1, false, {-100}, 1},
+        };
+    for (const auto& [left, width, in, closeAt, done, lefts, pumps] : rows) {
+        SCOPED_TRACE(testing::Message() << left << " " << closeAt);
+        FakeForm form(left, width, closeAt);
+        EXPECT_EQ(in ? modMain::SlideIn(form, *in) : modMain::SlideOut(form), done);
+        EXPECT_EQ(form.lefts, lefts);
+        EXPECT_EQ(form.pumps, pumps);
+    }
 }
 
 } // namespace

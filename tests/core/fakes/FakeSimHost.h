@@ -19,9 +19,7 @@ class FakeSimHost final : public msgrsim::ISimHost {
         for (const auto& p : c.participants)
             who += (who.empty() ? "" : ",") + p->address;
         calls.push_back("open " + who);
-        if (failWindows) return 0;
-        live.insert(next_);
-        return next_++;
+        return failWindows ? 0 : *live.insert(next_++).first;
     }
     void CloseWindow(std::intptr_t window) override {
         calls.push_back("close " + std::to_string(window));

@@ -1,11 +1,12 @@
 #pragma once
-// A drawing surface that records every call, with text extents from a fixed rule so that
-// tests can state exact pixels: each character is half the font's whole points wide (6 at
+// A drawing surface that records what it draws as text, with text extents from a fixed rule so
+// that tests can state exact pixels: each character is half the font's whole points wide (6 at
 // 12 points), one more when bold, two more in any face but Arial; the height is the points
 // at 96 dots per inch (16 at 12 points).
 #include <cmath>
 #include <cstdint>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -27,78 +28,60 @@ inline std::int32_t TextHeightIn(const gb::StdFont& font, int dpi = gb::kDefault
 
 class FakeSurface final : public gb::ISurface {
   public:
-    enum class Op { Resize, Clear, DrawTxt, DrawRect, BltTo, Scroll, Clip };
-    struct Call {
-        Op op;
-        std::int32_t a = 0, b = 0; // x, y (DrawTxt, DrawRect, BltTo destination); Resize h, w
-        std::int32_t c = 0, d = 0; // DrawRect x2, y2; BltTo source x, y
-        std::int32_t e = 0, f = 0; // BltTo source height, width
-        std::u16string text;       // DrawTxt, with the font as realised and the ForeColor
-        gb::StdFont font;
-        gb::Color color = 0;
-        const gb::ISurface* destination = nullptr; // BltTo
-    };
-    std::vector<Call> calls;
+    // "resize 20 300" (height, width), "clear", "rect 0 0 299 19", "blt 92 1 171 0 19 19" (to
+    // x, y from x, y, height, width), "text hi 64 2 Tahoma aa00 b" (x, y, the face and the
+    // ForeColor; "b" bold, "u" underlined).
+    std::vector<std::string> calls;
+    int dpi = gb::kDefaultDpi;
 
     std::int32_t Width() const override { return width_; }
     std::int32_t Height() const override { return height_; }
     void Resize(std::int32_t height, std::int32_t width) override {
-        Record(Op::Resize, height_ = height, width_ = width);
+        Note("resize", {height_ = height, width_ = width});
     }
-    void Clear() override { Record(Op::Clear); }
-    void ScrollLeft(std::int32_t pixels) override { Record(Op::Scroll, pixels); }
-    void ClipColumns(std::int32_t left, std::int32_t right) override {
-        Record(Op::Clip, left, right);
-    }
-    void ResetClip() override { Record(Op::Clip); }
+    void Clear() override { Note("clear", {}); }
+    void ScrollLeft(std::int32_t) override {}
+    void ClipColumns(std::int32_t, std::int32_t) override {}
+    void ResetClip() override {}
     gb::Color BackColor() const override { return back_; }
-    void SetBackColor(gb::Color color) override { back_ = color, Clear(); }
+    void SetBackColor(gb::Color color) override { back_ = color; }
     gb::Color ForeColor() const override { return fore_; }
     void SetForeColor(gb::Color color) override { fore_ = color; }
-    std::shared_ptr<gb::StdFont> Font() override {
-        return font_ ? font_ : (font_ = std::make_shared<gb::StdFont>());
-    }
+    std::shared_ptr<gb::StdFont> Font() override { return std::make_shared<gb::StdFont>(font_); }
     void SetFont(std::shared_ptr<gb::StdFont> font) override {
-        font_ = std::move(font);
-        realised_ = font_ ? *font_ : gb::StdFont();
+        font_ = font ? *font : gb::StdFont();
     }
+    void SetDpi(int value) override { dpi = value; }
     void DrawTxt(std::u16string_view text, std::int32_t x, std::int32_t y) override {
-        Call& c = Record(Op::DrawTxt, x, y);
-        c.text = std::u16string(text), c.font = realised_, c.color = fore_;
+        std::ostringstream out;
+        out << " " << Narrow(font_.Name()) << " " << std::hex << fore_ << (font_.Bold() ? " b" : "")
+            << (font_.Underline() ? " u" : "");
+        Note("text " + Narrow(text), {x, y});
+        calls.back() += out.str();
     }
     std::int32_t StringWidth(std::u16string_view text) override {
-        return TextWidthIn(realised_, text, dpi);
+        return TextWidthIn(font_, text, dpi);
     }
-    std::int32_t StringHeight(std::u16string_view) override { return TextHeightIn(realised_, dpi); }
-    void SetDpi(int value) override { dpi = value; }
-    int dpi = gb::kDefaultDpi;
+    std::int32_t StringHeight(std::u16string_view) override { return TextHeightIn(font_, dpi); }
     void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
-        Record(Op::DrawRect, x1, y1, x2, y2);
+        Note("rect", {x1, y1, x2, y2});
     }
-    void BltTo(gb::ISurface& destination, std::int32_t destX, std::int32_t destY, std::int32_t srcX,
-               std::int32_t srcY, std::int32_t srcHeight, std::int32_t srcWidth) override {
-        Record(Op::BltTo, destX, destY, srcX, srcY, srcHeight, srcWidth).destination = &destination;
-    }
-
-    std::vector<Call> Only(Op op) const {
-        std::vector<Call> out;
-        for (const Call& c : calls)
-            if (c.op == op) out.push_back(c);
-        return out;
+    void BltTo(gb::ISurface&, std::int32_t x, std::int32_t y, std::int32_t srcX, std::int32_t srcY,
+               std::int32_t srcHeight, std::int32_t srcWidth) override {
+        Note("blt", {x, y, srcX, srcY, srcHeight, srcWidth});
     }
 
   private:
-    Call& Record(Op op, std::int32_t a = 0, std::int32_t b = 0, std::int32_t c = 0,
-                 std::int32_t d = 0, std::int32_t e = 0, std::int32_t f = 0) {
-        Call& call = calls.emplace_back();
-        call.op = op, call.a = a, call.b = b, call.c = c, call.d = d, call.e = e, call.f = f;
-        return call;
+    static std::string Narrow(std::u16string_view text) { return {text.begin(), text.end()}; }
+    void Note(std::string what, std::initializer_list<std::int32_t> numbers) {
+        for (const std::int32_t n : numbers)
+            what += " " + std::to_string(n);
+        calls.push_back(std::move(what));
     }
 
     std::int32_t width_ = 1, height_ = 1;
     gb::Color back_ = 0xFFFFFF, fore_ = 0;
-    std::shared_ptr<gb::StdFont> font_ = std::make_shared<gb::StdFont>();
-    gb::StdFont realised_;
+    gb::StdFont font_; // as realised
 };
 
 // Hands out recording surfaces and keeps a view of the last two it made (the strip owns them).
@@ -106,12 +89,8 @@ class FakeSurfaceFactory final : public gb::ISurfaceFactory {
   public:
     FakeSurface* canvas = nullptr;
     FakeSurface* emoticons = nullptr;
-    int emoticonCell = 0; // the cell size the last emoticon strip was made for
     std::unique_ptr<gb::ISurface> CreateCanvas() override { return Make(canvas); }
-    std::unique_ptr<gb::ISurface> CreateEmoticonStrip(int cellSize) override {
-        emoticonCell = cellSize;
-        return Make(emoticons);
-    }
+    std::unique_ptr<gb::ISurface> CreateEmoticonStrip(int) override { return Make(emoticons); }
 
   private:
     static std::unique_ptr<gb::ISurface> Make(FakeSurface*& view) {

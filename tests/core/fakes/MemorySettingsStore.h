@@ -1,7 +1,6 @@
 #pragma once
-// The settings store as a map of texts, read under the registry store's rule: each text is
-// taken as a stored value without its terminating NUL, so an absent, empty or over-long value
-// reads as the default.
+// The registry as the settings store sees it: each value a type and its bytes, read through the
+// program's own decision, written as REG_SZ with its terminating NUL.
 #include <cstdint>
 #include <map>
 #include <string>
@@ -12,23 +11,26 @@
 
 class MemorySettingsStore final : public ISettingsStore {
   public:
-    std::map<std::u16string, std::u16string> values;
-    std::vector<std::u16string> readOrder;
-    std::vector<std::u16string> writeOrder;
+    struct Value {
+        std::uint32_t type = modSettings::kStoredTextType;
+        std::vector<std::uint8_t> bytes;
+    };
+    std::map<std::u16string, Value> values;
 
+    // UTF-16 as the wide registry functions give it, little-endian.
+    static std::vector<std::uint8_t> Bytes(std::u16string_view text) {
+        std::vector<std::uint8_t> bytes;
+        for (const char16_t c : text)
+            bytes.insert(bytes.end(),
+                         {static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8)});
+        return bytes;
+    }
     std::u16string ReadSettingText(const std::u16string& name, const std::u16string& def) override {
-        readOrder.push_back(name);
         const auto it = values.find(name);
         if (it == values.end()) return def;
-        std::vector<std::uint8_t> bytes;
-        for (const char16_t c : it->second) {
-            bytes.push_back(static_cast<std::uint8_t>(c & 0xFF));
-            bytes.push_back(static_cast<std::uint8_t>(c >> 8));
-        }
-        return modSettings::StoredValueText(modSettings::kStoredTextType, bytes).value_or(def);
+        return modSettings::StoredValueText(it->second.type, it->second.bytes).value_or(def);
     }
     void WriteSettingText(const std::u16string& name, const std::u16string& value) override {
-        writeOrder.push_back(name);
-        values[name] = value;
+        values[name] = {modSettings::kStoredTextType, Bytes(value + u'\0')};
     }
 };

@@ -43,65 +43,41 @@ struct Dialog {
     }
 };
 
-TEST(OptionsController, ShowsBelowTheBarSlidesInAndThenOnlyComesToTheFront) {
-    Dialog d;
-    d.window.barTop = 1500, d.window.barHeight = 345;
-    d.options.Show(false);
-    Log load = kLoad;
-    load[0] = "create 15360 1845";
-    load.push_back("front");
-    EXPECT_EQ(d.log, load);
-    EXPECT_EQ(d.window.steps.size(), kSlideIn);
-    EXPECT_EQ(d.window.steps.back(), 4935);
-    d.log.clear();
-    d.options.Show(true);
-    d.options.BannerClick();
-    d.options.SaysChosen(2); // the list's entry, not the box's text, which follows later
-    EXPECT_EQ(d.log, (Log{"front", "open https://glidebanner.github.io/", "sample email said:"}));
-}
-
-// A whole page turn: the arrows off, the arriving page shown at its start, the other one
-// hidden at the end, the arrows for the page reached and on again.
-Log Turned(int to, int from, const char* start, const char* arrows) {
-    return {"arrows off", "page " + std::to_string(to) + " at " + start,
-            "page " + std::to_string(from) + " hidden", arrows, "arrows on"};
-}
-
 TEST(OptionsController, PagesTurnOnlyPastTheTextsCheckAndLandExactly) {
     enum Click { Next, Prev, Okay };
+    // A whole turn: the arrows off, the arriving page shown at its start, the other one hidden
+    // at the end, the arrows for the page reached and on again.
+    const auto turned = [](int to, int from, const char* start, const char* arrows) {
+        return Log{"arrows off", "page " + std::to_string(to) + " at " + start,
+                   "page " + std::to_string(from) + " hidden", arrows, "arrows on"};
+    };
     const Log refused = {"error", "focus"};
-    const struct {
-        int from;
-        Click click;
-        std::u16string placeHolder, unread;
-        Log log;
-        int page;
-    } rows[] = {
-        {0, Next, u"#", u"# #", Turned(1, 0, "359", "arrows < >"), 1}, // only the Texts page
-        {2, Next, u"#", u"# #", Turned(3, 2, "359", "arrows <"), 3},
-        {1, Prev, u"#", u"#", Turned(0, 1, "-345", "arrows >"), 0},
+    const std::tuple<int, Click, std::u16string, std::u16string, Log, int> rows[] = {
+        {0, Next, u"#", u"# #", turned(1, 0, "359", "arrows < >"), 1}, // only the Texts page
+        {2, Next, u"#", u"# #", turned(3, 2, "359", "arrows <"), 3},
+        {1, Prev, u"#", u"#", turned(0, 1, "-345", "arrows >"), 0},
         {3, Prev, u"#", u"# #", refused, 3},
         {3, Okay, u"##", u"###", refused, 3}, // overlapping occurrences count
         // The markers of the message come from its pattern only, never from the texts.
         {3, Okay, u"|2", u"|2 \u8AAA |2", refused, 3},
-        {3, Prev, u"", u"# #", Turned(2, 3, "-345", "arrows < >"), 2},
+        {3, Prev, u"", u"# #", turned(2, 3, "-345", "arrows < >"), 2},
         {3, Next, u"#", u"#", {}, 3}, // there is no page after the last
     };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.from << " " << r.click << " " << r.unread.size());
+    for (const auto& [from, click, placeHolder, unread, log, page] : rows) {
+        SCOPED_TRACE(testing::Message() << from << " " << click << " " << unread.size());
         Dialog d;
-        d.Open(r.from);
-        d.window.controls.txtPlaceHolder = r.placeHolder;
-        d.window.controls.txtUnreadMail = r.unread;
-        r.click == Okay ? d.options.Okay() : d.options.TurnPage(r.click == Next);
-        EXPECT_EQ(d.log, r.log);
-        if (r.log == refused) {
-            EXPECT_EQ(d.window.error, u"There may only be one '" + r.placeHolder +
-                                          u"' character in \r\n'" + r.unread + u"'!");
+        d.Open(from);
+        d.window.controls.txtPlaceHolder = placeHolder;
+        d.window.controls.txtUnreadMail = unread;
+        click == Okay ? d.options.Okay() : d.options.TurnPage(click == Next);
+        EXPECT_EQ(d.log, log);
+        if (log == refused) {
+            EXPECT_EQ(d.window.error, u"There may only be one '" + placeHolder +
+                                          u"' character in \r\n'" + unread + u"'!");
         }
         // 71 steps of both pages, then the arriving one snaps to the left edge it replaces.
-        EXPECT_EQ(d.window.pageSteps, r.log.size() > 2 ? 1 + 2 * 71 + 2 : 0);
-        EXPECT_EQ(d.window.pageLeft[static_cast<unsigned>(r.page)], 8);
+        EXPECT_EQ(d.window.pageSteps, log.size() > 2 ? 1 + 2 * 71 + 2 : 0);
+        EXPECT_EQ(d.window.pageLeft[static_cast<unsigned>(page)], 8);
         EXPECT_TRUE(d.options.IsOpen());
     }
 }
@@ -136,11 +112,15 @@ TEST(OptionsController, OnlyOkayAppliesAndACloseUnderASlideOrTurnWaitsThenTouche
         }
 }
 
+// A show while the dialog closes builds a new one from the settings once the old one has
+// gone, unless the program ends: below the bar, slid in to the middle. Shown again, a dialog
+// only comes to the front.
 TEST(OptionsController, AShowWhileClosingShowsANewDialogOnceItHasGoneUnlessTheProgramEnds) {
     for (const bool shutdown : {false, true}) {
         SCOPED_TRACE(shutdown);
         Dialog d;
         d.Open(2);
+        d.window.barTop = 1500, d.window.barHeight = 345;
         d.During(2, [&] {
             modSettings::Settings().Says = u"told:";
             d.options.Show(false);
@@ -149,18 +129,25 @@ TEST(OptionsController, AShowWhileClosingShowsANewDialogOnceItHasGoneUnlessThePr
         Log expected{"destroy"};
         if (!shutdown) {
             expected.insert(expected.end(), kLoad.begin(), kLoad.end());
-            expected[1] = "create 15360 495";
+            expected[1] = "create 15360 1845";
             expected.push_back("front");
         }
         EXPECT_EQ(d.log, expected);
-        // Built afresh from the settings.
+        EXPECT_EQ(d.window.steps.size(), shutdown ? kSlideOut : kSlideOut + kSlideIn);
+        EXPECT_EQ(d.window.left, shutdown ? -5665 : 4935);
         EXPECT_EQ(d.window.controls.lblBuddyName, shutdown ? u"email says: " : u"email told:");
     }
+    Dialog d;
+    d.Open();
+    d.options.Show(true);
+    d.options.BannerClick();
+    d.options.SaysChosen(2); // the list's entry, not the box's text, which follows later
+    EXPECT_EQ(d.log, (Log{"front", "open https://glidebanner.github.io/", "sample email said:"}));
 }
 
 TEST(OptionsController, TheRightButtonHoldsTheTickerUntilItsReleaseOrTheLossOfTheMouse) {
     // L, R: a button pressed; l, r: released; x: the mouse taken by another window.
-    const std::pair<const char*, Log> rows[] = {
+    const std::pair<std::string, Log> rows[] = {
         {"Rr", {"capture", "timer off", "timer on"}},
         {"Rx", {"capture", "timer off", "timer on"}},
         {"RLlr", {"capture", "timer off", "capture", "timer on"}},
@@ -170,13 +157,54 @@ TEST(OptionsController, TheRightButtonHoldsTheTickerUntilItsReleaseOrTheLossOfTh
         SCOPED_TRACE(events);
         Dialog d;
         d.Open();
-        for (const char* e = events; *e; ++e) {
-            const int button = *e == 'L' || *e == 'l' ? gb::kLeftButton : gb::kRightButton;
-            if (*e == 'L' || *e == 'R') d.options.TickerMouseDown(button, 10);
-            if (*e == 'l' || *e == 'r') d.options.TickerMouseUp(button);
-            if (*e == 'x') d.options.TickerCaptureLost();
+        for (const char e : events) {
+            const int button = e == 'L' || e == 'l' ? gb::kLeftButton : gb::kRightButton;
+            if (e == 'L' || e == 'R') d.options.TickerMouseDown(button, 10);
+            if (e == 'l' || e == 'r') d.options.TickerMouseUp(button);
+            if (e == 'x') d.options.TickerCaptureLost();
         }
         EXPECT_EQ(d.log, log);
+    }
+}
+
+// Fill shows the settings, the domain check usable with the address only and keeping its
+// state; apply stores the edits as typed (characters beyond the ANSI code page, markers,
+// trailing blanks), keeps a NameMode outside 0..2 and switches the tooltip only on a change.
+TEST(OptionsModel, FillShowsTheSettingsAndApplyStoresTheEditsAsTyped) {
+    // NameMode stored, the option button selected, the domain box, the sample; the tooltip
+    // stored and ticked, and what that calls.
+    const std::tuple<int, int, bool, std::u16string, bool, bool, Log> rows[] = {
+        {0, 0, false, u"Buddy says: ", true, true, {}},
+        {1, 1, false, u"email@example.com says: ", false, false, {}},
+        {2, 1, true, u"email says: ", true, false, {"tooltip off"}},
+        {3, -1, false, u" says: ", false, true, {"tooltip on"}},
+    };
+    for (const auto& [stored, option, noDomain, sample, tipStored, tipOn, calls] : rows) {
+        SCOPED_TRACE(stored);
+        modSettings::SettingsRecord s;
+        s.Says = u"says: ", s.NameMode = stored, s.ShowTooltip = tipStored;
+        gb::OptionsModel m;
+        m.FillControls(s);
+        auto& c = m.Controls();
+        EXPECT_EQ(
+            std::tie(c.optBuddyName, c.chkNoDomainName, c.chkNoDomainNameEnabled, c.lblBuddyName),
+            std::make_tuple(option, noDomain, option == 1, sample));
+        c.chkShowSaysOnce = c.chkShowSignInOut = c.chkShowTooltip = tipOn;
+        c.chkShowEmo = c.chkActAsBar = !tipOn;
+        c.cmbSays = u"\u8AAA\u00E9:  ", c.txtBuddyLogon = u"\u041F\u0440 in";
+        c.txtBuddyLogoff = u"\u00E9 out", c.txtUnreadMail = u"|1 \U0001F600 |2";
+        c.txtPlaceHolder = u"\u00A7\u00A7";
+        Log log;
+        fakes::FakeOptionsWindow host(log);
+        m.ApplyControls(s, host);
+        EXPECT_EQ(log, calls);
+        EXPECT_EQ(s,
+                  (modSettings::SettingsRecord{c.cmbSays, stored, tipOn, !tipOn, 0, tipOn, !tipOn,
+                                               0, 0, 0, c.txtPlaceHolder, c.txtUnreadMail,
+                                               c.txtBuddyLogon, c.txtBuddyLogoff, tipOn, u""}));
+        m.SelectBuddyName(0);
+        EXPECT_EQ(std::tie(c.chkNoDomainName, c.chkNoDomainNameEnabled, c.lblBuddyName),
+                  std::make_tuple(noDomain, false, u"Buddy \u8AAA\u00E9:  "));
     }
 }
 

@@ -1,12 +1,10 @@
-#include "options/TickerStrip.h"
-
 #include "options/OptionsTicker.h"
+#include "options/TickerStrip.h"
 
 #include <gtest/gtest.h>
 
 #include "app/modSettings.h"
 #include "fakes/FakeStripHost.h"
-#include "fakes/FakeSurface.h"
 #include "strip/colMsg.h"
 
 namespace {
@@ -14,81 +12,52 @@ namespace {
 constexpr float W = 359;
 constexpr gb::ProgramVersion kVersion{1, 1, 5};
 
-class TickerStrip : public ::testing::Test {
-  protected:
-    ~TickerStrip() override { modSettings::Settings() = saved_; }
-    modSettings::SettingsRecord saved_ = modSettings::Settings();
+// The lead-in shows the name at the right end of the first frame; each item keeps its own gap
+// without emoticons too (the full width W after the last one keeps passes apart) and is styled
+// in a font of its own; the next pass joins when one item is left, in the same tick.
+TEST(TickerStrip, SetUpShowsTheNameAtTheRightEndAndTheNextPassJoinsWhenOneItemIsLeft) {
+    const modSettings::SettingsRecord saved = modSettings::Settings();
+    modSettings::Settings().ShowEmo = false;
     fakes::FakeStripHost host;
     fakes::FakeSurfaceFactory surfaces;
-    gb::colMsg strip{host, surfaces};
-};
-
-TEST_F(TickerStrip, SetUpShowsTheNameAtTheRightEndAndTheNextPassJoinsWhenOneItemIsLeft) {
-    modSettings::Settings().ShowEmo = false;
+    gb::colMsg strip(host, surfaces);
     gb::SetUpTicker(strip, host, W, kVersion);
-    EXPECT_EQ(strip.ScrollSpeed(), 15);
-    ASSERT_EQ(strip.Count(), 15u); // the lead-in and one pass
-    // 12-point Arial in the fake measures 6 pixels a character: floor(359 - 66) / 6 = 48.8,
-    // and the title enters at 49 * 6 + 10 (the lead-in's default gap): in the first frame.
+    std::vector<float> gaps;
+    for (const gb::clsItem& item : strip)
+        gaps.push_back(item.WhiteSpace());
+    EXPECT_EQ(gaps, (std::vector<float>{10, 10, W, W, 0, 10, 25, 0, 10, 25, 10, 25, 10, W, W}));
+    // 12-point Arial in the fake measures 6 pixels a character: floor(359 - 66) / 6 = 48.8.
     EXPECT_EQ(strip.Item(1)->As<gb::clsString>()->Text(), std::u16string(49, u' '));
-    EXPECT_EQ(strip.Item(1)->Width(), 304);
-    // Each item is styled in a font of its own: styling one leaves the others plain.
-    EXPECT_EQ(strip.Item(2)->As<gb::clsString>()->TextColor(), 0x3264FFu);
+    EXPECT_EQ(gb::TickerLeadIn(W, 83, 0), u""); // a font without a blank width divides nothing
+    const auto* title = strip.Item(2)->As<gb::clsString>();
+    EXPECT_EQ(std::make_tuple(title->Text(), title->TextColor(), title->TextFont()->Bold()),
+              std::make_tuple(u"Glidebanner 1.1.5", gb::kTitleColor, true));
     EXPECT_TRUE(strip.Item(6)->As<gb::clsString>()->TextFont()->Italic());
     EXPECT_FALSE(strip.Item(5)->As<gb::clsString>()->TextFont()->Bold());
-    EXPECT_EQ(strip.Item(15)->WhiteSpace(), W);
+    EXPECT_EQ(strip.ScrollSpeed(), 15);
     fakes::FakeDisplay display{W, 33};
     strip.SetScrollSpeed(100);
-    // Scroll until only the greeting (with its full-width tail) is left.
     for (int ticks = 0; strip.Count() > 1 && ticks < 10000; ++ticks)
         strip.MoveOn(display);
-    ASSERT_EQ(strip.Count(), 1u);
     const float before = strip.StripLeft();
     gb::TickTicker(strip, display, W, kVersion);
-    EXPECT_EQ(strip.Count(), 15u);              // a pass without the lead-in
+    EXPECT_EQ(strip.Count(), 15u);              // the last item and a pass without the lead-in
     EXPECT_EQ(strip.StripLeft(), before - 100); // it kept moving in the same tick
+    modSettings::Settings() = saved;
 }
 
-using gb::kLeftButton;
-using gb::kRightButton;
-
+// Only a left drag changes the speed: left by 10, 10 faster, within 1 to 100, each move counted
+// from the last one (a clamp is no debt).
 TEST(TickerGestures, OnlyALeftDragChangesSpeedWithinOneToHundred) {
-    const struct {
-        int buttons;
-        float from, to, speed;
-    } rows[] = {
-        {kLeftButton, 300, 290, 25},          {kLeftButton, 300, 310, 5},
-        {kLeftButton, 300, 100, 100},         {kLeftButton, 300, 350, 1},
-        {kLeftButton, 10.5f, 10.25f, 15.25f}, {0, 100, 80, 15},
-        {kRightButton, 100, 80, 15},          {kLeftButton | kRightButton, 100, 80, 15},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.buttons << " " << r.from << " -> " << r.to);
-        gb::TickerGestures g;
-        g.MouseDown(kLeftButton, r.from);
-        EXPECT_EQ(g.MouseMove(r.buttons, r.to, 15), r.speed);
-    }
-    // Each move counts from the last one: a clamp is not remembered as a debt.
-    gb::TickerGestures g;
-    g.MouseDown(kLeftButton, 200);
-    EXPECT_EQ(g.MouseMove(kLeftButton, 130, g.MouseMove(kLeftButton, 100, 15)), 70);
-}
-
-TEST(TickerLeadIn, FillsTheTickerButTheProductName) {
-    const struct {
-        float scaleWidth, nameWidth, blankWidth;
-        std::size_t blanks;
-    } rows[] = {
-        {359, 82.5f, 4, 69}, // floor(276.5) / 4
-        {359, 85, 4, 68},    // 68.5, half to even
-        {359, 83, 0, 0},     // a font without a blank width must not divide by zero
-        {50, 83, 4, 0},      // a ticker narrower than the name
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(testing::Message() << r.nameWidth << " " << r.blankWidth);
-        EXPECT_EQ(gb::TickerLeadIn(r.scaleWidth, r.nameWidth, r.blankWidth),
-                  std::u16string(r.blanks, u' '));
-    }
+    const int left = gb::kLeftButton, right = gb::kRightButton;
+    const std::tuple<int, float, float> moves[] = {{left, 290, 25},     {left, 90, 100},
+                                                   {left, 300, 1},      {left, 289.5f, 11.5f},
+                                                   {right, 200, 11.5f}, {left | right, 100, 11.5f}};
+    gb::TickerGestures gestures;
+    gestures.MouseDown(left, 300);
+    float speed = 15;
+    for (const auto& [buttons, x, expected] : moves)
+        EXPECT_EQ(speed = gestures.MouseMove(buttons, x, speed), expected) << x;
 }
 
 } // namespace

@@ -1,16 +1,31 @@
 #include <gtest/gtest.h>
 
-#include "StripFixture.h"
+#include "fakes/FakeMessenger.h"
+#include "fakes/FakeStripHost.h"
+#include "fakes/MemorySettingsStore.h"
+#include "strip/clsAction.h"
+#include "strip/clsSays.h"
+#include "strip/colMsg.h"
 
 namespace {
 
 using fakes::FakeDisplay;
-using Op = fakes::FakeSurface::Op;
+using Calls = std::vector<std::string>;
+using Texts = std::vector<std::u16string>;
 
-class Strip : public StripFixture {
+// A strip on a fake host and fake surfaces, with the settings a first run gives; the
+// settings record is put back as it was after each test.
+class Strip : public ::testing::Test {
   protected:
+    Strip() {
+        MemorySettingsStore defaults;
+        modSettings::LoadSettings(defaults, {15360, u"."});
+        host.messenger = &factory;
+    }
+    ~Strip() override { modSettings::Settings() = saved_; }
+    modSettings::SettingsRecord& settings() { return modSettings::Settings(); }
     // Gaps make items of exact widths.
-    void Fill(gb::colMsg& strip, std::initializer_list<float> widths) {
+    void Fill(gb::colMsg& strip, const std::vector<float>& widths) {
         for (float w : widths)
             strip.AddString(u"").SetWhiteSpace(w);
     }
@@ -21,49 +36,139 @@ class Strip : public StripFixture {
         strip.MoveOn(display);
         strip.SetScrollSpeed(speed);
     }
+
+    modSettings::SettingsRecord saved_ = modSettings::Settings();
+    fakes::FakeStripHost host;
+    fakes::FakeMessengerFactory factory;
+    fakes::FakeSurfaceFactory surfaces;
 };
 
-TEST_F(Strip, MoveOnDropsAndFills) {
-    const struct {
-        const char* what;
-        std::vector<float> widths;
-        float display, startLeft, speed, left;
-        std::size_t count;
-        float lastGap;
-    } rows[] = {
-        {"resting: tail as wide as the display", {400}, 400, 0, 10, 0, 1, 400},
-        {"tail just short moves and fills", {399.5f}, 400, 0, 10, -10, 1, 410.5f},
-        {"first dropped, no fill needed", {50, 400}, 300, -45, 10, -5, 1, 400},
-        {"span ending at the left edge stays", {60, 300}, 300, -50, 10, -60, 2, 300},
-        {"span past the left edge goes, rest filled", {60, 300}, 300, -51, 10, -1, 1, 301},
-        {"several dropped in one step", {10, 10, 10, 500}, 300, -5, 30, -5, 1, 500},
-        {"strip ending inside grows its tail", {100, 100}, 300, 0, 10, -10, 2, 210},
-        {"fill in whole pixels", {100, 100.25f}, 300, 0, 10, -10, 2, 210.25f},
-        {"everything passed: strip empties", {20, 20}, 300, -15, 30, -5, 0, 0},
-        {"negative speed moves right", {100, 300}, 300, 0, -10, 10, 2, 300},
+// A message's runs, in the sender's face when the system has it (names match in any case,
+// Arial always) and emoticons ("#" and the cell, codes in any case); the first and the last
+// item keep the wide gap (10), the items between join tightly (1).
+TEST_F(Strip, MessagesParseIntoRunsAndEmoticons) {
+    const std::tuple<std::u16string, std::u16string, Texts, std::u16string> rows[] = {
+        {u"", u"Tahoma", {}, u""},
+        {u"hello", u"tahoma", {u"hello"}, u"tahoma"},
+        {u":-) :-)", u"ARIAL", {u"", u"#9", u" ", u"#9"}, u"ARIAL"},
+        {u"A:)B:(C", u"No Such Face", {u"A", u"#9", u"B", u"#14", u"C"}, u"Arial"},
+        {u"(y) :d :D", u"", {u"", u"#0", u" ", u"#10", u" ", u"#10"}, u"Arial"},
+        {u":'x:'(", u"Tahoma", {u":'x", u"#17"}, u"Tahoma"},
+        {u":(K)(}){)", u"Tahoma", {u"", u"#14", u"K)", u"#7", u"{)"}, u"Tahoma"},
+        {u":-$ :$", u"Tahoma", {u"", u"#18", u" :$"}, u"Tahoma"},
+        {u"\u00E9:)\u4E2D", u"Tahoma", {u"\u00E9", u"#9", u"\u4E2D"}, u"Tahoma"},
     };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.what);
+    for (const auto& [msg, face, items, shownFace] : rows) {
+        SCOPED_TRACE(std::string(msg.begin(), msg.end()));
         gb::colMsg strip(host, surfaces);
-        for (float w : r.widths)
-            strip.AddString(u"").SetWhiteSpace(w);
-        FakeDisplay display(r.display, 20);
-        // Reach the starting position with a wide enough strip, then set the real widths.
-        strip.Item(strip.Count())->SetWhiteSpace(r.widths.back() + 100000);
-        Shift(strip, display, -r.startLeft);
-        strip.Item(strip.Count())->SetWhiteSpace(r.widths.back());
-        ASSERT_FLOAT_EQ(strip.StripLeft(), r.startLeft);
-        strip.SetScrollSpeed(r.speed);
-        strip.MoveOn(display);
-        EXPECT_FLOAT_EQ(strip.StripLeft(), r.left);
-        ASSERT_EQ(strip.Count(), r.count);
-        if (r.count > 0) {
-            EXPECT_FLOAT_EQ(strip.Item(r.count)->WhiteSpace(), r.lastGap);
+        strip.AddMsg(msg, face, 0x123456, 77);
+        Texts spelled;
+        for (const gb::clsItem& item : strip) {
+            const auto* run = item.As<gb::clsString>();
+            EXPECT_EQ(run ? run->TextFont()->Name() : shownFace, shownFace);
+            const auto cell = run ? "" : std::to_string(item.As<gb::clsEmo>()->PicNumber());
+            spelled.push_back(run ? run->Text() : u"#" + std::u16string(cell.begin(), cell.end()));
+            const bool end = &item == &*strip.begin() || &item == strip.Item(strip.Count());
+            EXPECT_EQ(item.WhiteSpace(), end ? 10 : 1);
         }
+        EXPECT_EQ(spelled, items);
+    }
+    // A message of any length parses whole.
+    std::u16string msg;
+    for (int i = 0; i < 25000; ++i)
+        msg += u"ab:)";
+    gb::colMsg strip(host, surfaces);
+    strip.AddMsg(msg, u"Arial", 0, 3);
+    ASSERT_EQ(strip.Count(), 50000u);
+    EXPECT_EQ(strip.Item(49999)->As<gb::clsString>()->Text(), u"ab");
+}
+
+// Measured in the font it is drawn in, whatever was measured before it, and only again
+// when something changed.
+TEST_F(Strip, SaysTextFollowsTheSettingAndItsOwnFont) {
+    gb::colMsg strip(host, surfaces);
+    gb::clsString& banner = strip.AddString(u"Glidebanner");
+    banner.TextFont()->SetBold(true);
+    banner.TextFont()->SetItalic(true);
+    gb::clsSays& says = strip.AddSays(u"Ann", 0);
+    const std::tuple<std::u16string, std::u16string, float> rows[] = {
+        {u"says: ", u"Ann says: ", 70}, {u"", u"Ann", 28}, {u"wrote", u"Ann wrote", 64}};
+    for (const auto& [setting, text, width] : rows) {
+        settings().Says = setting;
+        (void)banner.Width();
+        EXPECT_EQ(says.Text(), text);
+        EXPECT_FLOAT_EQ(says.Width(), width);
+        const std::size_t measured = host.measuredIn.size();
+        EXPECT_FLOAT_EQ(says.Width(), width);
+        EXPECT_EQ(host.measuredIn.size(), measured);
+        EXPECT_EQ(host.measuredIn.back(), gb::StdFont(u"Arial", 12));
     }
 }
 
-TEST_F(Strip, FillEndsWhenAPixelNoLongerChangesTheTotal) {
+// A notification line's text comes from the settings; its click asks the messenger, and a
+// messenger that is missing, absent or throws makes the click do nothing.
+TEST_F(Strip, ActionTextsAndClicks) {
+    enum Messenger { None, Absent, Answers, Throws };
+    const auto bob = fakes::Contact(u"bob@example.org");
+    const std::u16string mail = u"You've got # unread mail(s).";
+    const auto on = gb::actBuddyLogon, off = gb::actBuddyLogoff, unread = gb::actUnreadMail;
+    const Texts inbox = {u"OpenInbox"}, talk = {u"InstantMessage(bob@example.org)"};
+    // kind, parameter, NameMode, UnreadMail, PlaceHolder; the text, the messenger, its calls.
+    const std::tuple<std::int32_t, gb::ActionParameter, std::int32_t, std::u16string,
+                     std::u16string, std::u16string, Messenger, Texts>
+        rows[] = {
+            {unread, 3, 0, mail, u"#", u"You've got 3 unread mail(s).", Answers, inbox},
+            {unread, 12, 0, u"%N% new, %N% %n%", u"%N%", u"12 new, 12 %n%", Absent, {}},
+            {unread, 5, 0, u"Mail #", u"", u"Mail #", None, {}},
+            {on, bob, 0, mail, u"#", u" has signed in.", Answers, talk},
+            {on, bob, 1, mail, u"#", u"bob@example.org has signed in.", Throws, {}},
+            {off, bob, 2, mail, u"#", u"bob has signed out.", Answers, {}},
+            {on, bob, 3, mail, u"#", u"", Answers, talk},
+            {on, fakes::Contact(std::nullopt), 1, mail, u"#", u" has signed in.", Answers, {}},
+            {on, std::monostate{}, 2, mail, u"#", u" has signed in.", Answers, {}},
+            {7, 3, 0, mail, u"#", u"", Answers, {}},
+        };
+    for (const auto& [kind, parameter, nameMode, unreadMail, placeHolder, text, messenger, calls] :
+         rows) {
+        SCOPED_TRACE(std::string(text.begin(), text.end()));
+        settings().NameMode = nameMode;
+        settings().UnreadMail = unreadMail;
+        settings().PlaceHolder = placeHolder;
+        factory.messenger = std::make_shared<fakes::FakeMessenger>();
+        factory.absent = messenger == Absent;
+        factory.messenger->raise = messenger == Throws;
+        host.messenger = messenger == None ? nullptr : &factory;
+        gb::colMsg strip(host, surfaces);
+        const gb::clsAction& action = strip.AddAction(kind, parameter);
+        EXPECT_EQ(action.Text(), text);
+        EXPECT_EQ(action.TextFont()->Underline(), kind == unread);
+        EXPECT_NO_THROW(strip.MouseDown(1, 0));
+        EXPECT_EQ(factory.messenger->calls, calls);
+    }
+}
+
+TEST_F(Strip, MoveOnDropsAndFills) {
+    // The widths, the display's, the speed; then the strip's left, its count, the last gap.
+    const std::tuple<const char*, std::vector<float>, float, float, float, std::size_t, float>
+        rows[] = {
+            {"resting: one item as wide as the display", {400}, 400, 10, 0, 1, 400},
+            {"span ending at the left edge stays", {60, 300}, 300, 60, -60, 2, 300},
+            {"span past the left edge goes, the rest filled", {60, 300}, 300, 61, -1, 1, 301},
+            {"several dropped in one step", {10, 10, 10, 500}, 300, 35, -5, 1, 500},
+            {"fill in whole pixels", {100, 100.25f}, 300, 10, -10, 2, 210.25f},
+            {"everything passed: strip empties", {20, 20}, 300, 45, -5, 0, 0},
+            {"negative speed moves right", {100, 300}, 300, -10, 10, 2, 300},
+        };
+    for (const auto& [what, widths, width, speed, left, count, lastGap] : rows) {
+        SCOPED_TRACE(what);
+        gb::colMsg strip(host, surfaces);
+        Fill(strip, widths);
+        strip.SetScrollSpeed(speed);
+        strip.MoveOn(FakeDisplay(width, 20));
+        EXPECT_FLOAT_EQ(strip.StripLeft(), left);
+        ASSERT_EQ(strip.Count(), count);
+        EXPECT_FLOAT_EQ(count > 0 ? strip.Item(count)->WhiteSpace() : 0, lastGap);
+    }
     // Beyond 2^24 a float total does not grow by 1: the fill must not spin for ever.
     gb::colMsg strip(host, surfaces);
     Fill(strip, {3.0e7f, 1.0e9f});
@@ -74,135 +179,86 @@ TEST_F(Strip, FillEndsWhenAPixelNoLongerChangesTheTotal) {
     EXPECT_EQ(strip.Count(), 2u);
 }
 
-TEST_F(Strip, ClickGoesToTheItemUnderThePointer) {
+// The item under the pointer brings its window to the front, restored first when minimised;
+// a says item never hands its click over, and a handle of 0 means no window.
+TEST_F(Strip, ClickBringsTheWindowOfTheItemUnderThePointer) {
     gb::colMsg strip(host, surfaces);
-    const float widths[] = {30, 20, 500};
-    for (int i = 0; i < 3; ++i)
-        strip.AddString(u"").SethWnd(i + 1), strip.Item(i + 1)->SetWhiteSpace(widths[i]);
+    host.barStrip = &strip;
+    strip.AddString(u"").SethWnd(1);
+    strip.AddEmo(9, 7);
+    strip.AddSays(u"Ann", -1); // "Ann says: ", 60 pixels
+    strip.AddString(u"").SethWnd(0);
+    const float gaps[] = {30, 1, 10, 500};
+    for (std::size_t i = 0; i < 4; ++i)
+        strip.Item(i + 1)->SetWhiteSpace(gaps[i]);
+    host.iconic = {7};
     FakeDisplay display(300, 20);
-    Shift(strip, display, 10); // spans [-10,20] [20,40] [40,540]
-    const struct {
-        float x;
-        std::string front; // empty: nothing clicked
-    } rows[] = {{-50, "front 1"},   {20, "front 1"},  {20.5f, "front 2"}, {40, "front 2"},
-                {40.5f, "front 3"}, {540, "front 3"}, {540.5f, ""}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.x);
+    Shift(strip, display, 10); // spans [-10,20] [20,40] [40,110] [110,610]
+    const Calls one = {"iconic 1", "front 1"}, seven = {"iconic 7", "restore 7", "front 7"};
+    const std::pair<float, Calls> rows[] = {
+        {-50, one},   {20, one},   {20.5f, seven}, {40, seven}, {40.5f, {"iconic -1", "front -1"}},
+        {110.5f, {}}, {610.5f, {}}};
+    for (const auto& [x, calls] : rows) {
         host.windowCalls.clear();
-        strip.MouseDown(r.x, 1000);
-        EXPECT_EQ(host.windowCalls.empty() ? "" : host.windowCalls.back(), r.front);
+        strip.MouseDown(x, 1000);
+        EXPECT_EQ(host.windowCalls, calls) << x;
     }
-}
-
-TEST_F(Strip, CountsAndIndicesBeyondSixteenBits) {
-    gb::colMsg strip(host, surfaces);
+    // Counts and positions beyond 16 bits.
+    gb::colMsg many(host, surfaces);
     for (int i = 0; i < 40000; ++i)
-        strip.AddEmo(static_cast<std::uint8_t>(i % 44), i + 1);
-    EXPECT_EQ(strip.Count(), 40000u);
-    EXPECT_EQ(strip.Item(40000)->As<gb::clsEmo>()->hWnd(), 40000);
-    strip.MouseDown(29.0f * 34999 + 5, 0); // the 35,000th item, 29 pixels each
+        many.AddEmo(static_cast<std::uint8_t>(i % 44), i + 1);
+    many.MouseDown(29.0f * 34999 + 5, 0); // the 35,000th item, 29 pixels each
     EXPECT_EQ(host.windowCalls.back(), "front 35000");
-    EXPECT_TRUE(strip.Remove(32768));
-    EXPECT_FALSE(strip.Remove(40000));
-    EXPECT_EQ(strip.Item(32768)->As<gb::clsEmo>()->hWnd(), 32769);
+    EXPECT_TRUE(many.Remove(32768));
+    EXPECT_FALSE(many.Remove(40000));
+    EXPECT_EQ(many.Item(32768)->As<gb::clsEmo>()->hWnd(), 32769);
 }
 
-TEST_F(Strip, FirstSizingKeepsThePositionLaterOnesKeepTheRightEdge) {
-    gb::colMsg strip(host, surfaces);
-    Fill(strip, {500, 500});
-    FakeDisplay display(300, 20);
-    Shift(strip, display, 7);
-    strip.DisplayOn(display, false);
-    EXPECT_FLOAT_EQ(strip.StripLeft(), -7);
-    strip.DisplayOn(display, false);
-    EXPECT_EQ(surfaces.canvas->Only(Op::Resize).size(), 1u) << "same size: no new bitmap";
-    display.width = 350;
-    strip.DisplayOn(display, false);
-    EXPECT_FLOAT_EQ(strip.StripLeft(), 43);
-    display.width = 200;
-    display.height = 24.5f;
-    strip.DisplayOn(display, false);
-    EXPECT_FLOAT_EQ(strip.StripLeft(), -107);
-    EXPECT_EQ(surfaces.canvas->Height(), 24) << "24.5 rounds to even";
+// A nickname's runs hand the click to the sign-in line after them; from any strip the
+// hand-over goes to the bar's strip, past a run of hand-overs too long to walk by recursion,
+// and past the last item it does nothing.
+TEST_F(Strip, HandOverReachesTheNextItemOfTheBarsStrip) {
+    gb::colMsg bar(host, surfaces), ticker(host, surfaces);
+    host.barStrip = &bar;
+    bar.AddMsg(u"Ann :) Lee", u"Arial", 0, -1);
+    bar.AddAction(gb::actBuddyLogon, fakes::Contact(u"ann@example.com"));
+    bar.MouseDown(40, 0);
+    EXPECT_EQ(factory.messenger->calls, Texts{u"InstantMessage(ann@example.com)"});
+    ticker.AddString(u"about").SethWnd(-1);
+    bar.Remove(bar.Count());
+    for (int i = 0; i < 200000; ++i)
+        bar.AddEmo(1, -1);
+    bar.AddString(u"end").SethWnd(8);
+    ticker.MouseDown(1, 0);
+    EXPECT_EQ(host.windowCalls, (Calls{"iconic 8", "front 8"}));
+    bar.Item(bar.Count())->As<gb::clsString>()->SethWnd(-1);
+    ticker.MouseDown(1, 0);
+    host.barStrip = nullptr;
+    ticker.MouseDown(1, 0);
+    EXPECT_EQ(host.windowCalls.size(), 2u);
 }
 
-TEST_F(Strip, VerticalPlacementRoundsHalfToEven) {
-    const struct {
-        float height;
-        int textY, emoY; // 12 points: a 16-pixel text cell; emoticons are 19 high
-    } rows[] = {{20, 1, 0}, {21, 2, 0}, {22, 2, 0}, {23, 2, 1}, {25, 4, 2}, {16, -1, -2}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.height);
-        gb::colMsg strip(host, surfaces);
-        strip.AddString(u"ab");
-        strip.AddSays(u"Ann", 0);
-        strip.AddAction(gb::actUnreadMail, 1);
-        strip.AddEmo(9, 0);
-        FakeDisplay display(2000, r.height);
-        strip.DisplayOn(display, false);
-        const auto texts = surfaces.canvas->Only(Op::DrawTxt);
-        ASSERT_EQ(texts.size(), 3u);
-        for (const auto& t : texts)
-            EXPECT_EQ(t.b, r.textY);
-        EXPECT_EQ(surfaces.emoticons->Only(Op::BltTo).at(0).b, r.emoY);
-    }
-}
-
+// Each kind in its own face and colour at its place (half pixels round to even) and only
+// what is visible, then the frame, then one present.
 TEST_F(Strip, FrameIsDrawnByKindThenFramedThenPresentedOnce) {
-    settings().Says = u"says:";
+    modSettings::Settings().Says = u"says:";
     gb::colMsg strip(host, surfaces);
     strip.AddSays(u"Ann", 5);                                      // "Ann says:" 54 + 10
     strip.AddMsg(u"hi:)", u"Tahoma", 0x00AA00, 5);                 // "hi" 16 + 10, emo 19 + 10
-    strip.AddAction(gb::actUnreadMail, 2);                         // 26 characters
     strip.Item(2)->As<gb::clsString>()->TextFont()->SetBold(true); // 18 + 10
-    FakeDisplay display(400, 20);
-    Shift(strip, display, 0.5f); // items at -0.5, 63.5, 91.5, 120.5
-    strip.DisplayOn(display, true);
-
-    const auto& calls = surfaces.canvas->calls;
-    ASSERT_EQ(display.presented, std::vector<const gb::ISurface*>{surfaces.canvas});
-    ASSERT_EQ(display.callsAtPresent[0], calls.size()) << "nothing drawn after presenting";
-    EXPECT_EQ(calls[1].op, Op::Clear);
-    EXPECT_EQ(calls.back().op, Op::DrawRect);
-    EXPECT_EQ((std::vector<int>{calls.back().c, calls.back().d}), (std::vector<int>{399, 19}));
-
-    const auto texts = surfaces.canvas->Only(Op::DrawTxt);
-    const struct {
-        std::u16string text, face;
-        int x; // half pixels round to even
-        gb::Color color;
-        bool bold, underline;
-    } rows[] = {{u"Ann says:", u"Arial", 0, 0x7F7F7F, false, false},
-                {u"hi", u"Tahoma", 64, 0x00AA00, true, false},
-                {u"You've got 2 unread mail(s).", u"Arial", 120, 0x0000FF, false, true}};
-    ASSERT_EQ(texts.size(), 3u);
-    for (std::size_t i = 0; i < 3; ++i) {
-        SCOPED_TRACE(i);
-        EXPECT_EQ(texts[i].text, rows[i].text);
-        EXPECT_EQ(texts[i].font.Name(), rows[i].face);
-        EXPECT_EQ(texts[i].a, rows[i].x);
-        EXPECT_EQ(texts[i].color, rows[i].color);
-        EXPECT_EQ(texts[i].font.Bold(), rows[i].bold);
-        EXPECT_EQ(texts[i].font.Underline(), rows[i].underline);
-    }
-    const auto blts = surfaces.emoticons->Only(Op::BltTo);
-    ASSERT_EQ(blts.size(), 1u);
-    EXPECT_EQ(blts[0].destination, surfaces.canvas);
-    EXPECT_EQ((std::vector<int>{blts[0].a, blts[0].c, blts[0].d, blts[0].e, blts[0].f}),
-              (std::vector<int>{92, 171, 0, 19, 19}));
-}
-
-TEST_F(Strip, OnlyTheVisibleItemsAreDrawn) {
-    gb::colMsg strip(host, surfaces);
+    strip.AddAction(gb::actUnreadMail, 2);                         // 28 characters: 168 + 10
     for (int i = 0; i < 1000; ++i)
         strip.AddString(u"abcd"); // 34 pixels each
-    FakeDisplay display(100, 20);
-    Shift(strip, display, 40); // spans start at -40 (passed but kept), -6, 28, 62, 96, 130
-    strip.DisplayOn(display, false);
-    std::vector<int> xs;
-    for (const auto& t : surfaces.canvas->Only(Op::DrawTxt))
-        xs.push_back(t.a);
-    EXPECT_EQ(xs, (std::vector<int>{-6, 28, 62, 96}));
+    FakeDisplay display(300, 23);
+    Shift(strip, display, 0.5f); // items at -0.5, 63.5, 91.5, 120.5, 298.5, 332.5
+    strip.DisplayOn(display, true);
+    EXPECT_EQ(
+        surfaces.canvas->calls,
+        (Calls{"resize 23 300", "clear", "text Ann says: 0 2 Arial 7f7f7f",
+               "text hi 64 2 Tahoma aa00 b", "text You've got 2 unread mail(s). 120 2 Arial ff u",
+               "text abcd 298 2 Arial 0", "rect 0 0 299 22"}));
+    EXPECT_EQ(surfaces.emoticons->calls, Calls{"blt 92 1 171 0 19 19"});
+    EXPECT_EQ(display.callsAtPresent, std::vector<std::size_t>{7});
 }
 
 } // namespace
