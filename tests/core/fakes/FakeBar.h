@@ -1,10 +1,11 @@
 #pragma once
-// The bar's world for its controller: a window, the desktop, the shell's application-bar
-// interface and work areas, the notification icon, the program and the messenger link, each
-// writing what it is asked into one shared log so that a test can read the order of
-// everything the controller did.
+// The bar's world for its controller: its window, the desktop (monitors, work areas and the
+// shell's application-bar interface) and the program around it (the notification area and the
+// messenger link), each writing what it is asked into one shared log so that a test can read
+// the order of everything the controller did.
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bar/BarWindow.h"
@@ -14,41 +15,41 @@ namespace fakes {
 
 using Log = std::vector<std::string>;
 
-inline std::string Text(const gb::PixelRect& r) {
-    return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) +
-           "," + std::to_string(r.bottom);
-}
+// What a fake notes goes into the shared log.
+struct Logs {
+    explicit Logs(Log& into) : log(into) {}
+    void Note(std::string what) const { log.push_back(std::move(what)); }
+    Log& log;
+};
 
-class FakeBarWindow final : public gb::IBarWindow {
-  public:
-    explicit FakeBarWindow(Log& log) : log_(log) {}
+struct FakeBarWindow final : gb::IBarWindow, Logs {
+    using Logs::Logs;
     gb::PixelRect rect;
-    bool visible = false, topmost = true, destroyed = false, displayTimer = false;
+    bool visible = false, destroyed = false, displayTimer = false;
+    int presents = 0;
     gb::ScreenPoint cursor;
-    frmScrollRules::Cursor shape = frmScrollRules::Cursor::Arrow;
     // Runs between the steps of a slide; false from it stops the program.
     std::function<bool()> pending = [] { return true; };
 
     float ScaleWidth() const override { return static_cast<float>(rect.Width()); }
     float ScaleHeight() const override { return static_cast<float>(rect.Height()); }
-    int presents = 0;
     void Present(gb::ISurface&) override { ++presents; }
     gb::PixelRect GetRect() const override { return rect; }
     void SetRect(const gb::PixelRect& r) override { rect = r; }
+    // A slide's steps are one entry.
     void MoveLeft(int x) override {
         rect.right += x - rect.left, rect.left = x;
-        Note("left " + std::to_string(x));
+        if (log.empty() || log.back() != "slide") Note("slide");
     }
     bool Visible() const override { return visible; }
     void Show() override { Note("show"), visible = true; }
     void Hide() override { Note("hide"), visible = false; }
-    void SetTopmost(bool on) override { Note(on ? "topmost" : "below"), topmost = on; }
+    void SetTopmost(bool on) override { Note(on ? "topmost" : "below"); }
     void CaptureMouse() override { Note("capture"); }
     gb::ScreenPoint CursorPos() const override { return cursor; }
-    void SetCursor(frmScrollRules::Cursor c) override { shape = c; }
+    void SetCursor(frmScrollRules::Cursor) override {}
     void SetDisplayTimer(bool on) override {
-        if (on != displayTimer) Note(on ? "timer on" : "timer off");
-        displayTimer = on;
+        if (std::exchange(displayTimer, on) != on) Note(on ? "timer on" : "timer off");
     }
     void SetRetryTimer(bool on) override { Note(on ? "retry on" : "retry off"); }
     void PlaceMenuButton(int left, int top, int size) override {
@@ -65,92 +66,63 @@ class FakeBarWindow final : public gb::IBarWindow {
     void PostClose() override { Note("post close"); }
     bool RunPendingMessages() override { return pending(); }
     void Destroy() override { Note("destroy"), destroyed = true; }
-
-  private:
-    void Note(std::string what) { log_.push_back(std::move(what)); }
-    Log& log_;
 };
 
-// One 1024 x 768 monitor at 96 dots per inch unless a test lays out others.
-struct FakeDesktop final : gb::IDesktop {
+// The desktop: one 1024 x 768 monitor at 96 dots per inch unless a test lays out others, its
+// work areas, and a shell that takes application bars (and then keeps the primary's work area
+// free of them) or only acknowledges them, or has no such interface.
+struct FakeDesktop final : gb::IDesktop, gb::IWorkArea, gb::IAppBar, Logs {
+    using Logs::Logs;
     std::vector<gb::Monitor> monitors{{{0, 0, 1024, 768}, {0, 0, 1024, 768}, 96, true}};
     std::optional<gb::ForegroundWindow> foreground;
     gb::QuietState quiet = gb::QuietState::None;
+    bool answers = false, arranges = false; // the shell registers bars, and arranges for them
+    int taskbarAtTop = 0;                   // a taskbar's height at the top of the primary
+
     std::vector<gb::Monitor> Monitors() const override { return monitors; }
     std::optional<gb::ForegroundWindow> Foreground() const override { return foreground; }
     gb::QuietState Quiet() const override { return quiet; }
-};
-
-// A shell that takes bars (and then keeps the work area free of them) or only acknowledges.
-struct FakeAppBar final : gb::IAppBar {
-    FakeAppBar(Log& log, FakeDesktop& desktop) : log_(log), desktop_(desktop) {}
-    bool answers = false;  // registers bars at all
-    bool arranges = false; // and keeps the work area free of them
-    int taskbarAtTop = 0;  // a taskbar's height at the top of the primary monitor
-    bool Register() override { return log_.push_back("appbar new"), answers; }
-    void Unregister() override {
-        log_.push_back("appbar remove");
-        if (arranges) desktop_.monitors[0].work.top = taskbarAtTop;
-    }
-    gb::PixelRect SetPos(const gb::PixelRect& wanted) override {
-        gb::PixelRect granted = wanted;
-        granted.top += taskbarAtTop, granted.bottom += taskbarAtTop;
-        log_.push_back("appbar pos " + Text(granted));
-        if (arranges) desktop_.monitors[0].work.top = granted.bottom;
-        return granted;
-    }
-    void Activate() override { log_.push_back("appbar activate"); }
-    void WindowPosChanged() override { log_.push_back("appbar moved"); }
-    Log& log_;
-    FakeDesktop& desktop_;
-};
-
-struct FakeWorkArea final : gb::IWorkArea {
-    FakeWorkArea(Log& log, FakeDesktop& desktop) : log_(log), desktop_(desktop) {}
-    gb::PixelRect Get(const gb::Monitor& m) override {
-        for (const auto& d : desktop_.monitors)
-            if (d.bounds == m.bounds) return d.work;
-        return m.work;
-    }
+    gb::PixelRect Get(const gb::Monitor& m) override { return At(m.bounds).work; }
     void Set(const gb::PixelRect& area) override {
-        log_.push_back("work area top " + std::to_string(area.top));
-        for (auto& d : desktop_.monitors)
-            if (d.work.left == area.left && d.work.right == area.right) d.work = area;
+        Note("work area top " + std::to_string(area.top));
+        At(area).work = area;
     }
-    Log& log_;
-    FakeDesktop& desktop_;
+    // The monitor with these sides.
+    gb::Monitor& At(const gb::PixelRect& r) {
+        for (auto& m : monitors)
+            if (m.bounds.left == r.left && m.bounds.right == r.right) return m;
+        return monitors[0];
+    }
+    bool Register() override { return Note("appbar new"), answers; }
+    void Unregister() override {
+        Note("appbar remove");
+        if (arranges) monitors[0].work.top = taskbarAtTop;
+    }
+    gb::PixelRect SetPos(const gb::PixelRect& r) override {
+        Note("appbar pos " + std::to_string(r.top + taskbarAtTop));
+        if (arranges) monitors[0].work.top = r.bottom + taskbarAtTop;
+        return {r.left, r.top + taskbarAtTop, r.right, r.bottom + taskbarAtTop};
+    }
+    void Activate() override {}
+    void WindowPosChanged() override {}
 };
 
-struct FakeTray final : gb::ITrayIcon {
-    explicit FakeTray(Log& log) : log_(log) {}
-    bool shown = false, refuses = false;
-    bool Add() override {
-        log_.push_back(refuses ? "icon refused" : "icon");
-        return shown = !refuses;
-    }
+// The program around the bar: the notification area for its icon, and its link to a
+// messenger that is there at once.
+struct FakeShell final : gb::IBarShell, gb::ITrayIcon, messenger::IMessengerLink, Logs {
+    using Logs::Logs;
+    bool shown = false, refuses = false; // the icon, and a shell that will not take it
+    void AppShutdown() override { Note("shutdown"); }
+    void ShowOptions() override { Note("options"); }
+    void DoScrollPopUp() override { Note("menu"); }
+    bool Add() override { return Note(refuses ? "icon refused" : "icon"), shown = !refuses; }
     void Remove() override {
-        if (shown) log_.push_back("no icon");
-        shown = false;
+        if (std::exchange(shown, false)) Note("no icon");
     }
     bool Shown() const override { return shown; }
-    void AddAgain() override { log_.push_back("icon again"); }
-    Log& log_;
-};
-
-struct FakeShell final : gb::IBarShell {
-    explicit FakeShell(Log& log) : log_(log) {}
-    void AppShutdown() override { log_.push_back("shutdown"); }
-    void ShowOptions() override { log_.push_back("options"); }
-    void DoScrollPopUp() override { log_.push_back("menu"); }
-    Log& log_;
-};
-
-struct FakeLink final : messenger::IMessengerLink {
-    explicit FakeLink(Log& log) : log_(log) {}
-    bool attaches = true;
-    bool TryAttach() override { return attaches; }
-    void Detach() override { log_.push_back("detach"); }
-    Log& log_;
+    void AddAgain() override { Note("icon again"); }
+    bool TryAttach() override { return true; }
+    void Detach() override { Note("detach"); }
 };
 
 } // namespace fakes
