@@ -1,7 +1,7 @@
 // What only Windows can show of the bar: a real window reserving the real work area (by its own
-// top where no shell arranges it), the mouse capture, an accessibility client, the session's
-// end, a close inside the slide-in, and the menu's own loop. Every rule behind these is a host
-// table.
+// top where no shell arranges it), the mouse capture, a full-screen program, an accessibility
+// client, the session's end, a close inside the slide-in, and the menu's own loop. Every rule
+// behind these is a host table.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -65,6 +65,8 @@ bool Tray(HWND bar, DWORD what = NIM_MODIFY) {
     return ::Shell_NotifyIconW(what, &data) != FALSE;
 }
 
+bool Topmost(HWND hwnd) { return (::GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+
 // The settings of a bar across the top that reserves its strip, in a thread as the program's.
 modSettings::SettingsRecord& BarSettings() {
     Pump(20); // a bar that ended before has told the loop to end: not the next one
@@ -112,6 +114,38 @@ TEST_F(SharedBar, HeldStripRunsAgainWhenTheMouseIsTaken) {
     Pump(300);
     EXPECT_LT(Strip().StripLeft(), held);
     ::ReleaseCapture();
+}
+
+// Another program's window without caption over the whole screen, in front, as a game or a
+// video is: the bar lies below it and its strip holds; when it ends, both come back.
+TEST_F(SharedBar, StepsBackForAFullScreenWindowOfAnotherProgram) {
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring command = L"\"" + std::wstring(self) + L"\" --full-screen-window";
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    ASSERT_TRUE(::CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                 &si, &pi));
+    gb::unique_handle<HANDLE, gb::detail::NullTraits<HANDLE, ::CloseHandle>> process(pi.hProcess),
+        thread(pi.hThread);
+    Strip().AddString(std::u16string(300, u'x'));
+    const auto waitFor = [&](bool stepped) {
+        for (int i = 0; i < 200 && bar_->Controller().SteppedBack() != stepped; ++i)
+            Pump(50);
+        return bar_->Controller().SteppedBack() == stepped;
+    };
+    ASSERT_TRUE(waitFor(true));
+    EXPECT_FALSE(Topmost(hwnd_));
+    const float held = Strip().StripLeft();
+    Pump(400);
+    EXPECT_EQ(Strip().StripLeft(), held) << "nothing scrolls away unseen";
+    ::TerminateProcess(pi.hProcess, 0);
+    ::WaitForSingleObject(pi.hProcess, 5000);
+    ASSERT_TRUE(waitFor(false));
+    EXPECT_TRUE(Topmost(hwnd_));
+    Pump(400);
+    EXPECT_LT(Strip().StripLeft(), held);
 }
 
 int valueChanges = 0;
@@ -253,3 +287,17 @@ TEST(frmMenu, OpensForTheBarsStateClosesWithoutAChoiceAndSurvivesShutdown) {
 }
 
 } // namespace
+
+// Run as "--full-screen-window", this program is the other program of the full-screen case.
+int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "--full-screen-window") {
+        const HWND full = ::CreateWindowExW(
+            0, L"STATIC", L"", WS_POPUP | WS_VISIBLE, 0, 0, ::GetSystemMetrics(SM_CXSCREEN),
+            ::GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr, nullptr, nullptr);
+        ::SetForegroundWindow(full);
+        Pump(60000); // ended by the test, at the latest by itself
+        return 0;
+    }
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

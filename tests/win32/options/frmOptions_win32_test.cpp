@@ -1,5 +1,5 @@
-// A close in the middle of an animation of the options dialog's real windows. Its rules are the
-// controller's host tests.
+// A close in the middle of an animation of the options dialog's real windows, and its keys.
+// Its rules are the controller's host tests.
 #include <windows.h>
 
 #include "options/frmOptions_win32.h"
@@ -55,6 +55,29 @@ TEST(frmOptions, ACloseInASlideOrPageTurnEndsTheRealWindowsForGood) {
         PumpPendingMessages(); // nothing brings it back once the pump runs on
         EXPECT_FALSE(dialog.IsOpen() || ::FindWindowW(nullptr, L"Glidebanner - Options"));
     }
+}
+
+// "&Okay" is no default button: Enter in a text box presses nothing; Escape closes without
+// applying.
+TEST(frmOptions, EnterInATextBoxPressesNothingAndEscapeClosesWithoutApplying) {
+    modSettings::Settings() = {};
+    modSettings::Settings().ShowEmo = true;
+    FakeBar host;
+    frmOptions dialog{host, nullptr};
+    dialog.Show(nullptr);
+    const auto item = [&](int id) {
+        HWND h = ::GetDlgItem(dialog.hWnd(), id);
+        for (int page = idcPage0; !h && page <= idcPage3; ++page)
+            h = ::GetDlgItem(::GetDlgItem(dialog.hWnd(), page), id);
+        return h;
+    };
+    ::SendMessageW(item(idcShowEmo), BM_CLICK, 0, 0);
+    for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
+        ::PostMessageW(item(idcBuddyLogon), WM_KEYDOWN, key, 0);
+        PumpPendingMessages();
+        EXPECT_EQ(dialog.IsOpen(), key == VK_RETURN);
+    }
+    EXPECT_TRUE(modSettings::Settings().ShowEmo);
 }
 
 } // namespace
