@@ -294,16 +294,15 @@ TEST(StandIn, RequestsFromItsOwnThreadAndClosesInAnyOrder) {
     }
 }
 
-// The sink translates only: arguments of the wrong kind or number are refused before the
-// program sees them (so it never gets a null session or contact), and pfEnableDefault is
-// never written. Once forgotten, a source that still holds the sink reaches no one.
+// The real Invoke follows the sink's decision (its rule is the fuzz target's): a call of the
+// wrong shape is refused before the program sees it, and pfEnableDefault is never written.
+// Once forgotten, a source that still holds the sink reaches no one.
 TEST(EventSink, RefusesMalformedEvents) {
     RecordingEvents events;
     auto sink = messenger::EventSink::Create(events);
     VARIANT_BOOL enable = VARIANT_TRUE;
-    gb::unique_bstr word(::SysAllocString(L"seven"));
-    const VARIANT byref = Var(VT_BOOL | VT_BYREF, 0, &enable), empty = Var(VT_EMPTY),
-                  text = Var(VT_BSTR, 0, word.get()), three = Var(VT_I4, 3), zero = Var(VT_I4, 0);
+    const VARIANT byref = Var(VT_BOOL | VT_BYREF, 0, &enable), three = Var(VT_I4, 3),
+                  zero = Var(VT_I4, 0);
     const DISPID mail = msgr::dispid::kOnUnreadEmailChanged;
     const struct {
         DISPID id;
@@ -311,10 +310,8 @@ TEST(EventSink, RefusesMalformedEvents) {
         HRESULT expected;
     } rows[] = {
         {mail, {byref, three, zero}, S_OK},
-        {mail, {byref, text, zero}, DISP_E_TYPEMISMATCH},
+        {mail, {byref, Var(VT_EMPTY), zero}, DISP_E_TYPEMISMATCH},
         {mail, {three, zero}, DISP_E_BADPARAMCOUNT},
-        {msgr::dispid::kOnUserStateChanged, {byref, Var(VT_I4, 1), empty}, DISP_E_TYPEMISMATCH},
-        {msgr::dispid::kOnTextReceived, {byref, text, text, empty, text}, DISP_E_TYPEMISMATCH},
         {99, {}, DISP_E_MEMBERNOTFOUND},
     };
     const auto invoke = [&](const auto& row) {
