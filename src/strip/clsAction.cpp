@@ -41,6 +41,7 @@ clsAction::clsAction(const StripHost& host)
 void clsAction::SetAction(std::int32_t actAction, ActionParameter vntParameter) {
     actionKind_ = actAction;
     actionParameter_ = std::move(vntParameter);
+    measured_.Forget();
     const modSettings::SettingsRecord& settings = modSettings::Settings();
 
     if (actAction == actUnreadMail) {
@@ -72,7 +73,9 @@ void clsAction::SetAction(std::int32_t actAction, ActionParameter vntParameter) 
 
 float clsAction::Width() const {
     if (text_.empty()) return WhiteSpace();
-    return Host().measure.TextWidth(font_ ? *font_ : StdFont(), text_, Host().dpi) + WhiteSpace();
+    const auto text = [this]() -> const std::u16string& { return text_; };
+    return measured_.Of(Host().measure, font_ ? *font_ : StdFont(), Host().dpi, text) +
+           WhiteSpace();
 }
 
 void clsAction::OnClick(std::size_t /*index*/) {

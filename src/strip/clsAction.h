@@ -6,6 +6,7 @@
 #include <variant>
 
 #include "messenger/Messenger.h"
+#include "strip/MeasuredWidth.h"
 #include "strip/clsItem.h"
 #include "surface/StdFont.h"
 #include "surface/Surface.h"
@@ -27,7 +28,10 @@ class clsAction final : public clsItem {
     explicit clsAction(const StripHost& host);
 
     const std::u16string& Text() const noexcept { return text_; }
-    void SetText(std::u16string text) { text_ = std::move(text); }
+    void SetText(std::u16string text) {
+        text_ = std::move(text);
+        measured_.Forget();
+    }
     const std::shared_ptr<StdFont>& TextFont() const noexcept { return font_; }
     void SetTextFont(std::shared_ptr<StdFont> font) { font_ = std::move(font); }
     Color TextColor() const noexcept { return color_; }
@@ -44,6 +48,7 @@ class clsAction final : public clsItem {
     void OnClick(std::size_t index) override;
 
   private:
+    MeasuredWidth measured_;
     std::u16string text_;
     std::shared_ptr<StdFont> font_;
     Color color_ = 0x0000FF;

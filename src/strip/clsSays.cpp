@@ -22,14 +22,11 @@ float clsSays::Width() const {
     const std::u16string& says = modSettings::Settings().Says;
     if (buddy_.empty() && says.empty()) return WhiteSpace();
     const StdFont font = saysFont_ ? *saysFont_ : StdFont(u"Arial", Host().fontSize);
-    if (!measuredIn_ || !(*measuredIn_ == font) || measuredSays_ != says ||
-        measuredDpi_ != Host().dpi) {
-        measuredWidth_ = Host().measure.TextWidth(font, Text(), Host().dpi);
-        measuredIn_ = font;
+    if (measuredSays_ != says) {
+        measured_.Forget();
         measuredSays_ = says;
-        measuredDpi_ = Host().dpi;
     }
-    return measuredWidth_ + WhiteSpace();
+    return measured_.Of(Host().measure, font, Host().dpi, [this] { return Text(); }) + WhiteSpace();
 }
 
 void clsSays::OnClick(std::size_t /*index*/) {

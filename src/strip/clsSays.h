@@ -1,9 +1,9 @@
 #pragma once
 // A buddy's name followed by the says text, drawn in grey in the strip's says font.
 #include <memory>
-#include <optional>
 #include <string>
 
+#include "strip/MeasuredWidth.h"
 #include "strip/clsItem.h"
 #include "surface/StdFont.h"
 
@@ -19,7 +19,7 @@ class clsSays final : public clsItem {
     const std::u16string& Buddy() const noexcept { return buddy_; }
     void SetBuddy(std::u16string buddy) {
         buddy_ = std::move(buddy);
-        measuredIn_.reset();
+        measured_.Forget();
     }
     // Any non-zero value is a window to bring to the front; there is no hand-over.
     messenger::WindowHandle hWnd() const noexcept { return hwnd_; }
@@ -35,12 +35,9 @@ class clsSays final : public clsItem {
     std::shared_ptr<const StdFont> saysFont_;
     std::u16string buddy_;
     messenger::WindowHandle hwnd_ = 0;
-    // The last measurement, for as long as the Says setting and the font stay what they were:
-    // a long says text is not measured again at every tick while it is in view.
-    mutable std::optional<StdFont> measuredIn_;
+    // The last measurement and the Says setting it was made with.
+    MeasuredWidth measured_;
     mutable std::u16string measuredSays_;
-    mutable float measuredWidth_ = 0;
-    mutable int measuredDpi_ = 0;
 };
 
 } // namespace gb

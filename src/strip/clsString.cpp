@@ -10,7 +10,9 @@ clsString::clsString(const StripHost& host)
 
 float clsString::Width() const {
     if (text_.empty()) return WhiteSpace();
-    return Host().measure.TextWidth(font_ ? *font_ : StdFont(), text_, Host().dpi) + WhiteSpace();
+    const auto text = [this]() -> const std::u16string& { return text_; };
+    return measured_.Of(Host().measure, font_ ? *font_ : StdFont(), Host().dpi, text) +
+           WhiteSpace();
 }
 
 void clsString::OnClick(std::size_t index) {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "strip/MeasuredWidth.h"
 #include "strip/clsItem.h"
 #include "surface/StdFont.h"
 #include "surface/Surface.h"
@@ -17,7 +18,10 @@ class clsString final : public clsItem {
     explicit clsString(const StripHost& host);
 
     const std::u16string& Text() const noexcept { return text_; }
-    void SetText(std::u16string text) { text_ = std::move(text); }
+    void SetText(std::u16string text) {
+        text_ = std::move(text);
+        measured_.Forget();
+    }
     const std::shared_ptr<StdFont>& TextFont() const noexcept { return font_; }
     void SetTextFont(std::shared_ptr<StdFont> font) { font_ = std::move(font); }
     Color TextColor() const noexcept { return color_; }
@@ -35,6 +39,7 @@ class clsString final : public clsItem {
     std::shared_ptr<StdFont> font_;
     Color color_ = 0;
     messenger::WindowHandle hwnd_ = 0;
+    MeasuredWidth measured_;
 };
 
 } // namespace gb

@@ -175,9 +175,15 @@ void colMsg::MoveOn(const IDisplay& objDisp) {
     }
 }
 
-std::int32_t colMsg::TextTop() {
-    const double height = canvas_->Height();
-    return Nearest((height - canvas_->StringHeight(kAlphabet)) / 2.0 - 1.0);
+std::int32_t colMsg::TextTop(const std::shared_ptr<StdFont>& font) {
+    const StdFont in = font ? *font : StdFont();
+    const std::int32_t height = canvas_->Height();
+    if (!textTop_ || !(textTop_->font == in) || textTop_->height != height ||
+        textTop_->dpi != host_.dpi) {
+        const double alphabet = canvas_->StringHeight(kAlphabet);
+        textTop_ = TextTopIn{in, height, host_.dpi, Nearest((height - alphabet) / 2.0 - 1.0)};
+    }
+    return textTop_->top;
 }
 
 void colMsg::DrawItem(const clsItem& item, float x) {
@@ -186,7 +192,7 @@ void colMsg::DrawItem(const clsItem& item, float x) {
         const auto& s = *item.As<clsString>();
         canvas_->SetFont(s.TextFont());
         canvas_->SetForeColor(s.TextColor());
-        const std::int32_t y = TextTop();
+        const std::int32_t y = TextTop(s.TextFont());
         canvas_->DrawTxt(s.Text(), Nearest(x), y);
         break;
     }
@@ -194,14 +200,14 @@ void colMsg::DrawItem(const clsItem& item, float x) {
         const auto& a = *item.As<clsAction>();
         canvas_->SetFont(a.TextFont());
         canvas_->SetForeColor(a.TextColor());
-        const std::int32_t y = TextTop();
+        const std::int32_t y = TextTop(a.TextFont());
         canvas_->DrawTxt(a.Text(), Nearest(x), y);
         break;
     }
     case ItemKind::Says: {
         canvas_->SetFont(saysFont_);
         canvas_->SetForeColor(kSaysColor);
-        const std::int32_t y = TextTop();
+        const std::int32_t y = TextTop(saysFont_);
         canvas_->DrawTxt(item.As<clsSays>()->Text(), Nearest(x), y);
         break;
     }

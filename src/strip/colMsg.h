@@ -117,7 +117,8 @@ class colMsg {
     // The first canvas column DisplayOn must draw: 0 for the whole frame, the width for none.
     std::int32_t FirstColumnToDraw(bool frame);
     void DrawItem(const clsItem& item, float x);
-    std::int32_t TextTop();
+    // Where text in this font stands in the canvas: centred by the alphabet's height.
+    std::int32_t TextTop(const std::shared_ptr<StdFont>& font);
 
     // The surfaces at the host's DPI as it is now: the canvas realises fonts at it, and the
     // emoticon pictures are made anew when the cell size it gives changes.
@@ -133,6 +134,14 @@ class colMsg {
     int emoCell_ = 0;
     std::shared_ptr<StdFont> saysFont_;
     std::function<void()> onAdded_;
+    // The last text top and what it was measured for: items in view are drawn at every tick.
+    struct TextTopIn {
+        StdFont font;
+        std::int32_t height;
+        int dpi;
+        std::int32_t top;
+    };
+    std::optional<TextTopIn> textTop_;
     // What the canvas holds: the frame composed last, with the strip's position then.
     struct Composed {
         float stripLeft;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "fakes/FakeMessenger.h"
 #include "fakes/FakeStripHost.h"
 #include "fakes/MemorySettingsStore.h"
@@ -84,8 +86,8 @@ TEST_F(Strip, MessagesParseIntoRunsAndEmoticons) {
 }
 
 // Measured in the font it is drawn in, whatever was measured before it, and only again
-// when something changed.
-TEST_F(Strip, SaysTextFollowsTheSettingAndItsOwnFont) {
+// when something changed: the text, the font or the DPI.
+TEST_F(Strip, SaysTextFollowsTheSettingAndEveryItemIsMeasuredAgainOnlyOnAChange) {
     gb::colMsg strip(host, surfaces);
     gb::clsString& banner = strip.AddString(u"Glidebanner");
     banner.TextFont()->SetBold(true);
@@ -103,6 +105,18 @@ TEST_F(Strip, SaysTextFollowsTheSettingAndItsOwnFont) {
         EXPECT_EQ(host.measuredIn.size(), measured);
         EXPECT_EQ(host.measuredIn.back(), gb::StdFont(u"Arial", 12));
     }
+    const auto measures = [&](const std::function<void()>& change) {
+        change();
+        const std::size_t before = host.measuredIn.size();
+        const auto shown = fakes::TextWidthIn(*banner.TextFont(), banner.Text(), host.dpi);
+        EXPECT_EQ(banner.Width(), static_cast<float>(shown) + banner.WhiteSpace());
+        (void)banner.Width();
+        return host.measuredIn.size() - before;
+    };
+    EXPECT_EQ(std::vector({measures([] {}), measures([&] { banner.TextFont()->SetBold(false); }),
+                           measures([&] { banner.SetText(u"Glide"); }),
+                           measures([&] { host.dpi = 144; })}),
+              std::vector<std::size_t>({0, 1, 1, 1}));
 }
 
 // A notification line's text comes from the settings; its click asks the messenger, and a
