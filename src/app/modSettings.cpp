@@ -112,6 +112,13 @@ std::u16string SingleToText(float value, std::u16string_view decimalSeparator) {
     // fixed notation unless the exponent is below -4 or reaches 7, as a 7-digit general
     // format would, with a two-digit signed exponent ("1.234568E+07", "1E-05").
     const double v = static_cast<double>(value);
+    // Seven digits that end in zeros say no more without them ("0.5300000" is "0.53").
+    const auto trimZeros = [](std::string& number) {
+        if (number.find('.') == std::string::npos) return;
+        while (number.back() == '0')
+            number.pop_back();
+        if (number.back() == '.') number.pop_back();
+    };
     char buffer[64] = {};
     int digits = 1;
     for (; digits < 7; ++digits) {
@@ -120,21 +127,21 @@ std::u16string SingleToText(float value, std::u16string_view decimalSeparator) {
     }
     std::snprintf(buffer, sizeof buffer, "%.*E", digits - 1, v);
     const int exponent = std::atoi(std::strchr(buffer, 'E') + 1);
+    std::string number;
     if (value != 0 && (exponent < -4 || exponent >= 7)) {
-        std::string mantissa(buffer, std::strchr(buffer, 'E'));
-        if (mantissa.find('.') != std::string::npos) {
-            while (mantissa.back() == '0')
-                mantissa.pop_back();
-            if (mantissa.back() == '.') mantissa.pop_back();
-        }
-        std::snprintf(buffer, sizeof buffer, "%sE%c%02d", mantissa.c_str(),
-                      exponent < 0 ? '-' : '+', exponent < 0 ? -exponent : exponent);
+        number.assign(buffer, std::strchr(buffer, 'E'));
+        trimZeros(number);
+        std::snprintf(buffer, sizeof buffer, "E%c%02d", exponent < 0 ? '-' : '+',
+                      exponent < 0 ? -exponent : exponent);
+        number += buffer;
     } else {
         const int decimals = value == 0 ? 0 : std::max(0, digits - 1 - exponent);
         std::snprintf(buffer, sizeof buffer, "%.*f", decimals, v);
+        number = buffer;
+        trimZeros(number);
     }
     std::u16string text;
-    for (const char* p = buffer; *p != '\0'; ++p) {
+    for (const char* p = number.c_str(); *p != '\0'; ++p) {
         if (*p == '.') {
             text.append(decimalSeparator);
         } else {
