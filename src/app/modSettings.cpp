@@ -73,6 +73,14 @@ T ReadConverted(ISettingsStore& store, const char16_t* name, const std::u16strin
 
 } // namespace
 
+std::u16string_view StorableText(std::u16string_view text) {
+    if (text.size() <= kMaxTextLength) return text;
+    text = text.substr(0, kMaxTextLength);
+    // A high surrogate whose low half was cut off.
+    if (text.back() >= 0xD800 && text.back() <= 0xDBFF) text.remove_suffix(1);
+    return text;
+}
+
 bool IsReadableValue(std::uint32_t type, std::size_t bytes) {
     return type == kStoredTextType && bytes >= sizeof(char16_t) && bytes <= kMaxStoredBytes;
 }
@@ -207,7 +215,7 @@ void LoadSettings(ISettingsStore& store, const LoadEnvironment& env) {
 
 void SaveSettings(ISettingsStore& store, std::u16string_view decimalSeparator) {
     const SettingsRecord& s = Settings();
-    store.WriteSettingText(u"Says", s.Says);
+    store.WriteSettingText(u"Says", std::u16string(StorableText(s.Says)));
     store.WriteSettingText(u"NameMode", Int32ToText(s.NameMode));
     store.WriteSettingText(u"ShowSaysOnce", BoolToText(s.ShowSaysOnce));
     store.WriteSettingText(u"ShowEmo", BoolToText(s.ShowEmo));
@@ -217,10 +225,10 @@ void SaveSettings(ISettingsStore& store, std::u16string_view decimalSeparator) {
     store.WriteSettingText(u"X", SingleToText(s.X, decimalSeparator));
     store.WriteSettingText(u"Y", SingleToText(s.Y, decimalSeparator));
     store.WriteSettingText(u"Width", SingleToText(s.Width, decimalSeparator));
-    store.WriteSettingText(u"PlaceHolder", s.PlaceHolder);
-    store.WriteSettingText(u"UnreadMail", s.UnreadMail);
-    store.WriteSettingText(u"BuddyLogon", s.BuddyLogon);
-    store.WriteSettingText(u"BuddyLogoff", s.BuddyLogoff);
+    store.WriteSettingText(u"PlaceHolder", std::u16string(StorableText(s.PlaceHolder)));
+    store.WriteSettingText(u"UnreadMail", std::u16string(StorableText(s.UnreadMail)));
+    store.WriteSettingText(u"BuddyLogon", std::u16string(StorableText(s.BuddyLogon)));
+    store.WriteSettingText(u"BuddyLogoff", std::u16string(StorableText(s.BuddyLogoff)));
     store.WriteSettingText(u"ShowTooltip", BoolToText(s.ShowTooltip));
     store.WriteSettingText(u"Version", Int32ToText(modMain::kVersionMajor) + u"." +
                                            Int32ToText(modMain::kVersionMinor));

@@ -43,6 +43,10 @@ inline constexpr std::size_t kMaxStoredBytes = std::size_t{32} * 1024;
 // 32 KiB.
 inline constexpr std::size_t kMaxTextLength = kMaxStoredBytes / 2 - 1;
 
+// A text as it is stored: cut to kMaxTextLength, and never between the two halves of a
+// character, so that the next load reads back what was written instead of the default.
+std::u16string_view StorableText(std::u16string_view text);
+
 // Whether a stored value of this type and size (in bytes) is worth reading.
 bool IsReadableValue(std::uint32_t type, std::size_t bytes);
 // The text a stored value holds, up to its first NUL (a value without one is taken whole); empty
@@ -62,7 +66,8 @@ struct LoadEnvironment {
 // Reads every value in record order; a text that does not convert gives that value's default.
 void LoadSettings(ISettingsStore& store, const LoadEnvironment& env);
 // Writes every value but Version from the record, then Version as the running "major.minor";
-// the record's own Version is left as it was read.
+// the record's own Version is left as it was read. A text longer than a load reads back is
+// stored cut (StorableText).
 void SaveSettings(ISettingsStore& store, std::u16string_view decimalSeparator);
 
 // The text forms of the stored values.

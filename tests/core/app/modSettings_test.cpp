@@ -69,6 +69,16 @@ TEST(SaveSettings, EverySettingSurvivesARoundTrip) {
     Load(store, u",");
     edited.Version = u"1.1";
     EXPECT_EQ(Settings(), edited);
+    // A text longer than a load reads back is stored cut to the longest that is, never
+    // between the halves of a character.
+    const std::u16string longest(16383, u'x');
+    for (const auto& text : {longest + u"y", longest.substr(1) + u"\U0001F600"}) {
+        Settings().UnreadMail = text;
+        SaveSettings(store, u",");
+        Load(store, u",");
+        EXPECT_TRUE(Settings().UnreadMail == text.substr(0, text.back() == u'y' ? 16383 : 16382))
+            << Settings().UnreadMail.size();
+    }
 }
 
 // The shortest text of at most seven digits; what is not a finite number is written as a

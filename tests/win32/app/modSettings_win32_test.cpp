@@ -78,6 +78,13 @@ TEST_F(RegistryStore, WritesTextWithItsNulAndReadsItBackWhole) {
     DWORD type = 0, bytes = 0;
     ::RegQueryValueExW(Key().get(), L"Says", nullptr, &type, nullptr, &bytes);
     EXPECT_EQ(std::pair(type, bytes), (std::pair<DWORD, DWORD>(REG_SZ, 32)));
+    // A text longer than a load reads back is saved cut, so the next start reads it.
+    modSettings::Settings().UnreadMail = std::u16string(16384, u'x');
+    modSettings::RegistrySettingsStore store;
+    modSettings::SaveSettings(store, u".");
+    modSettings::LoadSettings(store, {15360, u"."});
+    EXPECT_TRUE(modSettings::Settings().UnreadMail == std::u16string(16383, u'x'))
+        << modSettings::Settings().UnreadMail.size();
 }
 
 } // namespace
