@@ -5,6 +5,7 @@
 
 #include "app/modSettings.h"
 #include "fakes/FakeStripHost.h"
+#include "strip/clsEmo.h"
 #include "strip/colMsg.h"
 
 namespace {
@@ -13,36 +14,50 @@ constexpr float W = 359;
 constexpr gb::ProgramVersion kVersion{1, 1, 5};
 
 // The lead-in shows the name at the right end of the first frame; each item keeps its own gap
-// without emoticons too (the full width W after the last one keeps passes apart) and is styled
-// in a font of its own; the next pass joins when one item is left, in the same tick.
+// with emoticons and without (the full width W after the last one keeps passes apart) and is
+// styled in a font of its own; the next pass joins when one item is left, in the same tick.
 TEST(TickerStrip, SetUpShowsTheNameAtTheRightEndAndTheNextPassJoinsWhenOneItemIsLeft) {
     const modSettings::SettingsRecord saved = modSettings::Settings();
-    modSettings::Settings().ShowEmo = false;
-    fakes::FakeStripHost host;
-    fakes::FakeSurfaceFactory surfaces;
-    gb::colMsg strip(host, surfaces);
-    gb::SetUpTicker(strip, host, W, kVersion);
-    std::vector<float> gaps;
-    for (const gb::clsItem& item : strip)
-        gaps.push_back(item.WhiteSpace());
-    EXPECT_EQ(gaps, (std::vector<float>{10, 10, W, W, 0, 10, 25, 0, 10, 25, 10, 25, 10, W, W}));
-    // 12-point Arial in the fake measures 6 pixels a character: floor(359 - 66) / 6 = 48.8.
-    EXPECT_EQ(strip.Item(1)->As<gb::clsString>()->Text(), std::u16string(49, u' '));
+    // Each item's gap, and the cell of each emoticon (-1: a text).
+    const std::pair<std::vector<float>, std::vector<int>> rows[] = {
+        {{10, 10, W, W, 0, 10, 25, 0, 10, 25, 10, 25, 10, W, W}, {}},
+        {{10, 10, W, W, 0, 10, 25, 25, 0, 10, 10, 25, 10, 25, 25, 10, W, 10, 10, W},
+         {-1, -1, -1, -1, -1, -1, -1, 0, -1, -1, -1, 19, -1, -1, 19, -1, -1, 13, -1, 13}},
+    };
+    for (const auto& [gaps, cells] : rows) {
+        modSettings::Settings().ShowEmo = !cells.empty();
+        SCOPED_TRACE(modSettings::Settings().ShowEmo);
+        fakes::FakeStripHost host;
+        fakes::FakeSurfaceFactory surfaces;
+        gb::colMsg strip(host, surfaces);
+        gb::SetUpTicker(strip, host, W, kVersion);
+        std::vector<float> gapsSeen;
+        std::vector<int> cellsSeen;
+        for (const gb::clsItem& item : strip) {
+            gapsSeen.push_back(item.WhiteSpace());
+            const auto* emo = item.As<gb::clsEmo>();
+            if (!cells.empty()) cellsSeen.push_back(emo ? emo->PicNumber() : -1);
+        }
+        EXPECT_EQ(gapsSeen, gaps);
+        EXPECT_EQ(cellsSeen, cells);
+        // 12-point Arial in the fake measures 6 pixels a character: floor(359 - 66) / 6 = 48.8.
+        EXPECT_EQ(strip.Item(1)->As<gb::clsString>()->Text(), std::u16string(49, u' '));
+        const auto* title = strip.Item(2)->As<gb::clsString>();
+        EXPECT_EQ(std::make_tuple(title->Text(), title->TextColor(), title->TextFont()->Bold()),
+                  std::make_tuple(u"Glidebanner 1.1.5", gb::kTitleColor, true));
+        EXPECT_TRUE(strip.Item(6)->As<gb::clsString>()->TextFont()->Italic());
+        EXPECT_FALSE(strip.Item(5)->As<gb::clsString>()->TextFont()->Bold());
+        EXPECT_EQ(strip.ScrollSpeed(), 15);
+        fakes::FakeDisplay display{W, 33};
+        strip.SetScrollSpeed(100);
+        for (int ticks = 0; strip.Count() > 1 && ticks < 10000; ++ticks)
+            strip.MoveOn(display);
+        const float before = strip.StripLeft();
+        gb::TickTicker(strip, display, W, kVersion);
+        EXPECT_EQ(strip.Count(), gaps.size());      // the last item and a pass without the lead-in
+        EXPECT_EQ(strip.StripLeft(), before - 100); // it kept moving in the same tick
+    }
     EXPECT_EQ(gb::TickerLeadIn(W, 83, 0), u""); // a font without a blank width divides nothing
-    const auto* title = strip.Item(2)->As<gb::clsString>();
-    EXPECT_EQ(std::make_tuple(title->Text(), title->TextColor(), title->TextFont()->Bold()),
-              std::make_tuple(u"Glidebanner 1.1.5", gb::kTitleColor, true));
-    EXPECT_TRUE(strip.Item(6)->As<gb::clsString>()->TextFont()->Italic());
-    EXPECT_FALSE(strip.Item(5)->As<gb::clsString>()->TextFont()->Bold());
-    EXPECT_EQ(strip.ScrollSpeed(), 15);
-    fakes::FakeDisplay display{W, 33};
-    strip.SetScrollSpeed(100);
-    for (int ticks = 0; strip.Count() > 1 && ticks < 10000; ++ticks)
-        strip.MoveOn(display);
-    const float before = strip.StripLeft();
-    gb::TickTicker(strip, display, W, kVersion);
-    EXPECT_EQ(strip.Count(), 15u);              // the last item and a pass without the lead-in
-    EXPECT_EQ(strip.StripLeft(), before - 100); // it kept moving in the same tick
     modSettings::Settings() = saved;
 }
 
