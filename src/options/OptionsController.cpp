@@ -1,5 +1,7 @@
 #include "options/OptionsController.h"
 
+#include <cmath>
+
 #include "app/Slide.h"
 #include "app/modSettings.h"
 #include "options/TickerStrip.h"
@@ -8,25 +10,32 @@
 namespace gb {
 namespace {
 
-// The dialog as a slide moves it: only its left edge, pending messages after each step.
+// The dialog as a slide moves it: only its left edge, pending messages after each step. The
+// slide counts twips from the left edge of the dialog's screen, at that screen's scale.
 class DialogSlide final : public modMain::ISlideForm {
   public:
-    DialogSlide(IOptionsWindow& window, const Lifetime& life, bool stopOnClose)
-        : window_(window), life_(life), stopOnClose_(stopOnClose), left_(window.Left()),
-          width_(window.Width()) {}
+    DialogSlide(IOptionsWindow& window, const DialogScreen& screen, const Lifetime& life,
+                bool stopOnClose)
+        : window_(window), screen_(screen), life_(life), stopOnClose_(stopOnClose),
+          twipsPerPixel_(1440.0f / static_cast<float>(screen.dpi > 0 ? screen.dpi : 96)),
+          left_(ToTwips(window.Left() - screen.left)), width_(ToTwips(window.Width())) {}
     float Left() override { return left_; }
     float Width() override { return width_; }
-    void SetLeft(float twips) override { window_.MoveLeft(twips); }
+    void SetLeft(float twips) override {
+        window_.MoveLeft(screen_.left + static_cast<int>(std::nearbyint(twips / twipsPerPixel_)));
+    }
     bool RunPendingMessages() override {
         if (!window_.RunPendingMessages()) return false;
         return !(stopOnClose_ && life_.Stopping());
     }
+    float ToTwips(int pixels) const { return static_cast<float>(pixels) * twipsPerPixel_; }
 
   private:
     IOptionsWindow& window_;
+    DialogScreen screen_;
     const Lifetime& life_;
     bool stopOnClose_;
-    float left_, width_;
+    float twipsPerPixel_, left_, width_;
 };
 
 } // namespace
@@ -66,10 +75,10 @@ void OptionsController::Show(bool owned) {
 
 void OptionsController::Load(bool owned) {
     life_.Reopen();
-    // Just beyond the right edge of the screen, right below the bar.
-    if (!window_.Create(owned, window_.ScreenWidth(), host_.BarTop() + host_.BarHeight())) return;
+    // Just beyond the right edge of the bar's monitor, right below the bar, at its scale.
+    const DialogScreen screen = host_.Screen();
+    if (!window_.Create(owned, screen.left + screen.width, screen.barBottom, screen.dpi)) return;
     auto& d = dialog_.emplace();
-    d.scaleWidth = window_.ScaleWidth();
     d.model.FillControls(modSettings::Settings());
     // A copy: the window's change events may read the controls back while they are written.
     const OptionsControls filled = d.model.Controls();
@@ -77,14 +86,14 @@ void OptionsController::Load(bool owned) {
     window_.ShowPage(d.model.CurrentPage(), true);
     window_.ShowArrows(d.model.PrevVisible(), d.model.NextVisible());
     d.msgOptions = std::make_unique<colMsg>(services_.ticker, services_.surfaces);
-    SetUpTicker(*d.msgOptions, services_.ticker, d.scaleWidth, services_.version);
+    SetUpTicker(*d.msgOptions, services_.ticker, window_.ScaleWidth(), services_.version);
     window_.SetTickerTimer(true);
 
-    const float centred = (window_.ScreenWidth() - window_.Width()) / 2;
     window_.Show();
     life_.Nested([&] {
-        DialogSlide slide(window_, life_, true);
-        modMain::SlideIn(slide, centred);
+        DialogSlide slide(window_, screen, life_, true);
+        // Centred on the bar's monitor.
+        modMain::SlideIn(slide, (slide.ToTwips(screen.width) - slide.Width()) / 2);
     });
     if (IsOpen()) window_.BringToFront();
 }
@@ -106,7 +115,7 @@ void OptionsController::Shutdown() {
 void OptionsController::Unload() {
     // A close that comes while the dialog slides out is the same close; only a quit stops it.
     life_.Nested([&] {
-        DialogSlide slide(window_, life_, false);
+        DialogSlide slide(window_, host_.Screen(), life_, false);
         modMain::SlideOut(slide);
     });
     dialog_.reset(); // the ticker's strip first, then the window
@@ -141,9 +150,11 @@ void OptionsController::TurnPage(bool forward) {
         if (to < 0 || to >= kPageCount) return;
         EnableArrows(false);
         const PageSpan span = window_.Page(from);
-        window_.MovePage(to, forward ? d.scaleWidth : -span.width);
+        // The width of now: a change of scale since the load has resized the dialog.
+        const float scaleWidth = window_.ScaleWidth();
+        window_.MovePage(to, forward ? scaleWidth : -span.width);
         window_.ShowPage(to, true);
-        const auto steps = PageTurnSteps(forward, span.left, d.scaleWidth, span.width);
+        const auto steps = PageTurnSteps(forward, span.left, scaleWidth, span.width);
         life_.Nested([&] {
             for (const auto& step : steps) {
                 window_.MovePage(from, step.currentLeft);
@@ -154,7 +165,10 @@ void OptionsController::TurnPage(bool forward) {
         if (!IsOpen()) return; // closed meanwhile: the dialog is not touched again
         window_.MovePage(to, span.left);
         window_.MovePage(from, span.left);
+        // The keys follow the page that is shown, never one that is hidden.
+        const bool focused = window_.FocusOnPage(from);
         window_.ShowPage(from, false);
+        if (focused) window_.FocusPage(to);
         d.model.SetCurrentPage(static_cast<std::int16_t>(to));
         window_.ShowArrows(d.model.PrevVisible(), d.model.NextVisible());
         EnableArrows(true);
@@ -195,7 +209,8 @@ void OptionsController::BannerClick() {
 void OptionsController::DisplayTick() {
     if (!dialog_) return;
     IDisplay& ticker = window_.Ticker();
-    TickTicker(*dialog_->msgOptions, ticker, dialog_->scaleWidth, services_.version);
+    // A pass added now spaces its lines by the width of now.
+    TickTicker(*dialog_->msgOptions, ticker, window_.ScaleWidth(), services_.version);
     dialog_->msgOptions->DisplayOn(ticker, true);
 }
 

@@ -31,7 +31,6 @@ struct OptionsDialogState {
     OptionsModel model;
     TickerGestures gestures;
     std::unique_ptr<colMsg> msgOptions;
-    float scaleWidth = 0;
     bool arrowsEnabled = true;
 };
 

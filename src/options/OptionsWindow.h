@@ -1,7 +1,7 @@
 #pragma once
 // What the options dialog's controller drives: the dialog window with its controls, pages,
 // arrows and ticker. The Win32 layer implements it; the host tests fake it. The dialog's
-// place is in twips, everything inside it in pixels.
+// place is in pixels of the virtual screen, everything inside it in pixels too.
 #include <string_view>
 
 #include "options/OptionsModel.h"
@@ -18,20 +18,21 @@ class IOptionsWindow {
   public:
     virtual ~IOptionsWindow() = default;
 
-    // Makes the dialog with its controls, topmost and hidden, its left and top edges at the
-    // given twips; owned by the bar's window or by none. False when it could not be made.
-    virtual bool Create(bool owned, float left, float top) = 0;
+    // Makes the dialog with its controls, topmost and hidden, laid out at the given dots per
+    // inch with its top-left corner at left, top; owned by the bar's window or by none. False
+    // when it could not be made.
+    virtual bool Create(bool owned, int left, int top, int dpi) = 0;
     // The dialog goes with its controls and its ticker's timer.
     virtual void Destroy() = 0;
     virtual void Show() = 0;
     virtual void BringToFront() = 0;
-    // The dialog's left edge and outer width, and the screen's width, in twips.
-    virtual float Left() const = 0;
-    virtual float Width() const = 0;
-    virtual float ScreenWidth() const = 0;
+    // The dialog's left edge and outer width.
+    virtual int Left() const = 0;
+    virtual int Width() const = 0;
     // Moves only the left edge: a slide leaves the rest as it finds it.
-    virtual void MoveLeft(float twips) = 0;
-    // The dialog's inner width in pixels: the ticker's and the pages' room.
+    virtual void MoveLeft(int left) = 0;
+    // The dialog's inner width in pixels: the ticker's and the pages' room. It changes with the
+    // dots per inch of the monitor the dialog stands on.
     virtual float ScaleWidth() const = 0;
 
     // The controls' values: the user's edits read back, or the model's written out (the name
@@ -44,6 +45,11 @@ class IOptionsWindow {
     virtual void MovePage(int index, float left) = 0;
     virtual void ShowPage(int index, bool visible) = 0;
     virtual void ShowArrows(bool previous, bool next) = 0;
+    // Whether the keyboard focus is on a control of the page (or was, while the dialog is not
+    // active); gives the focus to the page's first control that takes it, "&Okay" on a page
+    // without one.
+    virtual bool FocusOnPage(int index) const = 0;
+    virtual void FocusPage(int index) = 0;
     virtual void EnableArrows(bool enabled) = 0;
 
     // The "Error" box; returns once it is closed (messages run meanwhile).

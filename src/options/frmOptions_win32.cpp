@@ -13,7 +13,7 @@
 
 #include "app/Version.h"
 #include "app/modMain_win32.h"
-#include "kit/Screen_win32.h"
+#include "app/modSettings.h"
 #include "options/options_res.h"
 #include "surface/WindowDisplay_win32.h"
 
@@ -336,9 +336,6 @@ void frmOptions::Show(HWND owner) {
 // The dialog's twips at the dots per inch of the monitor it stands on.
 int frmOptions::Px(float twips) const { return Round(twips * static_cast<float>(dpi_) / 1440.0f); }
 int frmOptions::Py(float twips) const { return Px(twips); }
-float frmOptions::Twips(int pixels) const {
-    return static_cast<float>(pixels) * 1440.0f / static_cast<float>(dpi_);
-}
 
 void frmOptions::MakeFonts() {
     const struct {
@@ -350,12 +347,12 @@ void frmOptions::MakeFonts() {
         fonts_[i].reset(MakeFont(looks[i].points, looks[i].bold, looks[i].italic, dpi_));
 }
 
-bool frmOptions::Create(bool owned, float left, float top) {
+bool frmOptions::Create(bool owned, int left, int top, int dpi) {
     RegisterClasses(module_);
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
     ::InitCommonControlsEx(&icc);
     // It stands below the bar, on the bar's monitor, and follows that monitor's scale.
-    dpi_ = owned && owner_ ? WindowDpi(owner_) : WindowDpi(nullptr);
+    dpi_ = dpi;
     host_.TickerStripHost().dpi = dpi_;
     MakeFonts();
     const auto bitmap = [&](int id) {
@@ -368,16 +365,17 @@ bool frmOptions::Create(bool owned, float left, float top) {
 
     RECT frame{0, 0, Px(kClientWidth), Py(kClientHeight)};
     ::AdjustWindowRectEx(&frame, kDialogStyle, FALSE, kDialogExStyle);
-    if (!Window::Create(kDialogExStyle, kDialogClass, L"Glidebanner - Options", kDialogStyle,
-                        {0, 0, frame.right - frame.left, frame.bottom - frame.top},
-                        owned ? owner_ : nullptr, 0, module_))
+    if (!Window::Create(
+            kDialogExStyle, kDialogClass, L"Glidebanner - Options", kDialogStyle,
+            {left, top, left + frame.right - frame.left, top + frame.bottom - frame.top},
+            owned ? owner_ : nullptr, 0, module_))
         return false;
     if (HICON barIcon = host_.Icon()) {
         icon_.reset(::CopyIcon(barIcon));
         ::SendMessageW(hWnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_.get()));
         ::SendMessageW(hWnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_.get()));
     }
-    ::SetWindowPos(hWnd(), HWND_TOPMOST, Px(left), Py(top), 0, 0,
+    ::SetWindowPos(hWnd(), HWND_TOPMOST, left, top, 0, 0,
                    SWP_NOSIZE | SWP_NOREDRAW | SWP_NOACTIVATE);
     CreateControls();
     keys_.reset(::SetWindowsHookExW(WH_GETMESSAGE, KeysHook, nullptr, ::GetCurrentThreadId()));
@@ -415,6 +413,9 @@ void frmOptions::CreateControls() {
                        reinterpret_cast<WPARAM>(fonts_[static_cast<std::size_t>(row.font)].get()),
                        FALSE);
         if (row.tip) AddTip(h, row.tip);
+        // A text box takes no more than the next start reads back.
+        if (std::wcscmp(row.kind.cls, kTextBox.cls) == 0)
+            ::SendMessageW(h, EM_LIMITTEXT, modSettings::kMaxTextLength, 0);
         controls_.push_back(h);
     }
 
@@ -440,6 +441,7 @@ void frmOptions::CreateControls() {
     const int border = (field.bottom - field.top) -
                        static_cast<int>(::SendMessageW(says, CB_GETITEMHEIGHT, -1, 0));
     ::SendMessageW(says, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), Py(330) - border);
+    ::SendMessageW(says, CB_LIMITTEXT, modSettings::kMaxTextLength, 0);
     for (auto choice : kSaysChoices)
         ::SendMessageW(says, CB_ADDSTRING, 0,
                        reinterpret_cast<LPARAM>(std::u16string(choice).c_str()));
@@ -592,23 +594,21 @@ void frmOptions::BringToFront() {
     ::SetForegroundWindow(hWnd());
 }
 
-float frmOptions::Left() const {
+int frmOptions::Left() const {
     RECT r{};
     ::GetWindowRect(hWnd(), &r);
-    return Twips(r.left);
+    return r.left;
 }
-float frmOptions::Width() const {
+int frmOptions::Width() const {
     RECT r{};
     ::GetWindowRect(hWnd(), &r);
-    return Twips(r.right - r.left);
+    return r.right - r.left;
 }
-float frmOptions::ScreenWidth() const { return Twips(::GetSystemMetrics(SM_CXSCREEN)); }
 
-void frmOptions::MoveLeft(float twips) {
+void frmOptions::MoveLeft(int left) {
     RECT r{};
     ::GetWindowRect(hWnd(), &r);
-    ::SetWindowPos(hWnd(), nullptr, Px(twips), r.top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(hWnd(), nullptr, left, r.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 float frmOptions::ScaleWidth() const { return WindowDisplay(hWnd()).ScaleWidth(); }
@@ -682,6 +682,29 @@ void frmOptions::ShowArrows(bool previous, bool next) {
 void frmOptions::EnableArrows(bool enabled) {
     ::EnableWindow(Item(idcPicPrev), enabled);
     ::EnableWindow(Item(idcPicNext), enabled);
+}
+
+bool frmOptions::FocusOnPage(int index) const {
+    HWND focus = ::GetActiveWindow() == hWnd() ? ::GetFocus() : lastFocus_;
+    return focus && ::IsChild(pages_[static_cast<std::size_t>(index)].hWnd(), focus);
+}
+
+void frmOptions::FocusPage(int index) {
+    // The first tab stop of the page in the table's order; of the option buttons only the
+    // selected one, as Tab reaches them (focus on another would select it).
+    HWND target = Item(idcOK);
+    for (std::size_t i = 0; i < controls_.size() && i < std::size(kControls); ++i) {
+        const ControlRow& row = kControls[i];
+        HWND h = controls_[i];
+        if (row.parent != index || !::IsWindowEnabled(h)) continue;
+        const bool option = row.kind.style == kOption.style;
+        if (option ? Checked(h) : ((row.kind.style | row.style) & WS_TABSTOP) != 0) {
+            target = h;
+            break;
+        }
+    }
+    lastFocus_ = target;
+    if (::GetActiveWindow() == hWnd()) ::SetFocus(target);
 }
 
 void frmOptions::ShowError(std::u16string_view text) {

@@ -103,14 +103,13 @@ class frmOptions final : public Window, public IOptionsWindow {
     OptionsController& Controller() noexcept { return controller_; }
 
     // IOptionsWindow
-    bool Create(bool owned, float left, float top) override;
+    bool Create(bool owned, int left, int top, int dpi) override;
     void Destroy() override;
     void Show() override;
     void BringToFront() override;
-    float Left() const override;
-    float Width() const override;
-    float ScreenWidth() const override;
-    void MoveLeft(float twips) override;
+    int Left() const override;
+    int Width() const override;
+    void MoveLeft(int left) override;
     float ScaleWidth() const override;
     OptionsControls ReadControls() const override;
     void WriteControls(const OptionsControls& controls) override;
@@ -120,6 +119,8 @@ class frmOptions final : public Window, public IOptionsWindow {
     void ShowPage(int index, bool visible) override;
     void ShowArrows(bool previous, bool next) override;
     void EnableArrows(bool enabled) override;
+    bool FocusOnPage(int index) const override;
+    void FocusPage(int index) override;
     void ShowError(std::u16string_view text) override;
     void FocusUnreadMail() override;
     IDisplay& Ticker() override { return ticker_; }
@@ -139,7 +140,6 @@ class frmOptions final : public Window, public IOptionsWindow {
     void AddTip(HWND control, const wchar_t* text);
     int Px(float twips) const;
     int Py(float twips) const;
-    float Twips(int pixels) const;
     void MakeFonts();
     void OnDpiChanged(int dpi, const RECT& suggested);
 

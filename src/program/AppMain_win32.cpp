@@ -52,6 +52,24 @@ void Application::ShowOptionsDialog(HWND owner) {
     options_.Show(owner);
 }
 
+gb::DialogScreen Application::Screen() const {
+    // The monitor the bar mostly lies on, as the bar's own rules choose it.
+    RECT bar{};
+    ::GetWindowRect(scroll_.hWnd(), &bar);
+    HMONITOR monitor = ::MonitorFromRect(&bar, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetMonitorInfoW(monitor, &info))
+        return {0,
+                0,
+                ::GetSystemMetrics(SM_CXSCREEN),
+                ::GetSystemMetrics(SM_CYSCREEN),
+                gb::MonitorDpi(monitor),
+                bar.bottom};
+    const RECT& m = info.rcMonitor;
+    return {m.left, m.top, m.right - m.left, m.bottom - m.top, gb::MonitorDpi(monitor), bar.bottom};
+}
+
 void Application::DoScrollPopUp() {
     if (!menu_.hWnd()) {
         menu_.Load(instance_);

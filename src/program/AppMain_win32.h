@@ -36,8 +36,7 @@ class Application final : public gb::IBarShell, public IWelcomeUi, public gb::IO
     bool BarOpen() override { return scroll_.Controller().IsOpen(); }
 
     // IOptionsHostWin32: the bar as the dialog sees it.
-    float BarTop() const override { return scroll_.Controller().BarTop(); }
-    float BarHeight() const override { return scroll_.Controller().BarHeight(); }
+    gb::DialogScreen Screen() const override;
     void ShowTooltip() override { scroll_.Controller().ShowTooltip(); }
     void HideToolTip() override { scroll_.Controller().HideToolTip(); }
     HICON Icon() override { return scroll_.Icon(); }

@@ -22,26 +22,28 @@ class FakeOptionsWindow final : public gb::IOptionsWindow, public gb::IOptionsHo
     gb::OptionsControls controls;    // the user edits these; Write puts the model's here
     std::u16string error;            // the text of the last "Error" box
     std::array<float, 4> pageLeft{}; // pixels
-    std::vector<float> steps;        // every left edge of a slide, in twips
+    std::vector<int> steps;          // every left edge of a slide
     int pageSteps = 0;               // moves of a page during turns
-    float left = 0, barTop = 0, barHeight = 495; // twips
+    int left = 0, dpi = 96;          // the dialog's, pixels
+    int focusPage = -1;              // the page with the keyboard focus, or none
+    float scaleWidth = 359;
+    gb::DialogScreen screen{0, 0, 1024, 768, 96, 33}; // the bar's monitor
     FakeDisplay ticker{359, 33};
     // Runs between the steps of a slide or page turn, and while the "Error" box is up; false
     // from it means the program is quitting.
     std::function<bool()> pending = [] { return true; };
 
-    bool Create(bool owned, float l, float top) override {
-        left = l, pageLeft.fill(8);
+    bool Create(bool owned, int l, int top, int atDpi) override {
+        left = l, dpi = atDpi, pageLeft.fill(8);
         return Note((owned ? "create owned " : "create ") + N(l) + " " + N(top)), true;
     }
     void Destroy() override { Note("destroy"); }
     void Show() override { Note("show"); }
     void BringToFront() override { Note("front"); }
-    float Left() const override { return left; }
-    float Width() const override { return 5490; } // 366 pixels with the frame
-    float ScreenWidth() const override { return 15360; }
-    void MoveLeft(float twips) override { steps.push_back(left = twips); }
-    float ScaleWidth() const override { return 359; }
+    int Left() const override { return left; }
+    int Width() const override { return 366 * dpi / 96; } // with the frame
+    void MoveLeft(int l) override { steps.push_back(left = l); }
+    float ScaleWidth() const override { return scaleWidth; }
     gb::OptionsControls ReadControls() const override { return controls; }
     void WriteControls(const gb::OptionsControls& c) override { Note("controls"), controls = c; }
     void WriteNameSample(std::u16string_view sample, bool domainEnabled) override {
@@ -56,6 +58,8 @@ class FakeOptionsWindow final : public gb::IOptionsWindow, public gb::IOptionsHo
         Note(std::string("arrows") + (prev ? " <" : "") + (next ? " >" : ""));
     }
     void EnableArrows(bool on) override { Note(on ? "arrows on" : "arrows off"); }
+    bool FocusOnPage(int i) const override { return focusPage == i; }
+    void FocusPage(int i) override { Note("focus page " + N(focusPage = i)); }
     void ShowError(std::u16string_view text) override { Note("error"), error = text, pending(); }
     void FocusUnreadMail() override { Note("focus"); }
     gb::IDisplay& Ticker() override { return ticker; }
@@ -66,13 +70,13 @@ class FakeOptionsWindow final : public gb::IOptionsWindow, public gb::IOptionsHo
         Note("open " + std::string(a.begin(), a.end()));
     }
 
-    float BarTop() const override { return barTop; }
-    float BarHeight() const override { return barHeight; }
+    gb::DialogScreen Screen() const override { return screen; }
     void ShowTooltip() override { Note("tooltip on"); }
     void HideToolTip() override { Note("tooltip off"); }
 
   private:
     static std::string N(float v) { return std::to_string(static_cast<int>(v)); }
+    static std::string N(int v) { return std::to_string(v); }
     void Note(std::string what) { log_.push_back(std::move(what)); }
     Log& log_;
 };

@@ -14,7 +14,7 @@ using Log = fakes::FakeOptionsWindow::Log;
 // from there until the right edge has left the screen.
 constexpr std::size_t kSlideIn = 54, kSlideOut = 53;
 const Log kLoad = {
-    "create owned 15360 495", "controls", "page 0 at 8", "arrows >", "timer on", "show"};
+    "create owned 1024 33", "controls", "page 0 at 8", "arrows >", "timer on", "show"};
 
 struct Dialog {
     Log log;
@@ -46,27 +46,32 @@ struct Dialog {
 TEST(OptionsController, PagesTurnOnlyPastTheTextsCheckAndLandExactly) {
     enum Click { Next, Prev, Okay };
     // A whole turn: the arrows off, the arriving page shown at its start, the other one hidden
-    // at the end, the arrows for the page reached and on again.
-    const auto turned = [](int to, int from, const char* start, const char* arrows) {
-        return Log{"arrows off", "page " + std::to_string(to) + " at " + start,
-                   "page " + std::to_string(from) + " hidden", arrows, "arrows on"};
+    // at the end (the keyboard focus leaving it for the page shown), the arrows for the page
+    // reached and on again.
+    const auto turned = [](int to, int from, const char* start, const char* arrows,
+                           bool focused = false) {
+        Log log{"arrows off", "page " + std::to_string(to) + " at " + start,
+                "page " + std::to_string(from) + " hidden", arrows, "arrows on"};
+        if (focused) log.insert(log.begin() + 3, "focus page " + std::to_string(to));
+        return log;
     };
     const Log refused = {"error", "focus"};
     const std::tuple<int, Click, std::u16string, std::u16string, Log, int> rows[] = {
         {0, Next, u"#", u"# #", turned(1, 0, "359", "arrows < >"), 1}, // only the Texts page
-        {2, Next, u"#", u"# #", turned(3, 2, "359", "arrows <"), 3},
+        {2, Next, u"#", u"# #", turned(3, 2, "359", "arrows <", true), 3},
         {1, Prev, u"#", u"#", turned(0, 1, "-345", "arrows >"), 0},
         {3, Prev, u"#", u"# #", refused, 3},
         {3, Okay, u"##", u"###", refused, 3}, // overlapping occurrences count
         // The markers of the message come from its pattern only, never from the texts.
         {3, Okay, u"|2", u"|2 \u8AAA |2", refused, 3},
-        {3, Prev, u"", u"# #", turned(2, 3, "-345", "arrows < >"), 2},
+        {3, Prev, u"", u"# #", turned(2, 3, "-345", "arrows < >", true), 2},
         {3, Next, u"#", u"#", {}, 3}, // there is no page after the last
     };
     for (const auto& [from, click, placeHolder, unread, log, page] : rows) {
         SCOPED_TRACE(testing::Message() << from << " " << click << " " << unread.size());
         Dialog d;
         d.Open(from);
+        d.window.focusPage = from > 1 ? from : -1;
         d.window.controls.txtPlaceHolder = placeHolder;
         d.window.controls.txtUnreadMail = unread;
         click == Okay ? d.options.Okay() : d.options.TurnPage(click == Next);
@@ -120,7 +125,7 @@ TEST(OptionsController, AShowWhileClosingShowsANewDialogOnceItHasGoneUnlessThePr
         SCOPED_TRACE(shutdown);
         Dialog d;
         d.Open(2);
-        d.window.barTop = 1500, d.window.barHeight = 345;
+        d.window.screen.barBottom = 123;
         d.During(2, [&] {
             modSettings::Settings().Says = u"told:";
             d.options.Show(false);
@@ -129,12 +134,12 @@ TEST(OptionsController, AShowWhileClosingShowsANewDialogOnceItHasGoneUnlessThePr
         Log expected{"destroy"};
         if (!shutdown) {
             expected.insert(expected.end(), kLoad.begin(), kLoad.end());
-            expected[1] = "create 15360 1845";
+            expected[1] = "create 1024 123";
             expected.push_back("front");
         }
         EXPECT_EQ(d.log, expected);
         EXPECT_EQ(d.window.steps.size(), shutdown ? kSlideOut : kSlideOut + kSlideIn);
-        EXPECT_EQ(d.window.left, shutdown ? -5665 : 4935);
+        EXPECT_EQ(d.window.left, shutdown ? -378 : 329);
         EXPECT_EQ(d.window.controls.lblBuddyName, shutdown ? u"email says: " : u"email told:");
     }
     Dialog d;
@@ -143,6 +148,29 @@ TEST(OptionsController, AShowWhileClosingShowsANewDialogOnceItHasGoneUnlessThePr
     d.options.BannerClick();
     d.options.SaysChosen(2); // the list's entry, not the box's text, which follows later
     EXPECT_EQ(d.log, (Log{"front", "open https://glidebanner.github.io/", "sample email said:"}));
+}
+
+// The dialog's screen is the bar's monitor, wherever it lies and whatever its scale: in from
+// its right edge right below the bar, centred on it, out past its left edge. A page enters
+// from the dialog's right edge as wide as the dialog is now.
+TEST(OptionsController, TheDialogStandsOnTheBarsMonitorAndFollowsItsScale) {
+    const std::tuple<gb::DialogScreen, std::string, int, int> rows[] = {
+        {{-1280, 100, 1280, 1024, 192, 166}, "create owned 0 166", -1006, -2019},
+        {{1024, -200, 1600, 1200, 144, -150}, "create owned 2624 -150", 1550, 470},
+    };
+    for (const auto& [screen, created, centred, gone] : rows) {
+        SCOPED_TRACE(created);
+        Dialog d;
+        d.window.screen = screen;
+        d.options.Show(true);
+        EXPECT_EQ(std::make_pair(d.log.front(), d.window.left), std::make_pair(created, centred));
+        d.window.scaleWidth = 539; // the dialog moved to a monitor at 150 %
+        d.log.clear();
+        d.options.TurnPage(true);
+        EXPECT_EQ(d.log.at(1), "page 1 at 539");
+        d.options.Close();
+        EXPECT_EQ(d.window.left, gone);
+    }
 }
 
 TEST(OptionsController, TheRightButtonHoldsTheTickerUntilItsReleaseOrTheLossOfTheMouse) {

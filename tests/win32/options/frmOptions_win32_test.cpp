@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "app/modSettings.h"
@@ -21,8 +22,7 @@ struct FakeBar final : IOptionsHostWin32 {
     GdiTextMeasure measure;
     DesktopWindowActions windows;
     StripHost ticker{9.75, measure, windows};
-    float BarTop() const override { return 0; }
-    float BarHeight() const override { return 495; }
+    DialogScreen Screen() const override { return {0, 0, 1024, 768, 96, 33}; }
     void ShowTooltip() override {}
     void HideToolTip() override {}
     HICON Icon() override { return ::LoadIconW(nullptr, MAKEINTRESOURCEW(32516)); }
@@ -57,9 +57,10 @@ TEST(frmOptions, ACloseInASlideOrPageTurnEndsTheRealWindowsForGood) {
     }
 }
 
-// "&Okay" is no default button: Enter in a text box presses nothing; Escape closes without
-// applying.
-TEST(frmOptions, EnterInATextBoxPressesNothingAndEscapeClosesWithoutApplying) {
+// A text box takes no more than the next start reads back; the focus leaves a page that is
+// hidden for the page shown; "&Okay" is no default button: Enter in a text box presses
+// nothing; Escape closes without applying.
+TEST(frmOptions, TextBoxesTakeWhatALoadReadsBackTheFocusFollowsThePageEscapeDiscards) {
     modSettings::Settings() = {};
     modSettings::Settings().ShowEmo = true;
     FakeBar host;
@@ -72,6 +73,17 @@ TEST(frmOptions, EnterInATextBoxPressesNothingAndEscapeClosesWithoutApplying) {
         return h;
     };
     ::SendMessageW(item(idcShowEmo), BM_CLICK, 0, 0);
+    const std::wstring paste(16384, L'x');
+    for (const int id : {idcSays, idcBuddyLogon, idcBuddyLogoff, idcUnreadMail, idcPlaceHolder}) {
+        HWND box = id == idcSays ? ::GetWindow(item(id), GW_CHILD) : item(id);
+        ::SendMessageW(box, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(paste.c_str()));
+        EXPECT_EQ(::GetWindowTextLengthW(box), 16383) << id;
+    }
+    const auto turn = [&] { ::SendMessageW(dialog.hWnd(), WM_COMMAND, idcPicNext, 0); };
+    turn();
+    ::SetFocus(item(idcShowEmo));
+    turn();
+    EXPECT_TRUE(::IsChild(item(idcPage2), ::GetFocus()));
     for (const WPARAM key : {VK_RETURN, VK_ESCAPE}) {
         ::PostMessageW(item(idcBuddyLogon), WM_KEYDOWN, key, 0);
         PumpPendingMessages();
