@@ -4,8 +4,10 @@ namespace gb {
 
 void OptionsModel::FillControls(const modSettings::SettingsRecord& s) {
     auto& c = controls_;
-    c.cmbSays = s.Says;
-    UpdateNameSample();
+    for (const auto& row : kOptionsBindings) {
+        if (row.flag) c.*row.check = s.*row.flag;
+        if (row.setting) c.*row.text = s.*row.setting;
+    }
     c.chkNoDomainName = false;
     c.optBuddyName = -1;
     c.chkNoDomainNameEnabled = false;
@@ -23,37 +25,23 @@ void OptionsModel::FillControls(const modSettings::SettingsRecord& s) {
     default:
         break;
     }
-    c.chkShowSaysOnce = s.ShowSaysOnce;
-    c.chkShowEmo = s.ShowEmo;
-    c.chkShowSignInOut = s.ShowSignInOut;
-    c.chkActAsBar = s.ChangeWorkArea;
-    c.txtBuddyLogon = s.BuddyLogon;
-    c.txtBuddyLogoff = s.BuddyLogoff;
-    c.txtUnreadMail = s.UnreadMail;
-    c.txtPlaceHolder = s.PlaceHolder;
-    c.chkShowTooltip = s.ShowTooltip;
     UpdateNameSample();
 }
 
 void OptionsModel::ApplyControls(modSettings::SettingsRecord& s, IOptionsHost& host) const {
     const auto& c = controls_;
-    s.Says = c.cmbSays;
+    const bool tooltip = s.ShowTooltip;
+    for (const auto& row : kOptionsBindings) {
+        if (row.flag) s.*row.flag = c.*row.check;
+        if (row.setting) s.*row.setting = c.*row.text;
+    }
     if (c.optBuddyName == 0)
         s.NameMode = 0;
     else if (c.optBuddyName == 1)
         s.NameMode = c.chkNoDomainName ? 2 : 1;
-    s.ShowSaysOnce = c.chkShowSaysOnce;
-    s.ShowEmo = c.chkShowEmo;
-    s.ShowSignInOut = c.chkShowSignInOut;
-    s.ChangeWorkArea = c.chkActAsBar;
-    s.BuddyLogon = c.txtBuddyLogon;
-    s.BuddyLogoff = c.txtBuddyLogoff;
-    s.UnreadMail = c.txtUnreadMail;
-    s.PlaceHolder = c.txtPlaceHolder;
-    const bool n = c.chkShowTooltip;
-    if (n == s.ShowTooltip) return;
-    s.ShowTooltip = n;
-    if (n)
+    // The bar's tooltip follows only a change of its setting.
+    if (s.ShowTooltip == tooltip) return;
+    if (s.ShowTooltip)
         host.ShowTooltip();
     else
         host.HideToolTip();

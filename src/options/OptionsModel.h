@@ -39,6 +39,85 @@ struct OptionsControls {
     std::u16string lblBuddyName; // the name sample
 };
 
+// The dialog's controls, as the window makes them and the rows below name them. "&Not okay"
+// has the dialog manager's cancel id (IDCANCEL), so that Escape presses it; Enter presses
+// nothing, so "&Okay" keeps clear of IDOK.
+enum OptionsControlId : int {
+    idcCancel = 2,
+    idcOK = 99,
+    idcPicMsg = 100,
+    idcPicPrev,
+    idcPicNext,
+    idcPage0,
+    idcPage1,
+    idcPage2,
+    idcPage3,
+    idcPicInfo,
+    idcShowEmo,
+    idcShowSignInOut,
+    idcActAsBar,
+    idcShowTooltip,
+    idcBuddyNameSample,
+    idcNickname,
+    idcAddress,
+    idcNoDomainName,
+    idcSays,
+    idcShowSaysOnce,
+    idcBuddyLogon,
+    idcBuddyLogoff,
+    idcUnreadMail,
+    idcPlaceHolder,
+    idcNote,
+    idcLabel,
+};
+
+// What the user's command on a control means to the dialog's controller.
+enum class OptionsCommand { None, Okay, Close, NextPage, PreviousPage, Banner, NameDisplay, Says };
+
+// A control bound to its field of the controls' record - a check box's state, a text, or an
+// option button's value - and, where it edits one, to its setting; the rows fill, read, write
+// and apply the controls, and send their commands. NameMode, which two option buttons and the
+// domain box edit together, is the model's own.
+struct OptionsBinding {
+    int id;
+    OptionsCommand command = OptionsCommand::None;
+    bool OptionsControls::*check = nullptr;
+    std::u16string OptionsControls::*text = nullptr;
+    int OptionsControls::*option = nullptr;
+    int optionValue = 0;
+    bool modSettings::SettingsRecord::*flag = nullptr;
+    std::u16string modSettings::SettingsRecord::*setting = nullptr;
+};
+
+namespace bindings {
+using C = OptionsControls;
+using S = modSettings::SettingsRecord;
+using Cmd = OptionsCommand;
+// clang-format off
+inline constexpr OptionsBinding kOptionsBindings[] = {
+    {.id = idcOK, .command = Cmd::Okay},
+    {.id = idcCancel, .command = Cmd::Close},
+    {.id = idcPicNext, .command = Cmd::NextPage},
+    {.id = idcPicPrev, .command = Cmd::PreviousPage},
+    {.id = idcPicInfo, .command = Cmd::Banner},
+    {.id = idcShowEmo, .check = &C::chkShowEmo, .flag = &S::ShowEmo},
+    {.id = idcShowSignInOut, .check = &C::chkShowSignInOut, .flag = &S::ShowSignInOut},
+    {.id = idcActAsBar, .check = &C::chkActAsBar, .flag = &S::ChangeWorkArea},
+    {.id = idcShowTooltip, .check = &C::chkShowTooltip, .flag = &S::ShowTooltip},
+    {.id = idcNickname, .command = Cmd::NameDisplay, .option = &C::optBuddyName, .optionValue = 0},
+    {.id = idcAddress, .command = Cmd::NameDisplay, .option = &C::optBuddyName, .optionValue = 1},
+    {.id = idcNoDomainName, .command = Cmd::NameDisplay, .check = &C::chkNoDomainName},
+    {.id = idcSays, .command = Cmd::Says, .text = &C::cmbSays, .setting = &S::Says},
+    {.id = idcShowSaysOnce, .check = &C::chkShowSaysOnce, .flag = &S::ShowSaysOnce},
+    {.id = idcBuddyLogon, .text = &C::txtBuddyLogon, .setting = &S::BuddyLogon},
+    {.id = idcBuddyLogoff, .text = &C::txtBuddyLogoff, .setting = &S::BuddyLogoff},
+    {.id = idcUnreadMail, .text = &C::txtUnreadMail, .setting = &S::UnreadMail},
+    {.id = idcPlaceHolder, .text = &C::txtPlaceHolder, .setting = &S::PlaceHolder},
+};
+// clang-format on
+} // namespace bindings
+using bindings::kOptionsBindings;
+
 // What CheckTexts decided: whether the dialog may go on, and otherwise the "Error" box text.
 struct TextsCheck {
     bool ok = true;

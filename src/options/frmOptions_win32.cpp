@@ -6,6 +6,7 @@
 
 #include "options/frmOptions_win32.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cwchar>
 #include <string>
@@ -29,6 +30,7 @@ constexpr UINT kDisplayInterval = 100;
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kDialogExStyle = WS_EX_CONTROLPARENT;
 constexpr COLORREF kPlainText = CLR_INVALID; // the system's button text
+static_assert(idcCancel == IDCANCEL, "Escape presses \"&Not okay\"");
 
 // The layout is in twips, as the dialog was designed.
 struct Twips {
@@ -544,32 +546,33 @@ void frmOptions::OnDpiChanged(int dpi, const RECT& suggested) {
 }
 
 void frmOptions::OnCommand(int id, int code, HWND control) {
-    switch (id) {
-    case idcOK:
+    const auto row = std::find_if(std::begin(kOptionsBindings), std::end(kOptionsBindings),
+                                  [id](const OptionsBinding& b) { return b.id == id; });
+    if (row == std::end(kOptionsBindings)) return;
+    switch (row->command) {
+    case OptionsCommand::Okay:
         if (code == BN_CLICKED) controller_.Okay();
         return;
-    case idcCancel:
+    case OptionsCommand::Close:
         controller_.Close();
         return;
-    case idcPicNext:
-    case idcPicPrev:
-        if (code == STN_CLICKED) controller_.TurnPage(id == idcPicNext);
+    case OptionsCommand::NextPage:
+    case OptionsCommand::PreviousPage:
+        if (code == STN_CLICKED) controller_.TurnPage(row->command == OptionsCommand::NextPage);
         return;
-    case idcPicInfo:
+    case OptionsCommand::Banner:
         if (code == STN_CLICKED) controller_.BannerClick();
         return;
-    case idcSays:
+    case OptionsCommand::Says:
         if (code == CBN_SELCHANGE)
             controller_.SaysChosen(static_cast<int>(::SendMessageW(control, CB_GETCURSEL, 0, 0)));
         else if (code == CBN_EDITCHANGE)
             controller_.NameDisplayChanged();
         return;
-    case idcNickname:
-    case idcAddress:
-    case idcNoDomainName:
+    case OptionsCommand::NameDisplay:
         if (code == BN_CLICKED) controller_.NameDisplayChanged();
         return;
-    default:
+    case OptionsCommand::None:
         return;
     }
 }
@@ -615,35 +618,22 @@ float frmOptions::ScaleWidth() const { return WindowDisplay(hWnd()).ScaleWidth()
 
 OptionsControls frmOptions::ReadControls() const {
     OptionsControls c;
-    c.cmbSays = GetText(Item(idcSays));
-    c.optBuddyName = Checked(Item(idcNickname)) ? 0 : Checked(Item(idcAddress)) ? 1 : -1;
-    c.chkNoDomainName = Checked(Item(idcNoDomainName));
-    c.chkShowSaysOnce = Checked(Item(idcShowSaysOnce));
-    c.chkShowEmo = Checked(Item(idcShowEmo));
-    c.chkShowSignInOut = Checked(Item(idcShowSignInOut));
-    c.chkActAsBar = Checked(Item(idcActAsBar));
-    c.chkShowTooltip = Checked(Item(idcShowTooltip));
-    c.txtBuddyLogon = GetText(Item(idcBuddyLogon));
-    c.txtBuddyLogoff = GetText(Item(idcBuddyLogoff));
-    c.txtUnreadMail = GetText(Item(idcUnreadMail));
-    c.txtPlaceHolder = GetText(Item(idcPlaceHolder));
+    for (const auto& row : kOptionsBindings) {
+        HWND h = Item(row.id);
+        if (row.check) c.*row.check = Checked(h);
+        if (row.text) c.*row.text = GetText(h);
+        if (row.option && Checked(h)) c.*row.option = row.optionValue;
+    }
     return c;
 }
 
 void frmOptions::WriteControls(const OptionsControls& c) {
-    SetText(Item(idcSays), c.cmbSays);
-    SetChecked(Item(idcNickname), c.optBuddyName == 0);
-    SetChecked(Item(idcAddress), c.optBuddyName == 1);
-    SetChecked(Item(idcNoDomainName), c.chkNoDomainName);
-    SetChecked(Item(idcShowSaysOnce), c.chkShowSaysOnce);
-    SetChecked(Item(idcShowEmo), c.chkShowEmo);
-    SetChecked(Item(idcShowSignInOut), c.chkShowSignInOut);
-    SetChecked(Item(idcActAsBar), c.chkActAsBar);
-    SetChecked(Item(idcShowTooltip), c.chkShowTooltip);
-    SetText(Item(idcBuddyLogon), c.txtBuddyLogon);
-    SetText(Item(idcBuddyLogoff), c.txtBuddyLogoff);
-    SetText(Item(idcUnreadMail), c.txtUnreadMail);
-    SetText(Item(idcPlaceHolder), c.txtPlaceHolder);
+    for (const auto& row : kOptionsBindings) {
+        HWND h = Item(row.id);
+        if (row.check) SetChecked(h, c.*row.check);
+        if (row.text) SetText(h, c.*row.text);
+        if (row.option) SetChecked(h, c.*row.option == row.optionValue);
+    }
     WriteNameSample(c.lblBuddyName, c.chkNoDomainNameEnabled);
 }
 

@@ -25,37 +25,6 @@ class IOptionsHostWin32 : public IOptionsHost {
     virtual StripHost& TickerStripHost() = 0;
 };
 
-// Control ids of the dialog, for tests that read the window tree. Escape presses "&Not okay"
-// (IDCANCEL); Enter presses nothing, so "&Okay" keeps clear of IDOK.
-enum OptionsControlId : int {
-    idcCancel = IDCANCEL,
-    idcOK = 99,
-    idcPicMsg = 100,
-    idcPicPrev,
-    idcPicNext,
-    idcPage0,
-    idcPage1,
-    idcPage2,
-    idcPage3,
-    idcPicInfo,
-    idcShowEmo,
-    idcShowSignInOut,
-    idcActAsBar,
-    idcShowTooltip,
-    idcBuddyNameSample,
-    idcNickname,
-    idcAddress,
-    idcNoDomainName,
-    idcSays,
-    idcShowSaysOnce,
-    idcBuddyLogon,
-    idcBuddyLogoff,
-    idcUnreadMail,
-    idcPlaceHolder,
-    idcNote,
-    idcLabel,
-};
-
 // A page: it draws its own frame, so that each caption has its colour; its controls'
 // notifications go on to the dialog.
 class OptionsPageWindow final : public Window {
