@@ -57,17 +57,20 @@ gb::DialogScreen Application::Screen() const {
     RECT bar{};
     ::GetWindowRect(scroll_.hWnd(), &bar);
     HMONITOR monitor = ::MonitorFromRect(&bar, MONITOR_DEFAULTTONEAREST);
+    gb::DialogScreen screen{0,
+                            0,
+                            ::GetSystemMetrics(SM_CXSCREEN),
+                            ::GetSystemMetrics(SM_CYSCREEN),
+                            gb::MonitorDpi(monitor),
+                            bar.bottom};
     MONITORINFO info{};
     info.cbSize = sizeof info;
-    if (!::GetMonitorInfoW(monitor, &info))
-        return {0,
-                0,
-                ::GetSystemMetrics(SM_CXSCREEN),
-                ::GetSystemMetrics(SM_CYSCREEN),
-                gb::MonitorDpi(monitor),
-                bar.bottom};
-    const RECT& m = info.rcMonitor;
-    return {m.left, m.top, m.right - m.left, m.bottom - m.top, gb::MonitorDpi(monitor), bar.bottom};
+    if (::GetMonitorInfoW(monitor, &info)) {
+        const RECT& m = info.rcMonitor;
+        screen.left = m.left, screen.top = m.top;
+        screen.width = m.right - m.left, screen.height = m.bottom - m.top;
+    }
+    return screen;
 }
 
 void Application::DoScrollPopUp() {
