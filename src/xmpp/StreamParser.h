@@ -37,8 +37,8 @@ struct StreamEvent {
 
 class StreamParser {
   public:
-    static constexpr std::size_t kMaxStanzaBytes = 256 * 1024;
-    static constexpr std::size_t kMaxHeaderBytes = 8 * 1024;
+    static constexpr std::size_t kMaxStanzaBytes = std::size_t{256} * 1024;
+    static constexpr std::size_t kMaxHeaderBytes = std::size_t{8} * 1024;
     static constexpr std::size_t kMaxDepth = 32; // the stanza itself is depth 1
 
     // Reads the chunk and appends what it completes to `events`; an error is the last event.
