@@ -83,9 +83,12 @@ void Write(std::string& out, const Element& e, std::string_view inheritedNs) {
         Escape(out, e.text, false);
         return;
     }
+    // The XML namespace has its own prefix and may not be a default namespace.
+    const std::string name = e.ns == kXmlNamespace ? "xml:" + e.name : e.name;
+    const std::string_view childNs = e.ns == kXmlNamespace ? inheritedNs : e.ns;
     out += '<';
-    out += e.name;
-    if (e.ns != inheritedNs) {
+    out += name;
+    if (e.ns != inheritedNs && e.ns != kXmlNamespace) {
         out += " xmlns=\"";
         Escape(out, e.ns, true);
         out += '"';
@@ -120,9 +123,9 @@ void Write(std::string& out, const Element& e, std::string_view inheritedNs) {
     }
     out += '>';
     for (const Element& c : e.children)
-        Write(out, c, e.ns);
+        Write(out, c, childNs);
     out += "</";
-    out += e.name;
+    out += name;
     out += '>';
 }
 

@@ -64,7 +64,8 @@ TEST(StreamParser, StanzasAndRefusals) {
          "xmlns=\"urn:d\"/></q></iq>"},
         {"<m a='x\ty&#9;\r\nz'>1\r\n2\r3<![CDATA[<&]]]]>&#13;</m>",
          "<m a=\"x y&#9; z\">1\n2\n3&lt;&amp;]]&#13;</m>"},
-        {"<m xmlns=''><n xmlns='urn:n'/></m>", "<m xmlns=\"\"><n xmlns=\"urn:n\"/></m>"},
+        {"<m xmlns=''><n xmlns='urn:n'/><xml:o><p/></xml:o></m>",
+         "<m xmlns=\"\"><n xmlns=\"urn:n\"/><xml:o><p/></xml:o></m>"},
         {nested32, shown},
         {"<a/></stream:stream>", "close"},
         // Refused.
