@@ -2,9 +2,11 @@
 // One owning type per Win32 release function and GDI object kind, the select-and-restore
 // guard, and the COM pointer. Nothing else in the program or the stand-in calls DeleteObject,
 // DeleteDC, ReleaseDC, EndPaint, RegCloseKey, DestroyWindow, DestroyIcon, DestroyMenu,
-// UnhookWindowsHookEx, SysFreeString, VariantClear or Release directly.
+// UnhookWindowsHookEx, SysFreeString, VariantClear, BCryptCloseAlgorithmProvider,
+// BCryptDestroyHash or Release directly.
 #include <windows.h>
 
+#include <bcrypt.h>
 #include <objbase.h>
 #include <oleauto.h>
 #include <unknwn.h>
@@ -45,6 +47,11 @@ template <class H, auto Fn> struct NullTraits {
     static void Close(H h) noexcept { Fn(h); }
 };
 
+struct BcryptAlgTraits {
+    static constexpr BCRYPT_ALG_HANDLE Invalid() noexcept { return nullptr; }
+    static void Close(BCRYPT_ALG_HANDLE h) noexcept { ::BCryptCloseAlgorithmProvider(h, 0); }
+};
+
 template <class H> struct GdiTraits {
     static constexpr H Invalid() noexcept { return nullptr; }
     static void Close(H h) noexcept { ::DeleteObject(h); }
@@ -63,6 +70,9 @@ using unique_hcursor = unique_handle<HCURSOR, detail::NullTraits<HCURSOR, ::Dest
 using unique_hmenu = unique_handle<HMENU, detail::NullTraits<HMENU, ::DestroyMenu>>;
 using unique_hhook = unique_handle<HHOOK, detail::NullTraits<HHOOK, ::UnhookWindowsHookEx>>;
 using unique_bstr = unique_handle<BSTR, detail::NullTraits<BSTR, ::SysFreeString>>;
+using unique_bcrypt_alg = unique_handle<BCRYPT_ALG_HANDLE, detail::BcryptAlgTraits>;
+using unique_bcrypt_hash =
+    unique_handle<BCRYPT_HASH_HANDLE, detail::NullTraits<BCRYPT_HASH_HANDLE, ::BCryptDestroyHash>>;
 
 // A VARIANT that is cleared (its string freed, its object released) when it ends.
 class unique_variant {

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "HostCrypto.h"
+#include "xmpp/Base64.h"
+#include "xmpp/Scram.h"
+
+namespace {
+
+using namespace xmpp;
+
+struct Exchange {
+    Hash hash;
+    const char* nonce;
+    const char* serverFirst;
+    const char* clientFinal;
+    const char* serverFinal;
+};
+
+// The exchanges of RFC 5802 (SHA-1) and RFC 7677 (SHA-256), user "user", password "pencil".
+constexpr Exchange kSha1{
+    Hash::Sha1, "fyko+d2lbbFgONRv9qkxdawL",
+    "r=fyko+d2lbbFgONRv9qkxdawL3rfcNHYJY1ZVvWVs7j,s=QSXCR+Q6sek8bf92,i=4096",
+    "c=biws,r=fyko+d2lbbFgONRv9qkxdawL3rfcNHYJY1ZVvWVs7j,p=v0X8v3Bz2T0CJGbJQyF0X+HI4Ts=",
+    "v=rmF9pqV8S7suAoZWja4dJRkFsKQ="};
+constexpr Exchange kSha256{
+    Hash::Sha256, "rOprNGfwEbeRWgbNEkqO",
+    "r=rOprNGfwEbeRWgbNEkqO%hvYDpWUa2RaTCAfuxFIlj)hNlF$k0,s=W22ZaJ0SNY7soEsUEjb6gQ==,i=4096",
+    "c=biws,r=rOprNGfwEbeRWgbNEkqO%hvYDpWUa2RaTCAfuxFIlj)hNlF$k0,"
+    "p=dHzbZapWIk4jUhN+Ute9ytag9zjfMHgsqmmiz7AndVQ=",
+    "v=6rriTRBi23WpRR/wtup+mMhUZUn/dB5nLTJRsjl95G4="};
+
+TEST(Scram, ExchangesAndRefusals) {
+    const struct {
+        Exchange x;
+        const char* user;
+        const char* password;
+        ScramError error; // where the exchange stops, None for success
+    } rows[] = {
+        {kSha1, "user", "pencil", ScramError::None},
+        {kSha256, "user", "pencil", ScramError::None},
+        {{Hash::Sha1, "abc", "r=abd1,s=QSXCR+Q6sek8bf92,i=4096", "", ""},
+         "user",
+         "pencil",
+         ScramError::NonceMismatch},
+        {{Hash::Sha1, "abc", "r=abc,s=QSXCR+Q6sek8bf92,i=4096", "", ""},
+         "user",
+         "pencil",
+         ScramError::NonceMismatch},
+        {{Hash::Sha1, "abc", "r=abc1,s=QSXCR+Q6sek8bf92,i=4095", "", ""},
+         "user",
+         "pencil",
+         ScramError::BadIterations},
+        {{Hash::Sha1, "abc", "r=abc1,s=QSXCR+Q6sek8bf92,i=10000001", "", ""},
+         "user",
+         "pencil",
+         ScramError::BadIterations},
+        {{Hash::Sha1, "abc", "r=abc1,s=QSXCR+Q6sek8bf9,i=4096", "", ""},
+         "user",
+         "pencil",
+         ScramError::BadServerMessage},
+        {{Hash::Sha1, "abc", "m=x,r=abc1,s=QSXCR+Q6sek8bf92,i=4096", "", ""},
+         "user",
+         "pencil",
+         ScramError::BadServerMessage},
+        {{Hash::Sha1, "abc", "r=abc1,i=4096", "", ""},
+         "user",
+         "pencil",
+         ScramError::BadServerMessage},
+        {{Hash::Sha1, "abc", "r=abc1,s=QSXCR+Q6sek8bf92,i=04096", "", ""},
+         "user",
+         "pencil",
+         ScramError::BadServerMessage},
+        {{kSha1.hash, kSha1.nonce, kSha1.serverFirst, kSha1.clientFinal, "e=invalid-proof"},
+         "user",
+         "pencil",
+         ScramError::ServerError},
+        {{kSha1.hash, kSha1.nonce, kSha1.serverFirst, kSha1.clientFinal,
+          "v=rmF9pqV8S7suAoZWja4dJRkFsKA="},
+         "user",
+         "pencil",
+         ScramError::BadSignature},
+        {kSha1, "user", "pen\ncil", ScramError::BadCredentials},
+        {kSha1, "us\xC2\x85r", "pencil", ScramError::BadCredentials},
+        {kSha1, "user", "\xC0\xA0", ScramError::BadCredentials},
+        {kSha1, "", "pencil", ScramError::BadCredentials},
+    };
+    HostCrypto crypto;
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.x.serverFirst) + " " + row.x.serverFinal + " " + row.password);
+        ScramClient client(crypto, row.x.hash, row.user, row.password);
+        const auto first = client.Start(row.x.nonce);
+        if (first) {
+            EXPECT_EQ(*first, std::string("n,,n=user,r=") + row.x.nonce);
+        }
+        const auto final = first ? client.Answer(row.x.serverFirst) : std::nullopt;
+        if (final && *row.x.clientFinal) {
+            EXPECT_EQ(*final, row.x.clientFinal);
+        }
+        EXPECT_EQ(final && client.Verify(row.x.serverFinal), row.error == ScramError::None);
+        EXPECT_EQ(client.Error(), row.error);
+    }
+    ScramClient refused(crypto, Hash::Sha1, "user", "pencil");
+    ASSERT_TRUE(refused.Start("abc") && refused.Answer("r=abc1,s=QSXCR+Q6sek8bf92,i=4096"));
+    EXPECT_FALSE(refused.Verify("e=other-error"));
+    EXPECT_EQ(refused.ErrorText(), "other-error");
+    // '=' and ',' in a name travel escaped; a random nonce is 24 base64 characters.
+    ScramClient named(crypto, Hash::Sha256, "a=b,c", "pencil");
+    const auto first = named.Start();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->substr(0, 17), "n,,n=a=3Db=2Cc,r=");
+    EXPECT_EQ(first->size(), 17u + 24u);
+}
+
+TEST(Scram, Base64) {
+    const struct {
+        const char* text;
+        const char* bytes; // nullptr: refused
+    } rows[] = {
+        {"", ""},          {"Zg==", "f"},        {"Zm8=", "fo"},
+        {"Zm9v", "foo"},   {"Zm9vYg==", "foob"}, {"Zh==", nullptr},
+        {"Zm9=", nullptr}, {"Zm9", nullptr},     {"Z===", nullptr},
+        {"Zg=a", nullptr}, {"Zm 9", nullptr},    {"Zg==Zg==", nullptr},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.text);
+        const auto decoded = Base64Decode(row.text);
+        EXPECT_EQ(decoded.has_value(), row.bytes != nullptr);
+        if (decoded && row.bytes) {
+            EXPECT_EQ(*decoded, row.bytes);
+            EXPECT_EQ(Base64Encode(*decoded), row.text);
+        }
+    }
+}
+
+} // namespace
