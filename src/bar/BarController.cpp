@@ -533,10 +533,14 @@ void BarController::Unload(UnloadKind kind) {
 void BarController::ReserveWorkArea() {
     if (docking_.Reserved() || !modSettings::Settings().ChangeWorkArea) return;
     const DesktopLayout layout = Layout();
+    const Monitor& monitor = layout.At(BarMonitor(layout));
     const PixelRect bar = window_.GetRect();
-    const PixelRect granted = docking_.Reserve(layout.At(BarMonitor(layout)), bar.Height());
-    // The shell may grant the strip below another bar: the bar stands where it is granted.
-    if (granted.top != bar.top)
+    // Maximize reserves wherever the bar stands: only a bar at the top of its monitor (or of
+    // its work area, where the shell puts bars) follows where the strip is granted, below
+    // another bar, say; one the user put lower stays where it is.
+    const bool atTop = bar.top == monitor.bounds.top || bar.top == monitor.work.top;
+    const PixelRect granted = docking_.Reserve(monitor, bar.Height());
+    if (atTop && granted.top != bar.top)
         window_.SetRect({bar.left, granted.top, bar.right, granted.top + bar.Height()});
 }
 

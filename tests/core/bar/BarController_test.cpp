@@ -175,6 +175,12 @@ TEST(BarController, IconMenuCaptureAndUnload) {
          },
          "icon, hide, icon again, menu, show, no icon, appbar new, work area top 23, options, "
          "post close"},
+        // Back from the icon it reserves again and stands where it was, not at the top.
+        {[](Bar& b) {
+             b.bar.Minimize(), b.bar.TrayEvent(TrayMouse::LeftUp);
+             EXPECT_EQ(b.window.rect, (PixelRect{200, 20, 600, 20 + H}));
+         },
+         "icon, hide, show, no icon, appbar new, work area top 23"},
         // A shell that will not take the icon: the bar stays, or nothing could bring it back.
         {[](Bar& b) { b.shell.refuses = true, b.bar.Minimize(); }, "icon refused, icon refused"},
         // The unload, once; a hidden bar does not slide out.
