@@ -174,6 +174,8 @@ class BarController final : public IBarLink, public IBarMenu, public messenger::
     // The slide-in's target (twips) while it runs: an unload meanwhile stores it, not the way
     // there.
     std::optional<float> slideTarget_;
+    // The monitor of the stored place while the load slides the bar in.
+    std::optional<std::size_t> loadMonitor_;
 };
 
 } // namespace gb

@@ -105,6 +105,12 @@ TEST(BarController, SlideMovesOnlyTheLeftEdgeAndACloseStopsIt) {
     EXPECT_TRUE(b.window.destroyed);
     b.bar.MouseDown(R, 0, 10, 10);
     EXPECT_FALSE(b.window.displayTimer) << "nothing runs on a closed bar";
+    // On a monitor left of the primary it slides out beyond that monitor's left edge.
+    Bar left;
+    left.desktop.monitors.push_back({{-1024, 0, 0, 768}, {-1024, 0, 0, 768}, 96, false});
+    left.Load(-15360 + 3000, 0, 6000);
+    left.bar.Close();
+    EXPECT_EQ(left.window.rect.right, -1024);
 }
 
 TEST(BarController, MouseGestures) {
@@ -239,10 +245,18 @@ TEST(BarController, ReservationFollowsWhatTheShellDoes) {
 // in a presentation.
 TEST(BarController, StepsBackForAFullScreenProgramOnItsMonitor) {
     Bar b;
-    b.desktop.monitors.push_back({{1024, 0, 2048, 768}, {1024, 0, 2048, 768}, 96, false});
-    b.Load(0, 0, 15360);
+    b.desktop.monitors.push_back({{1024, 0, 2048, 768}, {1024, 0, 2048, 768}, 144, false});
     const gb::ForegroundWindow game{{0, 0, 1024, 768}, true}, other{{1024, 0, 2048, 768}, true},
         captioned{{0, 0, 1024, 768}, false};
+    // The load starts it beyond its monitor's right edge, on the other monitor, whose DPI
+    // Windows announces: reservation, full-screen check and DPI stay with its own monitor.
+    b.desktop.foreground = game;
+    b.window.pending = [&] { return b.bar.DpiChanged(144, b.window.rect), true; };
+    b.bar.Load(b.shell);
+    EXPECT_EQ(b.window.rect, (PixelRect{0, 0, 1024, H}));
+    EXPECT_EQ(std::pair(b.desktop.monitors[0].work.top, b.desktop.monitors[1].work.top),
+              std::pair(H, 0));
+    EXPECT_EQ(b.Did(), "appbar new, work area top 23, timer on, show, below, slide");
     for (const auto& window : {captioned, other, game, captioned}) {
         b.desktop.foreground = window;
         b.bar.ForegroundChanged();
@@ -253,7 +267,7 @@ TEST(BarController, StepsBackForAFullScreenProgramOnItsMonitor) {
         b.desktop.quiet = quiet;
         b.bar.ForegroundChanged();
     }
-    EXPECT_EQ(b.Did(), "below, topmost, below, topmost, below, topmost");
+    EXPECT_EQ(b.Did(), "topmost, below, topmost, below, topmost, below, topmost");
 }
 
 // Three monitors: the primary, one left of it and one above it at 144 DPI.
