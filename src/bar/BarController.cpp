@@ -329,10 +329,10 @@ void BarController::AppBarNotify(AppBarNotice notice) {
     if (!IsOpen()) return;
     switch (notice) {
     case AppBarNotice::PositionsChanged:
-        // Another bar or the taskbar moved: ask for the strip again, and stand where granted.
-        if (docking_.InForce() == Docking::Method::Shell) {
-            RestoreWorkArea();
-            ReserveWorkArea();
+        // Another bar or the taskbar moved: stand where the strip is granted now.
+        if (const auto granted = docking_.Follow()) {
+            const PixelRect bar = window_.GetRect();
+            window_.SetRect({bar.left, granted->top, bar.right, granted->top + bar.Height()});
         }
         break;
     case AppBarNotice::FullScreenOpened:

@@ -69,8 +69,10 @@ class IAppBar {
     // Registers the bar with its callback message; false when the shell refuses.
     virtual bool Register() = 0;
     virtual void Unregister() = 0;
-    // Asks for the strip (query, then set) and returns the rectangle the shell grants.
-    virtual PixelRect SetPos(const PixelRect& wanted) = 0;
+    // Asks where the strip would go (the bar's height kept); telling nobody.
+    virtual PixelRect QueryPos(const PixelRect& wanted) = 0;
+    // Takes that strip and returns the rectangle the shell grants.
+    virtual PixelRect SetPos(const PixelRect& proposed) = 0;
     virtual void Activate() = 0;
     virtual void WindowPosChanged() = 0;
 };

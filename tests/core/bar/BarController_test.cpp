@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -238,6 +239,34 @@ TEST(BarController, ReservationFollowsWhatTheShellDoes) {
         EXPECT_EQ(b.Did(), row.did);
         EXPECT_EQ(b.desktop.monitors[0].work.top, row.workTop);
     }
+}
+
+// Two bars docked one below the other, each told by the shell whenever the other registers,
+// leaves or takes a place: the notices come to rest. When the taskbar above them grows, the
+// first follows it down.
+TEST(BarController, TwoDockedBarsDoNotAnswerEachOtherForEver) {
+    Bar first, second;
+    std::vector<Bar*> told;
+    for (auto [b, other, above] :
+         {std::tuple(&first, &second, 0), std::tuple(&second, &first, H)}) {
+        b->desktop.answers = b->desktop.arranges = true;
+        b->desktop.taskbarAtTop = b->desktop.monitors[0].work.top = above;
+        b->desktop.tellOthers = [&told, other] { told.push_back(other); };
+    }
+    first.Load(0, 0, 15360), second.Load(0, 0, 15360);
+    const auto settle = [&] {
+        for (int notices = 0; !told.empty() && notices < 100; ++notices) {
+            Bar* b = told.front();
+            told.erase(told.begin());
+            b->bar.AppBarNotify(gb::AppBarNotice::PositionsChanged);
+        }
+        return told.empty();
+    };
+    EXPECT_TRUE(settle());
+    first.desktop.taskbarAtTop = 30;
+    first.bar.AppBarNotify(gb::AppBarNotice::PositionsChanged);
+    EXPECT_TRUE(settle());
+    EXPECT_EQ(std::pair(first.window.rect.top, second.window.rect.top), std::pair(30, H));
 }
 
 // It stays on top of a maximised window with a caption and of a game on the other monitor;
