@@ -163,8 +163,9 @@ void BarController::Resize() {
 void BarController::DisplayTick() {
     if (!msgScroll_) return;
     if (desktop_.Foreground() != lastForeground_) ForegroundChanged();
-    // Below a full-screen program the strip holds still, so that nothing scrolls away unseen.
-    if (fullScreen_) return;
+    // Below a full-screen program the strip holds still, so that nothing scrolls away unseen,
+    // and the bar stays below it: something may raise it meanwhile (Wine does).
+    if (fullScreen_) return window_.SetTopmost(false, below_);
     // A strip at rest moves nothing, and its frame is on the bar already: no composing, no
     // copying, and no wake-ups until something changes.
     if (msgScroll_->AtRest(window_)) {
@@ -357,9 +358,13 @@ void BarController::ForegroundChanged() {
     lastForeground_ = desktop_.Foreground();
     const bool full = FullScreenOn(layout, BarMonitor(layout), shellFullScreen_, lastForeground_,
                                    desktop_.Quiet());
-    if (full == fullScreen_) return;
+    // The window the decision found is the one to lie below, not whatever is in front later.
+    const std::uintptr_t below =
+        lastForeground_ && !lastForeground_->ours ? lastForeground_->handle : 0;
+    if (full == fullScreen_ && (!full || below == below_)) return;
     fullScreen_ = full;
-    window_.SetTopmost(!full);
+    below_ = full ? below : 0;
+    window_.SetTopmost(!full, below_);
     UpdateDisplayTimer();
 }
 

@@ -53,7 +53,8 @@ std::optional<ForegroundWindow> Win32Desktop::Foreground() const {
     ::GetWindowThreadProcessId(window, &process);
     const LONG style = ::GetWindowLongW(window, GWL_STYLE);
     return ForegroundWindow{Rect(r), (style & WS_CAPTION) != WS_CAPTION,
-                            process == ::GetCurrentProcessId()};
+                            process == ::GetCurrentProcessId(),
+                            reinterpret_cast<std::uintptr_t>(window)};
 }
 
 QuietState Win32Desktop::Quiet() const {

@@ -44,7 +44,11 @@ struct FakeBarWindow final : gb::IBarWindow, Logs {
     bool Visible() const override { return visible; }
     void Show() override { Note("show"), visible = true; }
     void Hide() override { Note("hide"), visible = false; }
-    void SetTopmost(bool on) override { Note(on ? "topmost" : "below"); }
+    bool topmost = true;
+    // Only a change is noted: below a full-screen program the bar is asked again each tick.
+    void SetTopmost(bool on, std::uintptr_t) override {
+        if (std::exchange(topmost, on) != on) Note(on ? "topmost" : "below");
+    }
     void CaptureMouse() override { Note("capture"); }
     gb::ScreenPoint CursorPos() const override { return cursor; }
     void SetCursor(frmScrollRules::Cursor) override {}
