@@ -14,19 +14,21 @@ namespace rules = frmScrollRules;
 
 constexpr int kHelpTipWidth = 600; // pixels at 96 dots per inch
 
-// The bar as a slide moves it: only its left edge, in the twips of one monitor, pending
+// The bar as a slide moves it: only its left edge, in twips counted from the left edge of its
+// monitor (so that a slide-out ends beyond that edge, wherever the monitor lies), pending
 // messages after each step.
 class BarSlide final : public modMain::ISlideForm {
   public:
     BarSlide(IBarWindow& window, const DesktopLayout& layout, std::size_t monitor,
              const Lifetime& life, bool stopOnClose)
         : window_(window), layout_(layout), monitor_(monitor), life_(life),
-          stopOnClose_(stopOnClose), start_(layout.ToTwips(window.GetRect(), monitor)) {}
-    float Left() override { return start_.Left; }
+          stopOnClose_(stopOnClose), start_(layout.ToTwips(window.GetRect(), monitor)),
+          origin_(layout.ScreenOf(monitor).LeftTwips) {}
+    float Left() override { return start_.Left - origin_; }
     float Width() override { return start_.Width; }
     void SetLeft(float twips) override {
         rules::Geometry g = start_;
-        g.Left = twips;
+        g.Left = twips + origin_;
         window_.MoveLeft(layout_.ToPixels(g, monitor_).left);
     }
     bool RunPendingMessages() override {
@@ -41,6 +43,7 @@ class BarSlide final : public modMain::ISlideForm {
     const Lifetime& life_;
     bool stopOnClose_;
     rules::Geometry start_;
+    float origin_;
 };
 
 } // namespace
@@ -61,6 +64,7 @@ BarController::~BarController() = default;
 DesktopLayout BarController::Layout() const { return DesktopLayout(desktop_.Monitors()); }
 
 std::size_t BarController::BarMonitor(const DesktopLayout& layout) const {
+    if (loadMonitor_ && *loadMonitor_ < layout.Monitors().size()) return *loadMonitor_;
     return layout.MonitorOf(window_.GetRect());
 }
 
@@ -102,6 +106,9 @@ void BarController::Load(messenger::IMessengerLink& link) {
     // A stored place on a monitor that is gone brings the bar onto the primary monitor.
     const DesktopLayout layout = Layout();
     const std::size_t monitor = layout.MonitorOfTwips(settings.X, settings.Y);
+    // Until it has slid in from beyond its monitor's right edge (onto the next monitor, maybe)
+    // the bar's monitor is the one of its stored place.
+    loadMonitor_ = monitor;
     stripHost_.dpi = layout.At(monitor).dpi;
     msgScroll_ = std::make_unique<colMsg>(stripHost_, services_.surfaces);
     msgScroll_->SetScrollSpeed(rules::StoredSpeed(settings.Speed));
@@ -134,7 +141,8 @@ void BarController::Load(messenger::IMessengerLink& link) {
     ForegroundChanged();
     life_.Nested([&] {
         BarSlide slide(window_, layout, monitor, life_, true);
-        if (modMain::SlideIn(slide, placed.Left)) slideTarget_.reset();
+        if (modMain::SlideIn(slide, placed.Left - screen.LeftTwips))
+            slideTarget_.reset(), loadMonitor_.reset();
     });
 }
 
@@ -155,8 +163,9 @@ void BarController::Resize() {
 void BarController::DisplayTick() {
     if (!msgScroll_) return;
     if (desktop_.Foreground() != lastForeground_) ForegroundChanged();
-    // Below a full-screen program the strip holds still, so that nothing scrolls away unseen.
-    if (fullScreen_) return;
+    // Below a full-screen program the strip holds still, so that nothing scrolls away unseen,
+    // and the bar stays below it: something may raise it meanwhile (Wine does).
+    if (fullScreen_) return window_.SetTopmost(false, below_);
     // A strip at rest moves nothing, and its frame is on the bar already: no composing, no
     // copying, and no wake-ups until something changes.
     if (msgScroll_->AtRest(window_)) {
@@ -321,10 +330,10 @@ void BarController::AppBarNotify(AppBarNotice notice) {
     if (!IsOpen()) return;
     switch (notice) {
     case AppBarNotice::PositionsChanged:
-        // Another bar or the taskbar moved: ask for the strip again, and stand where granted.
-        if (docking_.InForce() == Docking::Method::Shell) {
-            RestoreWorkArea();
-            ReserveWorkArea();
+        // Another bar or the taskbar moved: stand where the strip is granted now.
+        if (const auto granted = docking_.Follow()) {
+            const PixelRect bar = window_.GetRect();
+            window_.SetRect({bar.left, granted->top, bar.right, granted->top + bar.Height()});
         }
         break;
     case AppBarNotice::FullScreenOpened:
@@ -349,9 +358,13 @@ void BarController::ForegroundChanged() {
     lastForeground_ = desktop_.Foreground();
     const bool full = FullScreenOn(layout, BarMonitor(layout), shellFullScreen_, lastForeground_,
                                    desktop_.Quiet());
-    if (full == fullScreen_) return;
+    // The window the decision found is the one to lie below, not whatever is in front later.
+    const std::uintptr_t below =
+        lastForeground_ && !lastForeground_->ours ? lastForeground_->handle : 0;
+    if (full == fullScreen_ && (!full || below == below_)) return;
     fullScreen_ = full;
-    window_.SetTopmost(!full);
+    below_ = full ? below : 0;
+    window_.SetTopmost(!full, below_);
     UpdateDisplayTimer();
 }
 
@@ -383,7 +396,8 @@ void BarController::DisplayChanged() {
 }
 
 void BarController::DpiChanged(int dpi, const PixelRect& suggested) {
-    if (!IsOpen()) return;
+    // Sliding in, the bar crosses other monitors and keeps the DPI of its own.
+    if (!IsOpen() || loadMonitor_) return;
     // Fonts, pictures and sizes follow the new DPI; the items of the strip are measured
     // again at it, so the line stays whole.
     stripHost_.dpi = dpi;
@@ -533,10 +547,14 @@ void BarController::Unload(UnloadKind kind) {
 void BarController::ReserveWorkArea() {
     if (docking_.Reserved() || !modSettings::Settings().ChangeWorkArea) return;
     const DesktopLayout layout = Layout();
+    const Monitor& monitor = layout.At(BarMonitor(layout));
     const PixelRect bar = window_.GetRect();
-    const PixelRect granted = docking_.Reserve(layout.At(BarMonitor(layout)), bar.Height());
-    // The shell may grant the strip below another bar: the bar stands where it is granted.
-    if (granted.top != bar.top)
+    // Maximize reserves wherever the bar stands: only a bar at the top of its monitor (or of
+    // its work area, where the shell puts bars) follows where the strip is granted, below
+    // another bar, say; one the user put lower stays where it is.
+    const bool atTop = bar.top == monitor.bounds.top || bar.top == monitor.work.top;
+    const PixelRect granted = docking_.Reserve(monitor, bar.Height());
+    if (atTop && granted.top != bar.top)
         window_.SetRect({bar.left, granted.top, bar.right, granted.top + bar.Height()});
 }
 

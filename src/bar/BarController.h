@@ -165,15 +165,18 @@ class BarController final : public IBarLink, public IBarMenu, public messenger::
     // plain click, which marks that no modified drag is under way.
     std::optional<ScreenPoint> LastCursorPos_;
     bool SizeMode_ = false;
-    bool paused_ = false;     // the right button holds the strip
-    bool fullScreen_ = false; // a full-screen program holds it, the bar below that program
-    bool resting_ = false;    // the strip rests: its display loop sleeps
+    bool paused_ = false;      // the right button holds the strip
+    bool fullScreen_ = false;  // a full-screen program holds it, the bar below that program
+    std::uintptr_t below_ = 0; // the full-screen window the bar lies below, 0 none known
+    bool resting_ = false;     // the strip rests: its display loop sleeps
     std::optional<bool> shellFullScreen_;
     std::optional<ForegroundWindow> lastForeground_; // what the last look at the desktop saw
     std::u16string currentLine_;
     // The slide-in's target (twips) while it runs: an unload meanwhile stores it, not the way
     // there.
     std::optional<float> slideTarget_;
+    // The monitor of the stored place while the load slides the bar in.
+    std::optional<std::size_t> loadMonitor_;
 };
 
 } // namespace gb

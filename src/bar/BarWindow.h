@@ -29,8 +29,10 @@ class IBarWindow : public IDisplay {
     // Shows the window without taking the foreground.
     virtual void Show() = 0;
     virtual void Hide() = 0;
-    // In the topmost band (as designed), or just below the window that covers its monitor.
-    virtual void SetTopmost(bool topmost) = 0;
+    // In the topmost band (as designed), or out of it and just below the window that covers
+    // its monitor (none known: 0); asked again while it lasts, it puts the bar back below that
+    // window if anything has raised it.
+    virtual void SetTopmost(bool topmost, std::uintptr_t below) = 0;
     // Keeps the mouse's messages coming while a button is held anywhere.
     virtual void CaptureMouse() = 0;
     virtual ScreenPoint CursorPos() const = 0;
@@ -69,8 +71,10 @@ class IAppBar {
     // Registers the bar with its callback message; false when the shell refuses.
     virtual bool Register() = 0;
     virtual void Unregister() = 0;
-    // Asks for the strip (query, then set) and returns the rectangle the shell grants.
-    virtual PixelRect SetPos(const PixelRect& wanted) = 0;
+    // Asks where the strip would go (the bar's height kept); telling nobody.
+    virtual PixelRect QueryPos(const PixelRect& wanted) = 0;
+    // Takes that strip and returns the rectangle the shell grants.
+    virtual PixelRect SetPos(const PixelRect& proposed) = 0;
     virtual void Activate() = 0;
     virtual void WindowPosChanged() = 0;
 };

@@ -7,6 +7,7 @@
 // DPI, that is simply pixels times twips per pixel; with mixed DPIs every monitor keeps a
 // place of its own and a size true to its scale.
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <vector>
 
@@ -33,8 +34,9 @@ struct Monitor {
 // The window in the foreground, as the full-screen rule sees it.
 struct ForegroundWindow {
     PixelRect rect;
-    bool captionless = false; // no caption bar: a game, a video, a slide show
-    bool ours = false;        // one of the program's own windows
+    bool captionless = false;  // no caption bar: a game, a video, a slide show
+    bool ours = false;         // one of the program's own windows
+    std::uintptr_t handle = 0; // the window itself, for the bar to lie below it
     bool operator==(const ForegroundWindow&) const = default;
 };
 

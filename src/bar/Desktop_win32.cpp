@@ -53,7 +53,8 @@ std::optional<ForegroundWindow> Win32Desktop::Foreground() const {
     ::GetWindowThreadProcessId(window, &process);
     const LONG style = ::GetWindowLongW(window, GWL_STYLE);
     return ForegroundWindow{Rect(r), (style & WS_CAPTION) != WS_CAPTION,
-                            process == ::GetCurrentProcessId()};
+                            process == ::GetCurrentProcessId(),
+                            reinterpret_cast<std::uintptr_t>(window)};
 }
 
 QuietState Win32Desktop::Quiet() const {
@@ -98,12 +99,18 @@ void ShellAppBar::Unregister() {
     registered_ = false;
 }
 
-PixelRect ShellAppBar::SetPos(const PixelRect& wanted) {
+PixelRect ShellAppBar::QueryPos(const PixelRect& wanted) {
     APPBARDATA data = Data();
     data.rc = Rect(wanted);
     ::SHAppBarMessage(ABM_QUERYPOS, &data);
     // The shell moves the top edge below other bars; the bar keeps its height.
     data.rc.bottom = data.rc.top + wanted.Height();
+    return Rect(data.rc);
+}
+
+PixelRect ShellAppBar::SetPos(const PixelRect& proposed) {
+    APPBARDATA data = Data();
+    data.rc = Rect(proposed);
     ::SHAppBarMessage(ABM_SETPOS, &data);
     return Rect(data.rc);
 }

@@ -27,7 +27,8 @@ class ShellAppBar final : public IAppBar {
     void Attach(HWND bar, UINT callback) noexcept { bar_ = bar, callback_ = callback; }
     bool Register() override;
     void Unregister() override;
-    PixelRect SetPos(const PixelRect& wanted) override;
+    PixelRect QueryPos(const PixelRect& wanted) override;
+    PixelRect SetPos(const PixelRect& proposed) override;
     void Activate() override;
     void WindowPosChanged() override;
 

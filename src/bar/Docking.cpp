@@ -8,13 +8,15 @@ PixelRect Docking::Reserve(const Monitor& monitor, int height) {
                            monitor.bounds.top + height};
     const int topBefore = workArea_.Get(monitor).top;
     if (shell_.Register()) {
-        PixelRect granted = shell_.SetPos(wanted);
+        const PixelRect granted = shell_.SetPos(shell_.QueryPos(wanted));
         // The shell keeps the strip when its work area, which held the strip before, leaves
         // it out now.
         if (granted.Height() > 0 && topBefore < granted.bottom &&
             workArea_.Get(monitor).top >= granted.bottom) {
             method_ = Method::Shell;
             rect_ = granted;
+            monitor_ = monitor;
+            height_ = height;
             return rect_;
         }
         // It acknowledged and changed nothing: the work area is the bar's to set.
@@ -28,6 +30,15 @@ PixelRect Docking::Reserve(const Monitor& monitor, int height) {
     method_ = Method::WorkArea;
     monitor_ = monitor;
     rect_ = wanted;
+    return rect_;
+}
+
+std::optional<PixelRect> Docking::Follow() {
+    if (method_ != Method::Shell) return std::nullopt;
+    const PixelRect& m = monitor_.bounds;
+    const PixelRect proposed = shell_.QueryPos({m.left, m.top, m.right, m.top + height_});
+    if (proposed == rect_) return std::nullopt;
+    rect_ = shell_.SetPos(proposed);
     return rect_;
 }
 

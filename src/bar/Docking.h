@@ -5,6 +5,8 @@
 // answers for the work area (no taskbar; a shell that acknowledges but changes nothing), the
 // bar moves the top of the monitor's work area down itself, below whatever top it had, and
 // gives back exactly what it took. Which way is in force is decided by what the shell does.
+#include <optional>
+
 #include "bar/BarWindow.h"
 
 namespace gb {
@@ -20,6 +22,10 @@ class Docking {
     PixelRect Reserve(const Monitor& monitor, int height);
     // Gives the strip back, if reserved.
     void Restore();
+    // The shell's bars moved: the strip it now proposes, taken, when that differs from the one
+    // held; none otherwise. Only asking, where nothing changed, tells no other bar anything,
+    // so two bars answering each other's notices come to rest.
+    std::optional<PixelRect> Follow();
     Method InForce() const noexcept { return method_; }
     bool Reserved() const noexcept { return method_ != Method::None; }
     // The rectangle reserved; empty when none is.

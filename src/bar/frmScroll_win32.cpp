@@ -310,14 +310,20 @@ void frmScroll::MoveLeft(int x) {
 bool frmScroll::Visible() const { return hWnd() && ::IsWindowVisible(hWnd()); }
 void frmScroll::Show() { ::ShowWindow(hWnd(), SW_SHOWNA); }
 void frmScroll::Hide() { ::ShowWindow(hWnd(), SW_HIDE); }
-void frmScroll::SetTopmost(bool topmost) {
+void frmScroll::SetTopmost(bool topmost, std::uintptr_t below) {
     constexpr UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    const auto isTopmost = [](HWND w) {
+        return (::GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+    };
     if (!topmost) {
-        ::SetWindowPos(hWnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
-        // Below the full-screen window itself, where that one is not topmost.
-        const HWND front = ::GetForegroundWindow();
-        if (front && front != hWnd() && !(::GetWindowLongW(front, GWL_EXSTYLE) & WS_EX_TOPMOST))
-            ::SetWindowPos(hWnd(), front, 0, 0, 0, 0, flags);
+        if (isTopmost(hWnd())) ::SetWindowPos(hWnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+        // Below the full-screen window itself, where that one is not topmost; only when the
+        // bar is not below it already, since this is asked at every tick.
+        const HWND over = reinterpret_cast<HWND>(below);
+        if (!over || over == hWnd() || !::IsWindow(over) || isTopmost(over)) return;
+        for (HWND w = ::GetWindow(hWnd(), GW_HWNDPREV); w; w = ::GetWindow(w, GW_HWNDPREV))
+            if (w == over) return;
+        ::SetWindowPos(hWnd(), over, 0, 0, 0, 0, flags);
         return;
     }
     // A window that owns a topmost tooltip does not go back into the topmost band on every

@@ -54,7 +54,7 @@ class frmScroll final : public Window, public IBarWindow {
     bool Visible() const override;
     void Show() override;
     void Hide() override;
-    void SetTopmost(bool topmost) override;
+    void SetTopmost(bool topmost, std::uintptr_t below) override;
     void CaptureMouse() override;
     ScreenPoint CursorPos() const override;
     void SetCursor(frmScrollRules::Cursor cursor) override;

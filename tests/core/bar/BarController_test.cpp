@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -105,6 +106,12 @@ TEST(BarController, SlideMovesOnlyTheLeftEdgeAndACloseStopsIt) {
     EXPECT_TRUE(b.window.destroyed);
     b.bar.MouseDown(R, 0, 10, 10);
     EXPECT_FALSE(b.window.displayTimer) << "nothing runs on a closed bar";
+    // On a monitor left of the primary it slides out beyond that monitor's left edge.
+    Bar left;
+    left.desktop.monitors.push_back({{-1024, 0, 0, 768}, {-1024, 0, 0, 768}, 96, false});
+    left.Load(-15360 + 3000, 0, 6000);
+    left.bar.Close();
+    EXPECT_EQ(left.window.rect.right, -1024);
 }
 
 TEST(BarController, MouseGestures) {
@@ -175,6 +182,12 @@ TEST(BarController, IconMenuCaptureAndUnload) {
          },
          "icon, hide, icon again, menu, show, no icon, appbar new, work area top 23, options, "
          "post close"},
+        // Back from the icon it reserves again and stands where it was, not at the top.
+        {[](Bar& b) {
+             b.bar.Minimize(), b.bar.TrayEvent(TrayMouse::LeftUp);
+             EXPECT_EQ(b.window.rect, (PixelRect{200, 20, 600, 20 + H}));
+         },
+         "icon, hide, show, no icon, appbar new, work area top 23"},
         // A shell that will not take the icon: the bar stays, or nothing could bring it back.
         {[](Bar& b) { b.shell.refuses = true, b.bar.Minimize(); }, "icon refused, icon refused"},
         // The unload, once; a hidden bar does not slide out.
@@ -228,15 +241,51 @@ TEST(BarController, ReservationFollowsWhatTheShellDoes) {
     }
 }
 
+// Two bars docked one below the other, each told by the shell whenever the other registers,
+// leaves or takes a place: the notices come to rest. When the taskbar above them grows, the
+// first follows it down.
+TEST(BarController, TwoDockedBarsDoNotAnswerEachOtherForEver) {
+    Bar first, second;
+    std::vector<Bar*> told;
+    for (auto [b, other, above] :
+         {std::tuple(&first, &second, 0), std::tuple(&second, &first, H)}) {
+        b->desktop.answers = b->desktop.arranges = true;
+        b->desktop.taskbarAtTop = b->desktop.monitors[0].work.top = above;
+        b->desktop.tellOthers = [&told, other] { told.push_back(other); };
+    }
+    first.Load(0, 0, 15360), second.Load(0, 0, 15360);
+    const auto settle = [&] {
+        for (int notices = 0; !told.empty() && notices < 100; ++notices) {
+            Bar* b = told.front();
+            told.erase(told.begin());
+            b->bar.AppBarNotify(gb::AppBarNotice::PositionsChanged);
+        }
+        return told.empty();
+    };
+    EXPECT_TRUE(settle());
+    first.desktop.taskbarAtTop = 30;
+    first.bar.AppBarNotify(gb::AppBarNotice::PositionsChanged);
+    EXPECT_TRUE(settle());
+    EXPECT_EQ(std::pair(first.window.rect.top, second.window.rect.top), std::pair(30, H));
+}
+
 // It stays on top of a maximised window with a caption and of a game on the other monitor;
 // it steps back below a game on its own, while the shell says a full-screen program runs, and
 // in a presentation.
 TEST(BarController, StepsBackForAFullScreenProgramOnItsMonitor) {
     Bar b;
-    b.desktop.monitors.push_back({{1024, 0, 2048, 768}, {1024, 0, 2048, 768}, 96, false});
-    b.Load(0, 0, 15360);
+    b.desktop.monitors.push_back({{1024, 0, 2048, 768}, {1024, 0, 2048, 768}, 144, false});
     const gb::ForegroundWindow game{{0, 0, 1024, 768}, true}, other{{1024, 0, 2048, 768}, true},
         captioned{{0, 0, 1024, 768}, false};
+    // The load starts it beyond its monitor's right edge, on the other monitor, whose DPI
+    // Windows announces: reservation, full-screen check and DPI stay with its own monitor.
+    b.desktop.foreground = game;
+    b.window.pending = [&] { return b.bar.DpiChanged(144, b.window.rect), true; };
+    b.bar.Load(b.shell);
+    EXPECT_EQ(b.window.rect, (PixelRect{0, 0, 1024, H}));
+    EXPECT_EQ(std::pair(b.desktop.monitors[0].work.top, b.desktop.monitors[1].work.top),
+              std::pair(H, 0));
+    EXPECT_EQ(b.Did(), "appbar new, work area top 23, timer on, show, below, slide");
     for (const auto& window : {captioned, other, game, captioned}) {
         b.desktop.foreground = window;
         b.bar.ForegroundChanged();
@@ -247,7 +296,7 @@ TEST(BarController, StepsBackForAFullScreenProgramOnItsMonitor) {
         b.desktop.quiet = quiet;
         b.bar.ForegroundChanged();
     }
-    EXPECT_EQ(b.Did(), "below, topmost, below, topmost, below, topmost");
+    EXPECT_EQ(b.Did(), "topmost, below, topmost, below, topmost, below, topmost");
 }
 
 // Three monitors: the primary, one left of it and one above it at 144 DPI.

@@ -44,7 +44,11 @@ struct FakeBarWindow final : gb::IBarWindow, Logs {
     bool Visible() const override { return visible; }
     void Show() override { Note("show"), visible = true; }
     void Hide() override { Note("hide"), visible = false; }
-    void SetTopmost(bool on) override { Note(on ? "topmost" : "below"); }
+    bool topmost = true;
+    // Only a change is noted: below a full-screen program the bar is asked again each tick.
+    void SetTopmost(bool on, std::uintptr_t) override {
+        if (std::exchange(topmost, on) != on) Note(on ? "topmost" : "below");
+    }
     void CaptureMouse() override { Note("capture"); }
     gb::ScreenPoint CursorPos() const override { return cursor; }
     void SetCursor(frmScrollRules::Cursor) override {}
@@ -78,6 +82,8 @@ struct FakeDesktop final : gb::IDesktop, gb::IWorkArea, gb::IAppBar, Logs {
     gb::QuietState quiet = gb::QuietState::None;
     bool answers = false, arranges = false; // the shell registers bars, and arranges for them
     int taskbarAtTop = 0;                   // a taskbar's height at the top of the primary
+    // The shell tells the other bars when this one registers, leaves or takes a place.
+    std::function<void()> tellOthers = [] {};
 
     std::vector<gb::Monitor> Monitors() const override { return monitors; }
     std::optional<gb::ForegroundWindow> Foreground() const override { return foreground; }
@@ -93,15 +99,23 @@ struct FakeDesktop final : gb::IDesktop, gb::IWorkArea, gb::IAppBar, Logs {
             if (m.bounds.left == r.left && m.bounds.right == r.right) return m;
         return monitors[0];
     }
-    bool Register() override { return Note("appbar new"), answers; }
+    bool Register() override {
+        if (answers) tellOthers();
+        return Note("appbar new"), answers;
+    }
     void Unregister() override {
         Note("appbar remove");
         if (arranges) monitors[0].work.top = taskbarAtTop;
+        tellOthers();
+    }
+    gb::PixelRect QueryPos(const gb::PixelRect& r) override {
+        return {r.left, r.top + taskbarAtTop, r.right, r.bottom + taskbarAtTop};
     }
     gb::PixelRect SetPos(const gb::PixelRect& r) override {
-        Note("appbar pos " + std::to_string(r.top + taskbarAtTop));
-        if (arranges) monitors[0].work.top = r.bottom + taskbarAtTop;
-        return {r.left, r.top + taskbarAtTop, r.right, r.bottom + taskbarAtTop};
+        Note("appbar pos " + std::to_string(r.top));
+        if (arranges) monitors[0].work.top = r.bottom;
+        tellOthers();
+        return r;
     }
     void Activate() override {}
     void WindowPosChanged() override {}

@@ -67,6 +67,28 @@ bool Tray(HWND bar, DWORD what = NIM_MODIFY) {
 
 bool Topmost(HWND hwnd) { return (::GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
+// Whether the bar lies below a shown window of another process in the z-order every program
+// reads.
+struct ZOrderWalk {
+    HWND bar;
+    DWORD process;
+    bool seen = false, below = false;
+};
+BOOL CALLBACK StepZOrder(HWND w, LPARAM p) noexcept {
+    auto& walk = *reinterpret_cast<ZOrderWalk*>(p);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(w, &owner);
+    if (owner == walk.process && ::IsWindowVisible(w)) walk.seen = true;
+    if (w != walk.bar) return TRUE;
+    walk.below = walk.seen;
+    return FALSE;
+}
+bool BelowWindowOf(HWND bar, DWORD process) {
+    ZOrderWalk walk{bar, process};
+    ::EnumWindows(StepZOrder, reinterpret_cast<LPARAM>(&walk));
+    return walk.below;
+}
+
 // The settings of a bar across the top that reserves its strip, in a thread as the program's.
 modSettings::SettingsRecord& BarSettings() {
     Pump(20); // a bar that ended before has told the loop to end: not the next one
@@ -138,7 +160,11 @@ TEST_F(SharedBar, StepsBackForAFullScreenWindowOfAnotherProgram) {
     ASSERT_TRUE(waitFor(true));
     EXPECT_FALSE(Topmost(hwnd_));
     const float held = Strip().StripLeft();
-    Pump(400);
+    // Below it within a second, and still below it for as long as it lasts.
+    for (int look = 0; look < 12; ++look) {
+        Pump(look == 0 ? 1000 : 200);
+        EXPECT_TRUE(BelowWindowOf(hwnd_, pi.dwProcessId)) << "look " << look;
+    }
     EXPECT_EQ(Strip().StripLeft(), held) << "nothing scrolls away unseen";
     ::TerminateProcess(pi.hProcess, 0);
     ::WaitForSingleObject(pi.hProcess, 5000);
