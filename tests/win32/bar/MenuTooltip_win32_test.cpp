@@ -84,13 +84,16 @@ LRESULT CALLBACK ReadMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
         entries.clear();
         ids.clear();
         for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
-            wchar_t text[64] = {};
+            wchar_t text[64] = L"-";
             const UINT state = ::GetMenuState(menu, i, MF_BYPOSITION);
+            if (state & MF_SEPARATOR) {
+                entries.emplace_back(text);
+                continue;
+            }
             ::GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
-            entries.emplace_back(state & MF_SEPARATOR ? L"-" : text);
-            if (!(state & MF_SEPARATOR) && state & (MF_CHECKED | MF_GRAYED | MF_DISABLED))
-                entries.back() += L"!";
-            if (!(state & MF_SEPARATOR)) ids.push_back(::GetMenuItemID(menu, i));
+            entries.emplace_back(std::wstring(text) +
+                                 (state & (MF_CHECKED | MF_GRAYED | MF_DISABLED) ? L"!" : L""));
+            ids.push_back(::GetMenuItemID(menu, i));
         }
         ::PostMessageW(hwnd, WM_CANCELMODE, 0, 0);
         ::EndMenu();
