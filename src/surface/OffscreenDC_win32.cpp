@@ -28,8 +28,11 @@ OffscreenDC::OffscreenDC() {
             height_ = width_ = 1;
     }
     if (!dc_) return;
-    pen_.Select(dc_.get(), ::CreatePen(PS_SOLID, 1, 0));
-    brush_.Select(dc_.get(), ::CreateSolidBrush(0xFFFFFF));
+    if (pen_.Select(dc_.get(), ::CreatePen(PS_SOLID, 1, 0))) {
+        lineColor_ = 0;
+        lineWidth_ = 1;
+    }
+    if (brush_.Select(dc_.get(), ::CreateSolidBrush(0xFFFFFF))) fillColor_ = 0xFFFFFF;
     // A positive height asks for the cell height: 16 pixels at 96 dots per inch.
     const int height = ::MulDiv(12, ::GetDeviceCaps(dc_.get(), LOGPIXELSY), 72);
     if (fontObject_.Select(
@@ -48,6 +51,18 @@ void OffscreenDC::SetForeColor(Color color) { ::SetTextColor(dc_.get(), color); 
 void OffscreenDC::SetBackColor(Color color) {
     backColor_ = color;
     Clear();
+}
+
+void OffscreenDC::SetLineColor(Color color) {
+    const HPEN pen = ::CreatePen(PS_SOLID, lineWidth_, color);
+    if (!pen) return;
+    pen_.Select(dc_.get(), pen);
+    lineColor_ = color;
+}
+
+void OffscreenDC::SetLineWidth(std::int16_t width) {
+    lineWidth_ = width;
+    SetLineColor(lineColor_);
 }
 
 void OffscreenDC::BltTo(HDC destination, std::int32_t destX, std::int32_t destY, std::int32_t srcX,
@@ -92,6 +107,17 @@ void OffscreenDC::ResetClip() { ::SelectClipRgn(dc_.get(), nullptr); }
 void OffscreenDC::DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
     const POINT points[] = {{x1, y1}, {x2, y1}, {x2, y2}, {x1, y2}, {x1, y1}};
     ::Polyline(dc_.get(), points, 5);
+}
+
+void OffscreenDC::DrawLine(std::int32_t xFrom, std::int32_t yFrom, std::int32_t xTo,
+                           std::int32_t yTo) {
+    const POINT points[] = {{xFrom, yFrom}, {xTo, yTo}};
+    ::Polyline(dc_.get(), points, 2);
+}
+
+void OffscreenDC::SetFillColor(Color color) {
+    brush_.Select(dc_.get(), ::CreateSolidBrush(color));
+    fillColor_ = color;
 }
 
 std::shared_ptr<StdFont> OffscreenDC::Font() {
@@ -147,8 +173,19 @@ SIZE OffscreenDC::Extent(std::u16string_view text) const {
 std::int32_t OffscreenDC::StringWidth(std::u16string_view text) { return Extent(text).cx; }
 std::int32_t OffscreenDC::StringHeight(std::u16string_view text) { return Extent(text).cy; }
 
-void OffscreenDC::LoadStdPicture(IPicture* picture) {
+std::int32_t OffscreenDC::HimetricToPixels(std::int32_t himetric) noexcept {
+    return static_cast<std::int32_t>(std::nearbyint(himetric / 26.45703125));
+}
+
+void OffscreenDC::LoadStdPicture(IPicture* picture, bool sizeToFit) {
     if (picture == nullptr) return;
+    if (sizeToFit) {
+        OLE_XSIZE_HIMETRIC width = 0;
+        OLE_YSIZE_HIMETRIC height = 0;
+        picture->get_Width(&width);
+        picture->get_Height(&height);
+        Resize(HimetricToPixels(height), HimetricToPixels(width));
+    }
     OLE_HANDLE handle = 0;
     if (FAILED(picture->get_Handle(&handle)) || handle == 0) return;
     // A copy of our own: a picture that owns its bitmap deletes it when released, and a
@@ -190,7 +227,7 @@ std::unique_ptr<ISurface> OffscreenDCFactory::CreateEmoticonStrip(int cellSize) 
     if (FAILED(::OleCreatePictureIndirect(&desc, IID_IPicture, TRUE, picture.put_void())))
         return surface;
     bitmap.release();
-    surface->LoadStdPicture(picture.get());
+    surface->LoadStdPicture(picture.get(), false);
     if (best->cell == cellSize) return surface;
     // No strip of that size: the nearest one, scaled with smoothing.
     auto scaled = std::make_unique<OffscreenDC>();

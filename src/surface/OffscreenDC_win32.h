@@ -49,6 +49,16 @@ class OffscreenDC final : public ISurface {
     void ClipColumns(std::int32_t left, std::int32_t right) override;
     void ResetClip() override;
     void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override;
+    void DrawLine(std::int32_t xFrom, std::int32_t yFrom, std::int32_t xTo,
+                  std::int32_t yTo) override;
+
+    Color LineColor() const override { return lineColor_; }
+    void SetLineColor(Color color) override;
+    std::int16_t LineWidth() const override { return static_cast<std::int16_t>(lineWidth_); }
+    // Stored even when no pen of that width can be made.
+    void SetLineWidth(std::int16_t width) override;
+    Color FillColor() const override { return fillColor_; }
+    void SetFillColor(Color color) override;
 
     std::shared_ptr<StdFont> Font() override;
     void SetFont(std::shared_ptr<StdFont> font) override;
@@ -60,11 +70,14 @@ class OffscreenDC final : public ISurface {
     std::int32_t StringHeight(std::u16string_view text) override;
 
     // Takes over a copy of the picture's bitmap, so that the picture object may delete its
-    // own whenever it is released; Width and Height stay as they were.
-    void LoadStdPicture(IPicture* picture);
+    // own whenever it is released. With sizeToFit the surface first takes the picture's size
+    // (HIMETRIC converted to pixels); otherwise Width and Height stay as they were.
+    void LoadStdPicture(IPicture* picture, bool sizeToFit);
 
   private:
     void ApplyFont();
+    // A length in HIMETRIC units (1/100 mm) as pixels, 26.45703125 to the pixel, rounded.
+    static std::int32_t HimetricToPixels(std::int32_t himetric) noexcept;
     SIZE Extent(std::u16string_view text) const;
 
     // Declared before the slots: the slots give the device context its own objects back
@@ -78,6 +91,9 @@ class OffscreenDC final : public ISurface {
     std::optional<StdFont> realised_; // what the selected font was made from
     std::int32_t height_ = 0;
     std::int32_t width_ = 0;
+    Color lineColor_ = 0;
+    std::int32_t lineWidth_ = 0;
+    Color fillColor_ = 0;
     Color backColor_ = 0;
     int dpi_ = 0; // 0: the device context's own
 };

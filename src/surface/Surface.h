@@ -51,6 +51,20 @@ class ISurface {
     // An unfilled rectangle with the current pen, through (x1,y1) (x2,y1) (x2,y2) (x1,y2);
     // the far corner's row and column are left out, as lines leave out their last point.
     virtual void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) = 0;
+    // A line from one point to the other with the current pen, its last point left out.
+    virtual void DrawLine(std::int32_t xFrom, std::int32_t yFrom, std::int32_t xTo,
+                          std::int32_t yTo) = 0;
+
+    // The pen: a new surface's is black and one pixel wide. Writing the colour keeps the
+    // width and writing the width keeps the colour; where no such pen can be made the old one
+    // stays, and so does the colour.
+    virtual Color LineColor() const = 0;
+    virtual void SetLineColor(Color color) = 0;
+    virtual std::int16_t LineWidth() const = 0;
+    virtual void SetLineWidth(std::int16_t width) = 0;
+    // The brush, white on a new surface.
+    virtual Color FillColor() const = 0;
+    virtual void SetFillColor(Color color) = 0;
 
     // Moves the whole content left by that many pixels; the columns it leaves on the right
     // hold anything until drawn.

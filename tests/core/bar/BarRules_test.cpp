@@ -1,9 +1,10 @@
-// The bar's rules that the controller's tables do not reach: the banner and the speed.
+// The bar's rules that the controller's tables do not reach: the banner, the cursor and the speed.
 #include "bar/BarRules.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
 #include "../fakes/FakeStripHost.h"
@@ -36,6 +37,31 @@ TEST(BarBanner, BlanksEmoticonsAndFonts) {
     EXPECT_FALSE(strip.Item(4)->As<gb::clsString>()->TextFont()->Bold());
     EXPECT_EQ(strip.Item(2)->As<gb::clsEmo>()->PicNumber(), 8);
     EXPECT_EQ(strip.Item(5)->As<gb::clsEmo>()->PicNumber(), 7); // 8 gives 7 after the name
+}
+
+// Over a bar 400 pixels wide: only exact modifiers count, and Shift without a button decides
+// between resizing (within 5 pixels of an edge) and moving.
+TEST(BarCursor, FollowsModifiersButtonAndEdge) {
+    const struct {
+        int button, shift;
+        float x;
+        Cursor cursor;
+        std::optional<bool> sizeMode;
+    } rows[] = {
+        // clang-format off
+        {kRightButton, 0, 2, Cursor::Hand, {}}, {kLeftButton, kAlt, 200, Cursor::SizeWE, {}},
+        {0, kShift, 4.5f, Cursor::SizeWE, true}, {0, kShift, 5, Cursor::SizeAll, false},
+        {0, kShift, 395, Cursor::SizeAll, false}, {0, kShift, 395.5f, Cursor::SizeWE, true},
+        {kLeftButton, kShift, 2, Cursor::Unchanged, {}}, {0, 2, 200, Cursor::Arrow, {}},
+        {0, kShift | kAlt, 2, Cursor::Arrow, {}},
+        // clang-format on
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        const CursorChoice c = ChooseCursor(r.button, r.shift, r.x, 400);
+        EXPECT_EQ(c.cursor, r.cursor);
+        EXPECT_EQ(c.sizeMode, r.sizeMode);
+    }
 }
 
 // An Alt-drag to the right slows down to 1 at most; a stored speed keeps that range, and no

@@ -28,9 +28,9 @@ inline std::int32_t TextHeightIn(const gb::StdFont& font, int dpi = gb::kDefault
 
 class FakeSurface final : public gb::ISurface {
   public:
-    // "resize 20 300" (height, width), "clear", "rect 0 0 299 19", "blt 92 1 171 0 19 19" (to
-    // x, y from x, y, height, width), "text hi 64 2 Tahoma aa00 b" (x, y, the face and the
-    // ForeColor; "b" bold, "u" underlined).
+    // "resize 20 300" (height, width), "clear", "rect 0 0 299 19", "line 0 0 9 0",
+    // "blt 92 1 171 0 19 19" (to x, y from x, y, height, width), "text hi 64 2 Tahoma aa00 b"
+    // (x, y, the face and the ForeColor; "b" bold, "u" underlined).
     std::vector<std::string> calls;
     int dpi = gb::kDefaultDpi;
 
@@ -66,6 +66,15 @@ class FakeSurface final : public gb::ISurface {
     void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
         Note("rect", {x1, y1, x2, y2});
     }
+    void DrawLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
+        Note("line", {x1, y1, x2, y2});
+    }
+    gb::Color LineColor() const override { return line_; }
+    void SetLineColor(gb::Color color) override { line_ = color; }
+    std::int16_t LineWidth() const override { return lineWidth_; }
+    void SetLineWidth(std::int16_t width) override { lineWidth_ = width; }
+    gb::Color FillColor() const override { return fill_; }
+    void SetFillColor(gb::Color color) override { fill_ = color; }
     void BltTo(gb::ISurface&, std::int32_t x, std::int32_t y, std::int32_t srcX, std::int32_t srcY,
                std::int32_t srcHeight, std::int32_t srcWidth) override {
         Note("blt", {x, y, srcX, srcY, srcHeight, srcWidth});
@@ -80,7 +89,8 @@ class FakeSurface final : public gb::ISurface {
     }
 
     std::int32_t width_ = 1, height_ = 1;
-    gb::Color back_ = 0xFFFFFF, fore_ = 0;
+    gb::Color back_ = 0xFFFFFF, fore_ = 0, line_ = 0, fill_ = 0xFFFFFF;
+    std::int16_t lineWidth_ = 1;
     gb::StdFont font_; // as realised
 };
 

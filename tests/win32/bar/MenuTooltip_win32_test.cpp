@@ -1,0 +1,135 @@
+// The bar's help tip and pop-up menu on the real controls: one tooltip window per object with
+// the bar's text, title and icon, and the menu's entries in order, each with its action.
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "bar/BarRules.h"
+#include "bar/clsTooltip_win32.h"
+#include "bar/frmMenu_win32.h"
+
+namespace {
+
+using frmScrollRules::MenuEntry;
+
+std::vector<HWND> TipsOf(HWND parent) {
+    std::vector<HWND> tips;
+    for (HWND w = nullptr; (w = ::FindWindowExW(nullptr, w, TOOLTIPS_CLASSW, nullptr));)
+        if (::GetWindow(w, GW_OWNER) == parent) tips.push_back(w);
+    return tips;
+}
+
+// The text and the right edge of the tool that covers the parent.
+std::pair<std::u16string, LONG> Tool(HWND tip, HWND parent) {
+    wchar_t text[256] = {};
+    TTTOOLINFOW tool{};
+    tool.cbSize = TTTOOLINFOW_V2_SIZE;
+    tool.hwnd = parent;
+    tool.lpszText = text;
+    ::SendMessageW(tip, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&tool));
+    return {reinterpret_cast<const char16_t*>(text), tool.rect.right};
+}
+
+// The title and icon as the tooltip is given them (this Wine has no message to read them back).
+std::pair<std::wstring, WPARAM> title;
+LRESULT CALLBACK NoteTitle(int code, WPARAM wp, LPARAM lp) noexcept {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && m->message == TTM_SETTITLEW)
+        title = {reinterpret_cast<const wchar_t*>(m->lParam), m->wParam};
+    return ::CallNextHookEx(nullptr, code, wp, lp);
+}
+
+// A second Create replaces the first window; an object released without one destroys no
+// window; the tool covers the client area as it was at Create.
+TEST(clsTooltip, OneWindowWithTheBarsTextTitleAndIcon) {
+    gb::unique_hwnd parent(::CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 300, 20, nullptr,
+                                             nullptr, nullptr, nullptr));
+    const HWND p = parent.get();
+    gb::unique_hhook hook(
+        ::SetWindowsHookExW(WH_CALLWNDPROC, NoteTitle, nullptr, ::GetCurrentThreadId()));
+    auto tip = std::make_unique<gb::clsTooltip>();
+    tip->Create(p, u"first", u"", 0);
+    const HWND first = tip->hWnd();
+    { gb::clsTooltip unused; }
+    EXPECT_EQ(TipsOf(p), std::vector{first});
+    ::SetWindowPos(p, nullptr, 0, 0, 600, 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    EXPECT_EQ(Tool(first, p), std::pair(std::u16string(u"first"), 300L));
+
+    tip->Create(p, frmScrollRules::kHelpText, frmScrollRules::kTitle, frmScrollRules::kHelpIcon);
+    EXPECT_EQ(TipsOf(p), std::vector{tip->hWnd()});
+    EXPECT_EQ(Tool(tip->hWnd(), p),
+              std::pair(std::u16string(u"Click items with the left mouse button.\r\n"
+                                       u"Shift + Drag to move or resize the window,\r\n"
+                                       u"Alt + Drag Left/Right to change speed."),
+                        600L));
+    EXPECT_EQ(title, std::pair(std::wstring(L"Glidebanner"), WPARAM{TTI_INFO}));
+    tip.reset();
+    EXPECT_TRUE(TipsOf(p).empty());
+}
+
+// Notes the entries of the menu as it opens ("-" a separator, "!" after one checked or
+// greyed) and their ids, then closes it as a click elsewhere would.
+std::vector<std::wstring> entries;
+std::vector<UINT> ids;
+LRESULT CALLBACK ReadMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) noexcept {
+    if (msg == WM_INITMENUPOPUP) {
+        const auto menu = reinterpret_cast<HMENU>(wp);
+        entries.clear();
+        ids.clear();
+        for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+            wchar_t text[64] = L"-";
+            const UINT state = ::GetMenuState(menu, i, MF_BYPOSITION);
+            if (state & MF_SEPARATOR) {
+                entries.emplace_back(text);
+                continue;
+            }
+            ::GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
+            entries.emplace_back(std::wstring(text) +
+                                 (state & (MF_CHECKED | MF_GRAYED | MF_DISABLED) ? L"!" : L""));
+            ids.push_back(::GetMenuItemID(menu, i));
+        }
+        ::PostMessageW(hwnd, WM_CANCELMODE, 0, 0);
+        ::EndMenu();
+    }
+    return ::DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+struct Target final : gb::IBarMenu {
+    bool visible = true;
+    std::vector<MenuEntry> chosen;
+    frmScrollRules::MenuVisibility MenuEntries() const override {
+        return frmScrollRules::MenuFor(visible);
+    }
+    void OnMenu(MenuEntry entry) override { chosen.push_back(entry); }
+};
+
+TEST(frmMenu, EntriesInOrderEachWithItsAction) {
+    gb::frmMenu menu;
+    ASSERT_TRUE(menu.Load(::GetModuleHandleW(nullptr)));
+    ::SetWindowSubclass(menu.hWnd(), ReadMenu, 1, 0);
+    Target target;
+    menu.SetTarget(&target);
+    for (bool visible : {true, false}) {
+        SCOPED_TRACE(visible);
+        target.visible = visible;
+        target.chosen.clear();
+        menu.DoScrollPopUp();
+        for (UINT id : ids)
+            ::SendMessageW(menu.hWnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
+        EXPECT_EQ(entries, std::vector<std::wstring>({visible ? L"&Minimize" : L"&Maximize",
+                                                      L"&Snap to screen", L"-", L"&Options...",
+                                                      L"-", L"E&xit"}));
+        EXPECT_EQ(target.chosen,
+                  std::vector({visible ? MenuEntry::Minimize : MenuEntry::Maximize, MenuEntry::Snap,
+                               MenuEntry::Options, MenuEntry::Exit}));
+    }
+}
+
+} // namespace
