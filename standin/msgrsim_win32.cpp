@@ -16,8 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "SimProtocol.h"
+#include "SimRequest.h"
 #include "SimState.h"
+#include "Utf8.h"
 #include "contract/MessengerCom_win32.h"
 #include "contract/MessengerText.h"
 #include "kit/ComObject_win32.h"
@@ -147,7 +148,7 @@ class Server final : public ISimHost {
     void RaiseStateChanged(const ContactRef& user, std::int32_t previous) override;
     void RaiseUnreadMail(std::int32_t folder, std::int32_t count) override;
 
-    // A request of the controller (SimProtocol.h); what the message returns.
+    // A request of the controller (SimRequest.h); what the message returns.
     LRESULT OnCopyData(HWND from, const COPYDATASTRUCT& data);
     // Closed by the user or by a request.
     void ConversationWindowDestroyed(HWND hwnd);

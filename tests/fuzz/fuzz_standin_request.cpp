@@ -10,7 +10,8 @@
 #include <set>
 #include <string>
 
-#include "SimProtocol.h"
+#include "CommandLine.h"
+#include "Utf8.h"
 #include "SimState.h"
 #include "fakes/FakeSimHost.h"
 
