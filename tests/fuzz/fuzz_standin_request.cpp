@@ -11,8 +11,8 @@
 #include <string>
 
 #include "CommandLine.h"
-#include "Utf8.h"
 #include "SimState.h"
+#include "Utf8.h"
 #include "fakes/FakeSimHost.h"
 
 namespace {
