@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "SimProtocol.h"
+#include "SimRequest.h"
 
 namespace msgrsim {
 

@@ -1,6 +1,6 @@
 // msgrctl.exe: drives the stand-in messenger inside a running program from a shell. The
 // request goes to the stand-in's message-only window as WM_COPYDATA; its answer comes back
-// as WM_COPYDATA to a message-only window of ours while we wait (SimProtocol.h).
+// as WM_COPYDATA to a message-only window of ours while we wait (SimRequest.h).
 #include <windows.h>
 
 #include <fcntl.h>
@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "SimProtocol.h"
+#include "CommandLine.h"
+#include "Utf8.h"
 #include "kit/Handles_win32.h"
 #include "kit/Window_win32.h"
 

@@ -14,14 +14,14 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <type_traits>
 #include <vector>
 
-#include "SimProtocol.h"
+#include "SimRequest.h"
 #include "SimState.h"
+#include "Utf8.h"
 #include "contract/MessengerCom_win32.h"
 #include "contract/MessengerText.h"
-#include "kit/ComBorder_win32.h"
+#include "kit/ComObject_win32.h"
 #include "kit/Handles_win32.h"
 #include "kit/Window_win32.h"
 
@@ -148,7 +148,7 @@ class Server final : public ISimHost {
     void RaiseStateChanged(const ContactRef& user, std::int32_t previous) override;
     void RaiseUnreadMail(std::int32_t folder, std::int32_t count) override;
 
-    // A request of the controller (SimProtocol.h); what the message returns.
+    // A request of the controller (SimRequest.h); what the message returns.
     LRESULT OnCopyData(HWND from, const COPYDATASTRUCT& data);
     // Closed by the user or by a request.
     void ConversationWindowDestroyed(HWND hwnd);
@@ -170,38 +170,18 @@ class Server final : public ISimHost {
 
 // --- COM object bases ---------------------------------------------------------------
 
-template <class I, const IID* Iid> class Unknown : public I {
-  public:
-    Unknown() { ObjectCreated(); }
-    virtual ~Unknown() { ObjectDestroyed(); }
-    Unknown(const Unknown&) = delete;
-    Unknown& operator=(const Unknown&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
-        if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == *Iid || (IsDispatch() && iid == IID_IDispatch)) {
-            *out = static_cast<I*>(this);
-            this->AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() noexcept override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-  private:
-    static constexpr bool IsDispatch() { return std::is_base_of_v<IDispatch, I>; }
-    std::atomic<ULONG> references_{1};
+// Each messenger object keeps the server alive: it is counted from before the object's own
+// constructor runs until after its destructor has.
+struct CountedObject {
+    CountedObject() { ObjectCreated(); }
+    ~CountedObject() { ObjectDestroyed(); }
+    CountedObject(const CountedObject&) = delete;
+    CountedObject& operator=(const CountedObject&) = delete;
 };
 
-template <class T, class... A> com_ptr<T> Make(A&&... args) {
-    return com_ptr<T>::attach(std::make_unique<T>(std::forward<A>(args)...).release());
-}
+template <class I, const IID*... Iids> class Unknown : public gb::ComObject<I, Iids...> {
+    CountedObject counted_;
+};
 
 struct Member {
     const wchar_t* name;
@@ -209,7 +189,7 @@ struct Member {
 };
 
 // The IDispatch half of a dual interface, by a table of member names.
-template <class I, const IID* Iid> class Dual : public Unknown<I, Iid> {
+template <class I, const IID* Iid> class Dual : public Unknown<I, &IID_IDispatch, Iid> {
   public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override {
         if (!count) return E_POINTER;
@@ -372,7 +352,7 @@ class ContactList final
             if (index < 0 || static_cast<std::size_t>(index) >= contacts_.size()) {
                 return E_INVALIDARG;
             }
-            return Hand(Make<Contact>(contacts_[index]), contact);
+            return Hand(gb::MakeCom<Contact>(contacts_[index]), contact);
         });
     }
 
@@ -409,7 +389,7 @@ class Session final : public Dual<msgr::IMessengerSession, &msgr::IID_IMessenger
     HRESULT STDMETHODCALLTYPE get_Participants(IDispatch** list) noexcept override {
         return gb::ComBorder([&] {
             if (list) *list = nullptr;
-            return Hand(Make<ContactList>(conversation_->participants), list);
+            return Hand(gb::MakeCom<ContactList>(conversation_->participants), list);
         });
     }
 
@@ -437,7 +417,7 @@ class ConversationWindow final
     HRESULT STDMETHODCALLTYPE get_Session(IDispatch** session) noexcept override {
         return gb::ComBorder([&] {
             if (session) *session = nullptr;
-            return Hand(Make<Session>(conversation_), session);
+            return Hand(gb::MakeCom<Session>(conversation_), session);
         });
     }
     HRESULT STDMETHODCALLTYPE get_HWnd(LONG* hwnd) noexcept override {
@@ -484,7 +464,7 @@ class WindowList final : public Dual<msgr::IMessengerWindowList, &msgr::IID_IMes
             if (window) *window = nullptr;
             const auto& open = TheServer().state.Conversations();
             if (index < 0 || static_cast<std::size_t>(index) >= open.size()) return E_INVALIDARG;
-            return Hand(Make<ConversationWindow>(open[index]), window);
+            return Hand(gb::MakeCom<ConversationWindow>(open[index]), window);
         });
     }
 
@@ -518,7 +498,7 @@ class App final : public Dual<msgr::IMessengerApplication, &msgr::IID_IMessenger
     HRESULT STDMETHODCALLTYPE get_Windows(IDispatch** list) noexcept override {
         return gb::ComBorder([&] {
             if (list) *list = nullptr;
-            return Hand(Make<WindowList>(), list);
+            return Hand(gb::MakeCom<WindowList>(), list);
         });
     }
 
@@ -569,7 +549,7 @@ class Messenger final : public Dual<msgr::IMessengerObject, &msgr::IID_IMessenge
                 ::SetForegroundWindow(hwnd);
             }
             if (!window) return S_OK;
-            return Hand(Make<ConversationWindow>(conversation), window);
+            return Hand(gb::MakeCom<ConversationWindow>(conversation), window);
         });
     }
     HRESULT STDMETHODCALLTYPE get_MyStatus(LONG* status) noexcept override {
@@ -670,7 +650,8 @@ class EventSource final
             if (!out) return E_POINTER;
             *out = nullptr;
             if (iid != msgr::DIID_DMessengerEvents) return CONNECT_E_NOCONNECTION;
-            *out = Make<ConnectionPoint>(com_ptr<IConnectionPointContainer>::copy(this)).detach();
+            *out = gb::MakeCom<ConnectionPoint>(com_ptr<IConnectionPointContainer>::copy(this))
+                       .detach();
             return S_OK;
         });
     }
@@ -842,8 +823,8 @@ void Server::Raise(DISPID id, std::span<VARIANT> reversedArgs) {
 void Server::RaiseText(const ConversationRef& session, const ContactRef& sender,
                        const std::string& header, const std::string& text) {
     EventArgs<5> args;
-    args.Object(0, Make<Session>(session));
-    args.Object(1, Make<Contact>(sender));
+    args.Object(0, gb::MakeCom<Session>(session));
+    args.Object(1, gb::MakeCom<Contact>(sender));
     const std::wstring wideHeader = Wide(header);
     args.Text(2, std::u16string(wideHeader.begin(), wideHeader.end()));
     args.Text(3, messenger::ByteText(text)); // one character per UTF-8 byte
@@ -853,7 +834,7 @@ void Server::RaiseText(const ConversationRef& session, const ContactRef& sender,
 
 void Server::RaiseStateChanged(const ContactRef& user, std::int32_t previous) {
     EventArgs<3> args;
-    args.Object(0, Make<Contact>(user));
+    args.Object(0, gb::MakeCom<Contact>(user));
     args.Long(1, previous);
     args.EnableDefault(2);
     Raise(msgr::dispid::kOnUserStateChanged, args.Reversed());
@@ -895,38 +876,20 @@ constexpr ClassEntry kClasses[] = {
     {&msgr::CLSID_Messenger, L"Stand-in messenger", nullptr},
 };
 
-class ClassFactory final : public IClassFactory {
+class ClassFactory final : public gb::ComObject<IClassFactory, &IID_IClassFactory> {
   public:
     explicit ClassFactory(const CLSID& clsid) : clsid_(clsid) { ++TheModule().locks; }
-    ~ClassFactory() { --TheModule().locks; }
-    ClassFactory(const ClassFactory&) = delete;
-    ClassFactory& operator=(const ClassFactory&) = delete;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override {
-        if (!out) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_IClassFactory) {
-            *out = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override { return ++references_; }
-    ULONG STDMETHODCALLTYPE Release() noexcept override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
-    }
+    ~ClassFactory() override { --TheModule().locks; }
     HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID iid,
                                              void** out) noexcept override {
         return gb::ComBorder([&]() -> HRESULT {
             if (!out) return E_POINTER;
             *out = nullptr;
             if (outer) return CLASS_E_NOAGGREGATION;
-            if (clsid_ == msgr::CLSID_MessengerEvents) return Offer(Make<EventSource>(), iid, out);
-            if (clsid_ == msgr::CLSID_MessengerApp) return Offer(Make<App>(), iid, out);
-            if (clsid_ == msgr::CLSID_Messenger) return Offer(Make<Messenger>(), iid, out);
+            if (clsid_ == msgr::CLSID_MessengerEvents)
+                return Offer(gb::MakeCom<EventSource>(), iid, out);
+            if (clsid_ == msgr::CLSID_MessengerApp) return Offer(gb::MakeCom<App>(), iid, out);
+            if (clsid_ == msgr::CLSID_Messenger) return Offer(gb::MakeCom<Messenger>(), iid, out);
             return CLASS_E_CLASSNOTAVAILABLE;
         });
     }
@@ -941,7 +904,6 @@ class ClassFactory final : public IClassFactory {
 
   private:
     CLSID clsid_;
-    std::atomic<ULONG> references_{1};
 };
 
 std::wstring GuidText(const GUID& guid) {
@@ -1019,7 +981,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** out) {
         *out = nullptr;
         for (const auto& c : msgrsim::kClasses) {
             if (clsid == *c.clsid)
-                return msgrsim::Offer(msgrsim::Make<msgrsim::ClassFactory>(clsid), iid, out);
+                return msgrsim::Offer(gb::MakeCom<msgrsim::ClassFactory>(clsid), iid, out);
         }
         return CLASS_E_CLASSNOTAVAILABLE;
     });

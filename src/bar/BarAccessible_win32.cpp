@@ -4,10 +4,6 @@
 
 #include "bar/BarAccessible_win32.h"
 
-#include <memory>
-
-#include "kit/ComBorder_win32.h"
-
 namespace gb {
 namespace {
 
@@ -50,34 +46,11 @@ com_ptr<BarAccessible> BarAccessible::Create(HWND bar, ValueSource value) {
             ::CreateStdAccessibleObject(bar, OBJID_CLIENT, IID_IAccessible, standard.put_void())) ||
         !standard)
         return nullptr;
-    // Owned by its reference count from here on: Release deletes it.
-    return com_ptr<BarAccessible>::attach(
-        std::make_unique<BarAccessible>(std::move(standard), std::move(value)).release());
+    return MakeCom<BarAccessible>(std::move(standard), std::move(value));
 }
 
 bool BarAccessible::IsSelf(const VARIANT& child) noexcept {
     return child.vt == VT_I4 && child.lVal == CHILDID_SELF;
-}
-
-HRESULT BarAccessible::QueryInterface(REFIID iid, void** out) noexcept {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IAccessible) {
-        *out = static_cast<IAccessible*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG BarAccessible::AddRef() noexcept {
-    return static_cast<ULONG>(::InterlockedIncrement(&references_));
-}
-
-ULONG BarAccessible::Release() noexcept {
-    const LONG left = ::InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
 }
 
 HRESULT BarAccessible::GetTypeInfoCount(UINT* count) noexcept {

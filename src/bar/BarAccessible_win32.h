@@ -10,11 +10,12 @@
 #include <string>
 #include <string_view>
 
+#include "kit/ComObject_win32.h"
 #include "kit/Handles_win32.h"
 
 namespace gb {
 
-class BarAccessible final : public IAccessible {
+class BarAccessible final : public ComObject<IAccessible, &IID_IDispatch, &IID_IAccessible> {
   public:
     using ValueSource = std::function<std::u16string()>;
     // Null when the system's standard object for the window cannot be made.
@@ -22,10 +23,6 @@ class BarAccessible final : public IAccessible {
     // The bar is gone: clients that still hold the object get empty answers.
     void Forget() noexcept { value_ = nullptr; }
 
-    // IUnknown
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override;
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override;
-    ULONG STDMETHODCALLTYPE Release() noexcept override;
     // IDispatch: the standard object's.
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT index, LCID lcid,
@@ -67,7 +64,6 @@ class BarAccessible final : public IAccessible {
   private:
     static bool IsSelf(const VARIANT& child) noexcept;
 
-    LONG references_ = 1;
     com_ptr<IAccessible> standard_;
     ValueSource value_;
 };

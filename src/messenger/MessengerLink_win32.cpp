@@ -2,12 +2,10 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
 #include <optional>
 #include <span>
 
 #include "contract/MessengerCom_win32.h"
-#include "kit/ComBorder_win32.h"
 #include "messenger/EventArguments.h"
 #include "messenger/MessengerBinding_win32.h"
 
@@ -74,29 +72,7 @@ std::optional<std::int32_t> LongArg(const VARIANT& arg) {
 } // namespace
 
 gb::com_ptr<EventSink> EventSink::Create(IMessengerEvents& target) {
-    // Owned by its reference count from here on: Release deletes it.
-    return gb::com_ptr<EventSink>::attach(std::make_unique<EventSink>(target).release());
-}
-
-HRESULT EventSink::QueryInterface(REFIID iid, void** out) noexcept {
-    if (!out) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDispatch || iid == msgr::DIID_DMessengerEvents) {
-        *out = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG EventSink::AddRef() noexcept {
-    return static_cast<ULONG>(::InterlockedIncrement(&references_));
-}
-
-ULONG EventSink::Release() noexcept {
-    const LONG left = ::InterlockedDecrement(&references_);
-    if (left == 0) delete this;
-    return static_cast<ULONG>(left);
+    return gb::MakeCom<EventSink>(target);
 }
 
 HRESULT EventSink::GetTypeInfoCount(UINT* count) noexcept {

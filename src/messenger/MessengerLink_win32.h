@@ -6,6 +6,8 @@
 #include <oaidl.h>
 #include <ocidl.h>
 
+#include "contract/MessengerCom_win32.h"
+#include "kit/ComObject_win32.h"
 #include "kit/Handles_win32.h"
 #include "messenger/Messenger.h"
 
@@ -14,16 +16,14 @@ namespace messenger {
 // Receives the events through IDispatch::Invoke and turns each into one call of the target,
 // with the arguments translated and nothing else decided. An event whose arguments are
 // missing or of the wrong type is refused and not forwarded.
-class EventSink final : public IDispatch {
+class EventSink final
+    : public gb::ComObject<IDispatch, &IID_IDispatch, &msgr::DIID_DMessengerEvents> {
   public:
     // Created with one reference, which the caller adopts.
     static gb::com_ptr<EventSink> Create(IMessengerEvents& target);
     // After this no event reaches the target, even if the source still holds the sink.
     void Forget() noexcept { target_ = nullptr; }
 
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) noexcept override;
-    ULONG STDMETHODCALLTYPE AddRef() noexcept override;
-    ULONG STDMETHODCALLTYPE Release() noexcept override;
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) noexcept override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo** info) noexcept override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID,
@@ -36,7 +36,6 @@ class EventSink final : public IDispatch {
   private:
     HRESULT Forward(DISPID id, const DISPPARAMS& params, UINT* argError);
 
-    LONG references_ = 1;
     IMessengerEvents* target_;
 };
 

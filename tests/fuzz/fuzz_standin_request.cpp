@@ -10,8 +10,9 @@
 #include <set>
 #include <string>
 
-#include "SimProtocol.h"
+#include "CommandLine.h"
 #include "SimState.h"
+#include "Utf8.h"
 #include "fakes/FakeSimHost.h"
 
 namespace {

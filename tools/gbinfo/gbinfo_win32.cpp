@@ -21,7 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "SimProtocol.h"
+#include "SimRequest.h"
 
 namespace {
 

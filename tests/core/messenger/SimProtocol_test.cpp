@@ -1,4 +1,5 @@
-#include "SimProtocol.h"
+#include "CommandLine.h"
+#include "Utf8.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "SimProtocol.h" // its text conversion
+#include "SimRequest.h"
+#include "Utf8.h" // its text conversion
 #include "contract/MessengerCom_win32.h"
 #include "contract/MessengerText.h"
 #include "kit/Handles_win32.h"

@@ -1,6 +1,6 @@
 #pragma once
-// What the controller (msgrctl) and the stand-in messenger (msgrsim) say to each other, and
-// the controller's command line. Portable: the Win32 files only move the bytes.
+// A request of the controller (msgrctl) to the stand-in messenger (msgrsim) as it travels, and
+// the values its arguments name. Portable: the Win32 files only move the bytes.
 //
 // A request travels as one WM_COPYDATA: dwData is the operation, the data its arguments as
 // UTF-8 texts, each followed by a NUL. The stand-in answers with one WM_COPYDATA back to the
@@ -66,10 +66,6 @@ struct Screened {
 // (an answer, tagged kReplyTag, above all) is never answered.
 Screened ScreenCopyData(std::uint64_t tag, std::optional<std::string_view> data, ReplyWindow to);
 
-// UTF-8 and UTF-16 both ways; empty on malformed input (a lone surrogate, a bad byte).
-std::optional<std::string> ToUtf8(std::u16string_view text);
-std::optional<std::u16string> FromUtf8(std::string_view text);
-
 // Contact state by name ("online", "Away", ... in any case) or by number 0 or more; empty
 // when neither.
 std::optional<std::int32_t> ParseState(std::string_view text);
@@ -79,43 +75,5 @@ std::optional<std::int32_t> ParseNumber(std::string_view text);
 // twice, is refused.
 std::optional<std::vector<std::string>> ParseAddressList(std::string_view text);
 std::string JoinAddressList(const std::vector<std::string>& addresses); // "a,b,c"
-
-// msgrctl feed: each line of standard input becomes a text from one buddy.
-struct Feed {
-    std::string from, nickname, header, participants;
-    bool noWindow = false;
-};
-struct FeedResult {
-    std::optional<Request> request;
-    std::string error; // why the line cannot be sent; empty (and no request) to skip it
-};
-// One line of the feed, without its LF. length: the line's bytes, of which the reader may
-// have kept only the first kMaxRequestBytes + 1 in line.
-FeedResult FeedLine(const Feed& feed, std::string_view line, std::size_t length);
-
-// What a command line asks of the controller.
-struct Command {
-    enum class Kind { Help, Send, Register, Unregister, Demo, Feed } kind = Kind::Help;
-    Request request;            // Send
-    Feed feed;                  // Feed
-    bool perUser = false;       // Register, Unregister
-    std::int32_t paceMs = 1500; // Demo: the pause between two steps
-};
-
-struct ParseResult {
-    std::optional<Command> command;
-    std::string error; // set when command is empty
-};
-
-// args: the arguments after the program's name.
-ParseResult ParseCommandLine(const std::vector<std::u16string>& args);
-std::string UsageText();
-
-// One step of the demo: a pause in units of the pace, then a command line.
-struct DemoStep {
-    int pauses;
-    std::vector<std::u16string> args;
-};
-const std::vector<DemoStep>& DemoScript();
 
 } // namespace msgrsim

@@ -1,49 +1,12 @@
-#include "SimProtocol.h"
+#include "CommandLine.h"
 
 #include <algorithm>
-#include <array>
 #include <cctype>
-#include <charconv>
-#include <limits>
+
+#include "Utf8.h"
 
 namespace msgrsim {
 namespace {
-
-std::size_t Arity(Op op) {
-    switch (op) {
-    case Op::Text:
-        return 6;
-    case Op::State:
-        return 4;
-    case Op::Mail:
-        return 2;
-    case Op::Status:
-    case Op::Open:
-    case Op::Close:
-        return 1;
-    case Op::Log:
-    case Op::Show:
-        return 0;
-    }
-    return 0;
-}
-
-bool KnownOp(std::uint32_t op) { return op >= 1 && op <= 8; }
-
-struct NamedState {
-    std::string_view name;
-    std::int32_t value;
-};
-// The stand-in's own numbering beyond the three values the program tells apart.
-constexpr std::array<NamedState, 9> kStates = {{{"unknown", 0},
-                                                {"offline", 1},
-                                                {"online", 2},
-                                                {"busy", 3},
-                                                {"away", 4},
-                                                {"brb", 5},
-                                                {"phone", 6},
-                                                {"lunch", 7},
-                                                {"idle", 8}}};
 
 // The command line's options: name and whether it takes a value.
 struct Options {
@@ -122,8 +85,6 @@ ParseResult Send(Op op, std::vector<std::string> args) {
 
 constexpr const char* kDefaultHeader = "FN=Arial; EF=; CO=0; CS=0; PF=22";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 // The format header from --header, or made from --font and --color; error set when they
 // clash or are malformed.
 std::string HeaderOf(const Options& o, std::string& error) {
@@ -194,176 +155,6 @@ Feed FeedOf(const Options& o, std::string from, std::string& error) {
 }
 
 } // namespace
-
-std::string EncodeArgs(const std::vector<std::string>& args) {
-    std::string data;
-    for (const auto& a : args) {
-        data += a;
-        data.push_back('\0');
-    }
-    return data;
-}
-
-std::string TooLongMessage(std::size_t bytes) {
-    return "the request is too long: " + std::to_string(bytes) + " bytes, the limit is " +
-           std::to_string(kMaxRequestBytes);
-}
-
-std::optional<Request> DecodeRequest(std::uint32_t op, std::string_view data) {
-    if (!KnownOp(op) || data.size() > kMaxRequestBytes) return std::nullopt;
-    Request request{static_cast<Op>(op), {}};
-    while (!data.empty()) {
-        const std::size_t nul = data.find('\0');
-        if (nul == std::string_view::npos) return std::nullopt; // unterminated last argument
-        request.args.emplace_back(data.substr(0, nul));
-        data.remove_prefix(nul + 1);
-    }
-    if (request.args.size() != Arity(request.op)) return std::nullopt;
-    return request;
-}
-
-Screened ScreenCopyData(std::uint64_t tag, std::optional<std::string_view> data, ReplyWindow to) {
-    // An answer, or anything else that is no request, is not ours to answer.
-    if (tag == 0 || tag > static_cast<std::uint64_t>(Op::Show)) return {};
-    if (data && data->size() > kMaxRequestBytes) return {std::nullopt, kResultTooLong};
-    if (to == ReplyWindow::Own || to == ReplyWindow::Invalid || !data) {
-        return {std::nullopt, kResultMalformed};
-    }
-    auto request = DecodeRequest(static_cast<std::uint32_t>(tag), *data);
-    if (!request) return {std::nullopt, kResultMalformed};
-    return {std::move(request), 0};
-}
-
-std::optional<std::string> ToUtf8(std::u16string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char32_t cp = text[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF) {
-            if (i + 1 >= text.size() || text[i + 1] < 0xDC00 || text[i + 1] > 0xDFFF) {
-                return std::nullopt;
-            }
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
-        } else if (cp >= 0xDC00 && cp <= 0xDFFF) {
-            return std::nullopt;
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
-}
-
-std::optional<std::u16string> FromUtf8(std::string_view text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = 0;
-        char32_t cp = 0;
-        char32_t minimum = 0;
-        if (lead < 0x80) {
-            length = 1;
-            cp = lead;
-        } else if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            cp = lead & 0x1F;
-            minimum = 0x80;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            cp = lead & 0x0F;
-            minimum = 0x800;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            cp = lead & 0x07;
-            minimum = 0x10000;
-        } else {
-            return std::nullopt;
-        }
-        if (text.size() - i < length) return std::nullopt;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto c = static_cast<unsigned char>(text[i + k]);
-            if ((c & 0xC0) != 0x80) return std::nullopt;
-            cp = (cp << 6) | (c & 0x3F);
-        }
-        if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
-        if (cp < 0x10000) {
-            out.push_back(static_cast<char16_t>(cp));
-        } else {
-            out.push_back(static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)));
-        }
-        i += length;
-    }
-    return out;
-}
-
-std::optional<std::int32_t> ParseNumber(std::string_view text) {
-    std::int32_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
-    if (text.empty() || ec != std::errc() || ptr != end) return std::nullopt;
-    return value;
-}
-
-std::optional<std::int32_t> ParseState(std::string_view text) {
-    for (const auto& s : kStates) {
-        if (std::equal(s.name.begin(), s.name.end(), text.begin(), text.end(), [](char a, char b) {
-                return a == std::tolower(static_cast<unsigned char>(b));
-            })) {
-            return s.value;
-        }
-    }
-    const auto number = ParseNumber(text);
-    if (number && *number < 0) return std::nullopt;
-    return number;
-}
-
-std::string StateName(std::int32_t state) {
-    for (const auto& s : kStates) {
-        if (s.value == state) return std::string(s.name);
-    }
-    return std::to_string(state);
-}
-
-std::optional<std::vector<std::string>> ParseAddressList(std::string_view text) {
-    std::vector<std::string> out;
-    while (true) {
-        const std::size_t comma = text.find(',');
-        std::string_view part = text.substr(0, comma);
-        while (!part.empty() && IsBlank(part.front()))
-            part.remove_prefix(1);
-        while (!part.empty() && IsBlank(part.back()))
-            part.remove_suffix(1);
-        if (part.empty()) return std::nullopt;
-        out.emplace_back(part);
-        if (comma == std::string_view::npos) break;
-        text.remove_prefix(comma + 1);
-    }
-    std::vector<std::string_view> sorted(out.begin(), out.end());
-    std::sort(sorted.begin(), sorted.end());
-    if (std::adjacent_find(sorted.begin(), sorted.end()) != sorted.end()) return std::nullopt;
-    return out;
-}
-
-std::string JoinAddressList(const std::vector<std::string>& addresses) {
-    std::string out;
-    for (const auto& a : addresses)
-        out += (out.empty() ? "" : ",") + a;
-    return out;
-}
 
 FeedResult FeedLine(const Feed& feed, std::string_view line, std::size_t length) {
     if (length == line.size() && line.ends_with('\r')) {
