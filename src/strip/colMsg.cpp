@@ -1,5 +1,6 @@
 #include "strip/colMsg.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -63,6 +64,7 @@ bool colMsg::Remove(std::size_t index) {
 }
 
 void colMsg::Append(std::unique_ptr<clsItem> item) {
+    if (composed_ && composed_->open) composed_.reset();
     items_.push_back(std::move(item));
     if (onAdded_) onAdded_();
 }
@@ -154,6 +156,10 @@ void colMsg::MoveOn(const IDisplay& objDisp) {
         if (!(width < -stripLeft_)) break;
         stripLeft_ += width;
         items_.pop_front();
+        if (composed_) {
+            composed_->stripLeft += width;
+            composed_->dropped = true;
+        }
     }
     if (items_.empty()) return;
 
@@ -233,24 +239,51 @@ void colMsg::DisplayOn(IDisplay& objDisp, bool Frame) {
         composed_.reset();
     }
     const std::int32_t width = canvas_->Width();
-    const std::int32_t from = FirstColumnToDraw(Frame);
-    if (from < width) {
-        if (from > 0) canvas_->ClipColumns(from, width);
-        canvas_->Clear();
-        float x = stripLeft_;
-        const float canvasWidth = static_cast<float>(width);
-        for (const auto& item : items_) {
-            const float itemWidth = item->Width();
-            // An item's ink may reach a little beyond its span (an italic's overhang).
-            if (!(x + itemWidth + kInkOverhang < static_cast<float>(from))) DrawItem(*item, x);
-            x = x + itemWidth;
-            if (x > canvasWidth) break;
-        }
-        if (from > 0) canvas_->ResetClip();
-        if (Frame) canvas_->DrawRect(0, 0, width - 1, canvas_->Height() - 1);
+    const bool dropped = composed_ && composed_->dropped;
+    std::int32_t from = FirstColumnToDraw(Frame);
+    // The ink of items that left may overhang the first columns; they are drawn again.
+    const std::int32_t inked =
+        from > 0 && dropped ? std::max(0, Nearest(std::ceil(stripLeft_ + kInkOverhang))) : 0;
+    if (inked >= from) from = 0;
+    if (inked > 0 && from > 0) DrawColumns(0, std::min(inked, width));
+    if (from < width) DrawColumns(from, width);
+    if ((inked > 0 || from < width) && Frame)
+        canvas_->DrawRect(0, 0, width - 1, canvas_->Height() - 1);
+
+    // Where the items end; past the right edge (and its ink) the strip is not open.
+    float end = stripLeft_;
+    const float reach = static_cast<float>(width) + kInkOverhang;
+    for (const auto& item : items_) {
+        end += item->Width();
+        if (!(end < reach)) break;
     }
-    composed_ = Composed{stripLeft_, Frame, host_.dpi};
+    if (!composed_) composed_.emplace();
+    composed_->stripLeft = stripLeft_;
+    composed_->frame = Frame;
+    composed_->dpi = host_.dpi;
+    const std::u16string& says = modSettings::Settings().Says;
+    if (composed_->says != says) composed_->says = says;
+    composed_->open = end < reach;
+    composed_->dropped = false;
     objDisp.Present(*canvas_);
+}
+
+void colMsg::DrawColumns(std::int32_t from, std::int32_t to) {
+    const std::int32_t width = canvas_->Width();
+    const bool clipped = from > 0 || to < width;
+    if (clipped) canvas_->ClipColumns(from, to);
+    canvas_->Clear();
+    // An item's ink may reach a little beyond its span either side (an italic's overhang);
+    // which items are drawn follows the whole frame's rule, which draws to the right edge.
+    const float last = std::min(static_cast<float>(to) + kInkOverhang, static_cast<float>(width));
+    float x = stripLeft_;
+    for (const auto& item : items_) {
+        const float itemWidth = item->Width();
+        if (!(x + itemWidth + kInkOverhang < static_cast<float>(from))) DrawItem(*item, x);
+        x = x + itemWidth;
+        if (x > last) break;
+    }
+    if (clipped) canvas_->ResetClip();
 }
 
 std::int32_t colMsg::FirstColumnToDraw(bool frame) {
@@ -258,7 +291,9 @@ std::int32_t colMsg::FirstColumnToDraw(bool frame) {
     // scrolled, and only the columns that came in are drawn - the same pixels as drawing it
     // all, for far less work at every tick. Anything else draws the whole frame.
     const std::int32_t width = canvas_->Width();
-    if (!composed_ || composed_->frame != frame || composed_->dpi != host_.dpi) return 0;
+    if (!composed_ || composed_->frame != frame || composed_->dpi != host_.dpi ||
+        composed_->says != modSettings::Settings().Says)
+        return 0;
     const float moved = composed_->stripLeft - stripLeft_;
     if (moved < 0 || moved != std::floor(moved) || stripLeft_ != std::floor(stripLeft_) ||
         moved >= static_cast<float>(width) / 2)

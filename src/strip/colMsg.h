@@ -116,6 +116,8 @@ class colMsg {
     void Append(std::unique_ptr<clsItem> item);
     // The first canvas column DisplayOn must draw: 0 for the whole frame, the width for none.
     std::int32_t FirstColumnToDraw(bool frame);
+    // Clears the columns from, up to but not including to, and draws the items in them.
+    void DrawColumns(std::int32_t from, std::int32_t to);
     void DrawItem(const clsItem& item, float x);
     // Where text in this font stands in the canvas: centred by the alphabet's height.
     std::int32_t TextTop(const std::shared_ptr<StdFont>& font);
@@ -142,11 +144,18 @@ class colMsg {
         std::int32_t top;
     };
     std::optional<TextTopIn> textTop_;
-    // What the canvas holds: the frame composed last, with the strip's position then.
+    // What the canvas holds: the frame composed last, with what its pixels depend on then. Its
+    // strip position follows the items dropped since, which leave the others where they stood.
     struct Composed {
         float stripLeft;
         bool frame;
         int dpi;
+        // The says text of the settings, which says items read as they are drawn.
+        std::u16string says;
+        // The items ended inside the canvas: one appended would land among columns kept.
+        bool open;
+        // Items left since: their ink may still overhang the left edge.
+        bool dropped;
     };
     std::optional<Composed> composed_;
 };

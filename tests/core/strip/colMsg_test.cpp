@@ -275,4 +275,50 @@ TEST_F(Strip, FrameIsDrawnByKindThenFramedThenPresentedOnce) {
     EXPECT_EQ(display.callsAtPresent, std::vector<std::size_t>{7});
 }
 
+// A frame scrolled from the last one is the frame drawn whole, column for column: across drops
+// of items narrower than the speed (a message that begins with an emoticon begins with an empty
+// run as wide as the gap), ticks while the bar is hidden, a changed says text, and an item
+// appended while the strip ends inside the display.
+TEST_F(Strip, ScrolledFramesAreTheFramesDrawnWhole) {
+    const struct {
+        const char* what;
+        float speed;
+        int hiddenFrom, hiddenTo, saysAt, addAt;
+    } rows[] = {{"drops", 10, -1, -1, -1, -1},
+                {"drops at speed 25", 25, -1, -1, -1, -1},
+                {"hidden", 10, 3, 30, -1, -1},
+                {"says changed", 10, -1, -1, 4, -1},
+                {"appended in view", 10, -1, -1, -1, 0}};
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        settings().Says = u"says:";
+        fakes::FakeSurfaceFactory surfacesA, surfacesB;
+        surfacesA.painting = surfacesB.painting = true;
+        gb::colMsg scrolled(host, surfacesA), whole(host, surfacesB);
+        FakeDisplay display(200, 20);
+        for (gb::colMsg* strip : {&scrolled, &whole}) {
+            strip->SetScrollSpeed(r.speed);
+            strip->AddMsg(u"(y)ab:)", u"Arial", 0, 0);
+            Fill(*strip, {4, 4});
+            strip->AddSays(u"Ann", 0);
+            strip->AddMsg(u":)x", u"Arial", 0, 0);
+        }
+        const auto& a = surfacesA.canvas->columns;
+        const auto& b = surfacesB.canvas->columns;
+        for (int tick = 0, wrong = 0; tick < 40 && wrong == 0; ++tick) {
+            if (tick == r.saysAt) settings().Says = u"wrote";
+            const bool hidden = tick >= r.hiddenFrom && tick < r.hiddenTo;
+            for (gb::colMsg* strip : {&scrolled, &whole}) {
+                if (tick > 0) strip->MoveOn(display);
+                if (hidden) continue;
+                if (strip == &whole) strip->Invalidate();
+                strip->DisplayOn(display, true);
+                if (tick == r.addAt) strip->AddString(u"late");
+            }
+            wrong = !hidden && a != b;
+            EXPECT_EQ(std::string(a.begin(), a.end()), std::string(b.begin(), b.end())) << tick;
+        }
+    }
+}
+
 } // namespace

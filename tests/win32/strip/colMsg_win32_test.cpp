@@ -51,22 +51,28 @@ TEST_F(StripOnGdi, EmoticonCellsAreCopiedWholeToTheirPlace) {
 }
 
 // A frame scrolled from the last one must be the frame drawn whole, pixel for pixel: at whole
-// and fractional speeds, with bold and italic runs (whose ink overhangs) and emoticons.
+// and fractional speeds, with bold and italic runs (whose ink overhangs) and emoticons, across
+// items that leave narrower than a tick's step (a text that begins with an emoticon), ticks
+// while the bar is hidden and a says text changed meanwhile.
 TEST_F(StripOnGdi, ScrolledFramesAreTheFramesDrawnWhole) {
-    for (float speed : {10.0f, 7.0f, 2.5f}) {
+    for (float speed : {10.0f, 25.0f, 7.0f, 2.5f}) {
         SCOPED_TRACE(speed);
         gb::colMsg scrolled(host, surfaces), whole(host, surfaces);
         for (gb::colMsg* strip : {&scrolled, &whole}) {
             strip->SetScrollSpeed(speed);
-            strip->AddMsg(u"Hello (Y) there :) W", u"Arial", 0x0000FF, 0);
+            strip->AddMsg(u"(Y)Hello (Y) there :) W", u"Arial", 0x0000FF, 0);
+            strip->AddSays(u"Ann", 0);
             strip->AddString(u"fff slanted fff").TextFont()->SetItalic(true);
             strip->AddString(u"WIDE bold").TextFont()->SetBold(true);
         }
         CapturingDisplay a(240, 24), b(240, 24);
+        modSettings::Settings().Says = u"says:";
         for (int tick = 0; tick < 80 && !HasFailure(); ++tick) {
+            if (tick == 30) modSettings::Settings().Says = u"wrote";
             scrolled.MoveOn(a);
-            scrolled.DisplayOn(a, true);
             whole.MoveOn(b);
+            if (tick >= 20 && tick < 30) continue; // hidden in the notification area
+            scrolled.DisplayOn(a, true);
             whole.Invalidate();
             whole.DisplayOn(b, true);
             for (int x = 0; x < 240; ++x)
