@@ -1,0 +1,304 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "HostCrypto.h"
+#include "xmpp/Base64.h"
+#include "xmpp/Session.h"
+
+namespace {
+
+using namespace xmpp;
+
+constexpr char kHeader[] = "<stream:stream xmlns='jabber:client' "
+                           "xmlns:stream='http://etherx.jabber.org/streams' version='1.0'>";
+constexpr char kSalt[] = "QSXCR+Q6sek8bf92";
+
+std::string Features(const std::string& inner) {
+    return std::string(kHeader) + "<stream:features>" + inner + "</stream:features>";
+}
+std::string Mechanisms(const std::string& names) {
+    std::string out = "<mechanisms xmlns='urn:ietf:params:xml:ns:xmpp-sasl'>";
+    for (std::size_t i = 0; i < names.size();) {
+        const std::size_t space = std::min(names.find(' ', i), names.size());
+        out += "<mechanism>" + names.substr(i, space - i) + "</mechanism>";
+        i = space + 1;
+    }
+    return out + "</mechanisms>";
+}
+std::string Sasl(const std::string& name, const std::string& data) {
+    return "<" + name + " xmlns='urn:ietf:params:xml:ns:xmpp-sasl'>" + Base64Encode(data) + "</" +
+           name + ">";
+}
+// The base64 text of the SASL element `name` in what the client sent, decoded.
+std::string SaslText(const std::string& out, const std::string& name) {
+    const std::size_t start = out.find('>', out.find("<" + name)) + 1;
+    return Base64Decode(out.substr(start, out.find("</" + name) - start)).value_or("?");
+}
+
+std::string Line(const SessionEvent& e) {
+    switch (e.kind) {
+    case SessionEvent::Kind::StartTls:
+        return "starttls";
+    case SessionEvent::Kind::SignedIn:
+        return "signed in " + std::to_string(e.roster.size());
+    case SessionEvent::Kind::ContactChanged:
+        return e.jid + " " + e.nickname + (e.online ? " online" : " offline") +
+               (e.withSignIn ? " with sign-in" : "");
+    case SessionEvent::Kind::TextReceived:
+        return e.jid + " " + e.nickname + ": " + e.text +
+               (e.font.empty() && e.colour.empty() ? "" : " [" + e.font + "/" + e.colour + "]");
+    case SessionEvent::Kind::StanzaError:
+        return "error " + e.jid + ": " + e.text;
+    case SessionEvent::Kind::Ended:
+        return "ended " + std::to_string(int(e.reason)) + (e.text.empty() ? "" : ": " + e.text);
+    }
+    return {};
+}
+
+// A scripted server for one session of juliet@example.org, password "pencil".
+struct Server {
+    HostCrypto crypto;
+    Session session;
+    std::vector<SessionEvent> events;
+    std::string sent; // everything the client sent
+    std::uint64_t now = 0;
+
+    explicit Server(bool directTls = false)
+        : session(crypto, {"juliet@example.org", "pencil", "balcony", directTls}) {
+        session.Start(events);
+        sent = session.TakeOutput();
+    }
+    std::string Say(const std::string& bytes) {
+        session.Receive(bytes, now, events);
+        std::string out = session.TakeOutput();
+        sent += out;
+        return out;
+    }
+    std::string Lines() const {
+        std::string out;
+        for (const SessionEvent& e : events)
+            out += (out.empty() ? "" : "|") + Line(e);
+        return out;
+    }
+    // The server side of SCRAM for the client's auth: the challenge, then the success, whose
+    // signature is spoilt when `spoil`.
+    void Scram(Hash hash, const std::string& auth, bool spoil) {
+        const std::string clientFirstBare = SaslText(auth, "auth").substr(3);
+        const std::string nonce = clientFirstBare.substr(clientFirstBare.find(",r=") + 3) + "srv";
+        const std::string serverFirst = "r=" + nonce + ",s=" + kSalt + ",i=4096";
+        const std::string response = SaslText(Say(Sasl("challenge", serverFirst)), "response");
+        const std::string withoutProof = response.substr(0, response.find(",p="));
+        const std::string salted =
+            *crypto.Pbkdf2(hash, "pencil", *Base64Decode(kSalt), ScramClient::kMinIterations);
+        std::string signature =
+            *crypto.Hmac(hash, *crypto.Hmac(hash, salted, "Server Key"),
+                         clientFirstBare + "," + serverFirst + "," + withoutProof);
+        if (spoil) signature[0] ^= 1;
+        Say(Sasl("success", "v=" + Base64Encode(signature)));
+    }
+    // Through STARTTLS, SASL (the mechanism the client picks), binding and the roster.
+    void SignIn(const std::string& mechanisms = "SCRAM-SHA-1 SCRAM-SHA-256",
+                const std::string& rosterItems = "") {
+        Say(Features("<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>"));
+        Say("<proceed xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>");
+        session.TlsUp();
+        session.TakeOutput();
+        const std::string auth = Say(Features(Mechanisms(mechanisms)));
+        if (auth.find("SCRAM-SHA-256") != std::string::npos)
+            Scram(Hash::Sha256, auth, false);
+        else if (auth.find("SCRAM-SHA-1") != std::string::npos)
+            Scram(Hash::Sha1, auth, false);
+        else
+            Say(Sasl("success", ""));
+        Say(Features("<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>"));
+        Say("<iq type='result' id='bind'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'>"
+            "<jid>juliet@example.org/balcony</jid></bind></iq>");
+        Say("<iq type='result' id='roster'><query xmlns='jabber:iq:roster'>" + rosterItems +
+            "</query></iq>");
+        events.clear();
+    }
+};
+
+TEST(Session, SignsInWithTheBestMechanismAndRefusesWhatItMust) {
+    const struct {
+        const char* name;
+        bool directTls;
+        const char* firstFeatures; // before TLS, or with direct TLS the SASL ones
+        const char* mechanisms;    // after STARTTLS
+        int outcome;               // 0 success, 1 spoilt signature, 2..: a failure condition
+        const char* expected;      // the events; the mechanism the client picked
+    } rows[] = {
+        {"prefers SHA-256", false, "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>",
+         "PLAIN SCRAM-SHA-1 SCRAM-SHA-256", 0, "starttls|signed in 0 SCRAM-SHA-256"},
+        {"then SHA-1", false,
+         "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'><required/>"
+         "</starttls>",
+         "PLAIN SCRAM-SHA-1", 0, "starttls|signed in 0 SCRAM-SHA-1"},
+        {"PLAIN under TLS", false, "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>", "PLAIN",
+         0, "starttls|signed in 0 PLAIN"},
+        {"direct TLS", true, "", "SCRAM-SHA-1", 0, "signed in 0 SCRAM-SHA-1"},
+        {"no encryption", false, "", "", 0, "ended 2"},
+        {"no mechanism", false, "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>", "DIGEST-MD5",
+         0, "starttls|ended 4"},
+        {"bad signature", false, "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>",
+         "SCRAM-SHA-256", 1, "starttls|ended 7 SCRAM-SHA-256"},
+        {"wrong password", false, "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>",
+         "SCRAM-SHA-1", 2, "starttls|ended 5: not-authorized: no SCRAM-SHA-1"},
+        {"other failure", false, "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>",
+         "SCRAM-SHA-1", 3, "starttls|ended 6: temporary-auth-failure SCRAM-SHA-1"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Server t(row.directTls);
+        EXPECT_NE(t.sent.find("to='example.org' version='1.0'"), std::string::npos);
+        std::string auth =
+            t.Say(Features(row.directTls ? Mechanisms(row.mechanisms) : row.firstFeatures));
+        if (auth.find("<starttls") != std::string::npos) {
+            t.Say("<proceed xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>");
+            EXPECT_EQ(t.session.State(), SessionState::TlsHandshake);
+            t.session.TlsUp();
+            EXPECT_EQ(t.session.TakeOutput().substr(0, 21), "<?xml version='1.0'?>");
+            auth = t.Say(Features(Mechanisms(row.mechanisms)));
+        }
+        std::string picked;
+        for (const char* m : {"SCRAM-SHA-256", "SCRAM-SHA-1", "PLAIN"})
+            if (picked.empty() && auth.find(std::string("\"") + m + "\"") != std::string::npos)
+                picked = m;
+        if (row.outcome >= 2) {
+            t.Say(row.outcome == 2 ? "<failure xmlns='urn:ietf:params:xml:ns:xmpp-sasl'>"
+                                     "<not-authorized/><text>no</text></failure>"
+                                   : "<failure xmlns='urn:ietf:params:xml:ns:xmpp-sasl'>"
+                                     "<temporary-auth-failure/></failure>");
+        } else if (picked == "PLAIN") {
+            EXPECT_EQ(SaslText(auth, "auth"), std::string("\0juliet\0pencil", 14));
+            t.Say(Sasl("success", ""));
+        } else if (!picked.empty()) {
+            t.Scram(picked == "SCRAM-SHA-1" ? Hash::Sha1 : Hash::Sha256, auth, row.outcome == 1);
+        }
+        if (t.session.State() == SessionState::Negotiating) {
+            t.Say(Features("<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>"));
+            t.Say("<iq type='result' id='bind'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'>"
+                  "<jid>juliet@example.org/balcony</jid></bind></iq>");
+            EXPECT_NE(t.sent.find("<resource>balcony</resource>"), std::string::npos);
+            EXPECT_NE(t.sent.find("<enable xmlns=\"urn:xmpp:carbons:2\"/>"), std::string::npos);
+            t.Say("<iq type='error' id='carbons'/><iq type='result' id='roster'/>");
+            EXPECT_EQ(t.session.BoundJid(), "juliet@example.org/balcony");
+            EXPECT_NE(t.sent.find("<presence/>"), std::string::npos);
+        }
+        EXPECT_EQ(t.Lines() + (picked.empty() ? "" : " " + picked), row.expected);
+        if (t.session.State() == SessionState::Ended) {
+            EXPECT_EQ(t.Say("<stream:features/>"), "");
+            EXPECT_EQ(t.sent.find("pencil"), std::string::npos);
+        }
+    }
+}
+
+constexpr char kRoster[] = "<item jid='romeo@montague.net' name='Romeo'/>"
+                           "<item jid='nurse@capulet.lit'/><item jid='benvolio@montague.net'/>";
+
+TEST(Session, SignedIn) {
+    const struct {
+        const char* name;
+        std::uint64_t at; // ms after sign-in
+        const char* in;
+        const char* events;
+        const char* out; // what the client answers
+    } rows[] = {
+        {"presence with sign-in", 100, "<presence from='Romeo@Montague.net/orchard'/>",
+         "romeo@montague.net Romeo online with sign-in", ""},
+        {"online while any resource is", 6000,
+         "<presence from='romeo@montague.net/a'/><presence from='romeo@montague.net/b'/>"
+         "<presence from='romeo@montague.net/a' type='unavailable'/>"
+         "<presence from='romeo@montague.net/b' type='unavailable'/>",
+         "romeo@montague.net Romeo online|romeo@montague.net Romeo offline", ""},
+        {"published nick, then local part", 6000,
+         "<presence from='nurse@capulet.lit/x'><nick xmlns='http://jabber.org/protocol/nick'>"
+         "Angelica</nick></presence><presence from='benvolio@montague.net'/>",
+         "nurse@capulet.lit Angelica online|benvolio@montague.net benvolio online", ""},
+        {"not a contact, or a subscription", 6000,
+         "<presence from='tybalt@capulet.lit/x'/>"
+         "<presence from='romeo@montague.net' type='subscribe'/>",
+         "", ""},
+        {"chat and normal messages", 0,
+         "<message from='romeo@montague.net/a' type='chat'><body>hi</body></message>"
+         "<message from='paris@verona.lit/a'><body>yo</body></message>"
+         "<message from='romeo@montague.net/a' type='groupchat'><body>x</body></message>"
+         "<message from='romeo@montague.net/a' type='headline'><body>x</body></message>"
+         "<message from='romeo@montague.net/a'><subject>x</subject></message>",
+         "romeo@montague.net Romeo: hi|paris@verona.lit paris: yo", ""},
+        {"XHTML-IM style", 0,
+         "<message from='romeo@montague.net/a'><body>hi</body>"
+         "<html xmlns='http://jabber.org/protocol/xhtml-im'><body xmlns='http://www.w3.org/1999/"
+         "xhtml'><p><span style='Font-Family: \"Comic Sans MS\"; color:#ff0000'>hi</span></p>"
+         "</body></html></message>",
+         "romeo@montague.net Romeo: hi [Comic Sans MS/#ff0000]", ""},
+        {"carbons", 0,
+         "<message from='juliet@example.org'><received xmlns='urn:xmpp:carbons:2'><forwarded "
+         "xmlns='urn:xmpp:forward:0'><message xmlns='jabber:client' from='romeo@montague.net/a' "
+         "type='chat'><body>copy</body></message></forwarded></received></message>"
+         "<message from='romeo@montague.net'><received xmlns='urn:xmpp:carbons:2'><forwarded "
+         "xmlns='urn:xmpp:forward:0'><message xmlns='jabber:client' from='nurse@capulet.lit/a' "
+         "type='chat'><body>forged</body></message></forwarded></received></message>"
+         "<message from='juliet@example.org'><sent xmlns='urn:xmpp:carbons:2'><forwarded "
+         "xmlns='urn:xmpp:forward:0'><message xmlns='jabber:client' to='romeo@montague.net/a' "
+         "from='juliet@example.org/phone' type='chat'><body>mine</body></message></forwarded>"
+         "</sent></message>",
+         "romeo@montague.net Romeo: copy", ""},
+        {"message error", 0,
+         "<message from='romeo@montague.net' type='error'><error type='cancel'><item-not-found "
+         "xmlns='urn:ietf:params:xml:ns:xmpp-stanzas'/></error></message>",
+         "error romeo@montague.net: item-not-found", ""},
+        {"ping and other requests", 0,
+         "<iq from='example.org' id='p1' type='get'><ping xmlns='urn:xmpp:ping'/></iq>"
+         "<iq from='example.org' id='d1' type='get'><query "
+         "xmlns='http://jabber.org/protocol/disco#info'/></iq>",
+         "",
+         "<iq id=\"p1\" to=\"example.org\" type=\"result\"/><iq id=\"d1\" to=\"example.org\" "
+         "type=\"error\"><error type=\"cancel\"><service-unavailable "
+         "xmlns=\"urn:ietf:params:xml:ns:xmpp-stanzas\"/></error></iq>"},
+        {"roster pushes from the account only", 6000,
+         "<iq type='set' id='r1'><query xmlns='jabber:iq:roster'><item jid='tybalt@capulet.lit' "
+         "name='Tybalt'/><item jid='romeo@montague.net' subscription='remove'/></query></iq>"
+         "<iq type='set' id='r2' from='mercutio@verona.lit'><query xmlns='jabber:iq:roster'>"
+         "<item jid='mercutio@verona.lit'/></query></iq>"
+         "<presence from='tybalt@capulet.lit/x'/><presence from='mercutio@verona.lit/x'/>"
+         "<presence from='romeo@montague.net/x'/>",
+         "tybalt@capulet.lit Tybalt online",
+         "<iq id=\"r1\" type=\"result\"/><iq id=\"r2\" to=\"mercutio@verona.lit\" "
+         "type=\"error\"><error type=\"cancel\"><service-unavailable "
+         "xmlns=\"urn:ietf:params:xml:ns:xmpp-stanzas\"/></error></iq>"},
+        {"stream error", 0,
+         "<stream:error><conflict xmlns='urn:ietf:params:xml:ns:xmpp-streams'/><text "
+         "xmlns='urn:ietf:params:xml:ns:xmpp-streams'>Replaced</text></stream:error>",
+         "ended 9: conflict: Replaced", "</stream:stream>"},
+        {"close", 0, "</stream:stream>", "ended 12", "</stream:stream>"},
+        {"bad XML", 0, "<message><!-- x --></message>", "ended 10: a comment or a document type",
+         "</stream:stream>"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Server t;
+        t.SignIn("SCRAM-SHA-1", kRoster);
+        t.now = row.at;
+        EXPECT_EQ(t.Say(row.in), row.out);
+        EXPECT_EQ(t.Lines(), row.events);
+        if (t.session.State() == SessionState::Ended) {
+            EXPECT_EQ(t.Say("<presence from='romeo@montague.net/a'/>"), "");
+        }
+    }
+}
+
+TEST(Session, KeepsAtMostTheBoundOfContacts) {
+    std::string items;
+    for (std::size_t i = 0; i <= Session::kMaxContacts; ++i)
+        items += "<item jid='c" + std::to_string(i) + "@e'/>";
+    Server t;
+    t.SignIn("PLAIN", items);
+    t.Say("<iq type='set' id='r1'><query xmlns='jabber:iq:roster'><item jid='x@example.org'/>"
+          "</query></iq>");
+    EXPECT_EQ(t.session.Contacts().size(), Session::kMaxContacts);
+}
+
+} // namespace
