@@ -369,6 +369,14 @@ bool Session::FromAccount(const Element& e) const {
     return !from || Bare(*from) == bareJid_;
 }
 
+void Session::EmitStanzaError(const Element& e) {
+    SessionEvent ev;
+    ev.kind = SessionEvent::Kind::StanzaError;
+    ev.jid = Bare(AttrOr(e, "from"));
+    if (const Element* err = e.Child("error", kClient)) ev.text = Condition(*err, kStanzas);
+    Emit(std::move(ev));
+}
+
 void Session::OnIq(const Element& e) {
     const std::string_view type = AttrOr(e, "type");
     const std::string_view id = AttrOr(e, "id");
@@ -405,11 +413,7 @@ void Session::OnIq(const Element& e) {
             ev.roster = Contacts();
             Emit(std::move(ev));
         } else if (type == "error" && id != kCarbonsId) {
-            SessionEvent ev;
-            ev.kind = SessionEvent::Kind::StanzaError;
-            ev.jid = Bare(AttrOr(e, "from"));
-            if (const Element* err = e.Child("error", kClient)) ev.text = Condition(*err, kStanzas);
-            Emit(std::move(ev));
+            EmitStanzaError(e);
         }
         return;
     }
@@ -509,11 +513,7 @@ void Session::OnMessage(const Element& e, bool carbon) {
         if (e.Child("sent", kCarbons)) return; // what we said from another client
     }
     if (type == "error") {
-        SessionEvent ev;
-        ev.kind = SessionEvent::Kind::StanzaError;
-        ev.jid = Bare(AttrOr(e, "from"));
-        if (const Element* err = e.Child("error", kClient)) ev.text = Condition(*err, kStanzas);
-        Emit(std::move(ev));
+        EmitStanzaError(e);
         return;
     }
     if (!type.empty() && type != "chat" && type != "normal") return;

@@ -118,6 +118,8 @@ class Session {
     void OnStanza(const Element& e);
     void OnFeatures(const Element& e);
     void OnSasl(const Element& e);
+    // A stanza of type error, reported with its sender and condition.
+    void EmitStanzaError(const Element& e);
     void OnIq(const Element& e);
     void OnPresence(const Element& e);
     void OnMessage(const Element& e, bool carbon);
