@@ -10,6 +10,7 @@
 #include "contract/MessengerText.h"
 #include "kit/Handles_win32.h"
 #include "messenger/MessengerBinding_win32.h"
+#include "messenger/EventSink_win32.h"
 #include "messenger/MessengerLink_win32.h"
 
 namespace {
