@@ -243,7 +243,7 @@ void BarController::MouseMove(int button, int shift, float x, float /*y*/) {
     if (choice.cursor != rules::Cursor::Unchanged) window_.SetCursor(choice.cursor);
     if (choice.sizeMode) SizeMode_ = *choice.sizeMode;
 
-    if (button != rules::kLeftButton || !LastCursorPos_) return;
+    if (button != kLeftButton || !LastCursorPos_) return;
     if (shift == rules::kAlt && msgScroll_) {
         const ScreenPoint cur = window_.CursorPos();
         msgScroll_->SetScrollSpeed(
@@ -270,7 +270,7 @@ void BarController::MouseUp(int button, int /*shift*/, float /*x*/, float /*y*/)
         ReserveWorkArea();
     else
         RestoreWorkArea();
-    if (button == rules::kRightButton) Resume();
+    if (button == kRightButton) Resume();
 }
 
 void BarController::CaptureLost() {

@@ -35,8 +35,8 @@ int ModifierMask() noexcept {
 // The buttons held during a pointer movement: 1 left, 2 right.
 int HeldButtons(WPARAM keys) noexcept {
     int mask = 0;
-    if (keys & MK_LBUTTON) mask |= rules::kLeftButton;
-    if (keys & MK_RBUTTON) mask |= rules::kRightButton;
+    if (keys & MK_LBUTTON) mask |= kLeftButton;
+    if (keys & MK_RBUTTON) mask |= kRightButton;
     return mask;
 }
 
@@ -140,19 +140,19 @@ LRESULT frmScroll::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (wp == tmrRetry) controller_.RetryTick();
         return 0;
     case WM_LBUTTONDOWN:
-        controller_.MouseDown(rules::kLeftButton, ModifierMask(), x, y);
+        controller_.MouseDown(kLeftButton, ModifierMask(), x, y);
         return 0;
     case WM_RBUTTONDOWN:
-        controller_.MouseDown(rules::kRightButton, ModifierMask(), x, y);
+        controller_.MouseDown(kRightButton, ModifierMask(), x, y);
         return 0;
     case WM_MOUSEMOVE:
         controller_.MouseMove(HeldButtons(wp), ModifierMask(), x, y);
         return 0;
     case WM_LBUTTONUP:
-        OnButtonUp(rules::kLeftButton, wp, lp);
+        OnButtonUp(kLeftButton, wp, lp);
         return 0;
     case WM_RBUTTONUP:
-        OnButtonUp(rules::kRightButton, wp, lp);
+        OnButtonUp(kRightButton, wp, lp);
         return 0;
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(lp) != hWnd()) controller_.CaptureLost();
