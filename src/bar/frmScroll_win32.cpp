@@ -53,11 +53,11 @@ rules::TrayMouse TrayMouseOf(UINT message) noexcept {
 
 } // namespace
 
-frmScroll::frmScroll(IBarShell& shell, HINSTANCE instance)
+frmScroll::frmScroll(IBarShell& shell, HINSTANCE instance, modSettings::SettingsRecord& settings)
     : instance_(instance), random_(static_cast<std::mt19937::result_type>(
                                std::chrono::steady_clock::now().time_since_epoch().count())),
       surfaces_(instance),
-      controller_(*this, desktop_, appBar_, workArea_, tray_, shell,
+      controller_(*this, desktop_, appBar_, workArea_, tray_, shell, settings,
                   {measure_, windowActions_, factory_, surfaces_,
                    [this] { return std::uniform_int_distribution<int>(0, 43)(random_); }}),
       link_(controller_.Events()) {}
