@@ -4,7 +4,6 @@
 
 #include "fakes/FakeMessenger.h"
 #include "fakes/FakeStripHost.h"
-#include "fakes/MemorySettingsStore.h"
 #include "strip/clsAction.h"
 #include "strip/clsSays.h"
 #include "strip/colMsg.h"
@@ -15,17 +14,11 @@ using fakes::FakeDisplay;
 using Calls = std::vector<std::string>;
 using Texts = std::vector<std::u16string>;
 
-// A strip on a fake host and fake surfaces, with the settings a first run gives; the
-// settings record is put back as it was after each test.
+// A strip on a fake host and fake surfaces, with the settings a first run gives.
 class Strip : public ::testing::Test {
   protected:
-    Strip() {
-        MemorySettingsStore defaults;
-        modSettings::LoadSettings(defaults, {15360, u"."});
-        host.messenger = &factory;
-    }
-    ~Strip() override { modSettings::Settings() = saved_; }
-    modSettings::SettingsRecord& settings() { return modSettings::Settings(); }
+    Strip() { host.messenger = &factory; }
+    modSettings::SettingsRecord& settings() { return host.record; }
     // Gaps make items of exact widths.
     void Fill(gb::colMsg& strip, const std::vector<float>& widths) {
         for (float w : widths)
@@ -39,7 +32,6 @@ class Strip : public ::testing::Test {
         strip.SetScrollSpeed(speed);
     }
 
-    modSettings::SettingsRecord saved_ = modSettings::Settings();
     fakes::FakeStripHost host;
     fakes::FakeMessengerFactory factory;
     fakes::FakeSurfaceFactory surfaces;
@@ -255,7 +247,7 @@ TEST_F(Strip, HandOverReachesTheNextItemOfTheBarsStrip) {
 // Each kind in its own face and colour at its place (half pixels round to even) and only
 // what is visible, then the frame, then one present.
 TEST_F(Strip, FrameIsDrawnByKindThenFramedThenPresentedOnce) {
-    modSettings::Settings().Says = u"says:";
+    settings().Says = u"says:";
     gb::colMsg strip(host, surfaces);
     strip.AddSays(u"Ann", 5);                                      // "Ann says:" 54 + 10
     strip.AddMsg(u"hi:)", u"Tahoma", 0x00AA00, 5);                 // "hi" 16 + 10, emo 19 + 10

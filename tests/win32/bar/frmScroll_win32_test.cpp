@@ -90,10 +90,11 @@ bool BelowWindowOf(HWND bar, DWORD process) {
 }
 
 // The settings of a bar across the top that reserves its strip, in a thread as the program's.
+modSettings::SettingsRecord settings;
 modSettings::SettingsRecord& BarSettings() {
     Pump(20); // a bar that ended before has told the loop to end: not the next one
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); // as the program's messenger link has
-    auto& s = modSettings::Settings() = {};
+    auto& s = settings = {};
     s.Speed = 10;
     s.ChangeWorkArea = true;
     s.Width = kScreenW * 15.0f;
@@ -108,8 +109,7 @@ class SharedBar : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         SetWorkAreaTop(kTaken);
-        BarSettings();
-        bar_ = std::make_unique<gb::frmScroll>(shell_, ::GetModuleHandleW(nullptr));
+        bar_ = std::make_unique<gb::frmScroll>(shell_, ::GetModuleHandleW(nullptr), BarSettings());
         ASSERT_TRUE(bar_->Load());
     }
     static void TearDownTestSuite() {
@@ -217,7 +217,7 @@ TEST_F(SharedBar, ReservesBelowWhatWasTakenAndAtSessionEndGivesBackExactly) {
     Strip().SetScrollSpeed(33);
     bar_->Controller().Minimize();
     EXPECT_TRUE(Tray(hwnd_));
-    auto& s = modSettings::Settings();
+    auto& s = settings;
     s.X = s.Y = s.Width = 999; // what was loaded must not be what is checked
     ::SendMessageW(hwnd_, WM_QUERYENDSESSION, 0, 0);
     ::SendMessageW(hwnd_, WM_ENDSESSION, FALSE, 0);
@@ -253,7 +253,7 @@ TEST(Bar, ExitDuringTheSlideInEndsCleanlyAfterTheSlideStops) {
     gb::unique_hhook hook(
         ::SetWindowsHookExW(WH_CALLWNDPROCRET, CloseDuringSlide, nullptr, ::GetCurrentThreadId()));
     auto& s = BarSettings();
-    EXPECT_FALSE(gb::frmScroll(shell, ::GetModuleHandleW(nullptr)).Load());
+    EXPECT_FALSE(gb::frmScroll(shell, ::GetModuleHandleW(nullptr), s).Load());
     MSG quit;
     EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_FALSE(::IsWindow(slidingBar));

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "StripShow_win32.h"
-#include "app/modSettings.h"
 
 namespace {
 
@@ -15,7 +14,7 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 // A strip on the program's surfaces, with emoticons shown.
 struct StripOnGdi : ::testing::Test {
-    StripOnGdi() { modSettings::Settings().ShowEmo = true; }
+    StripOnGdi() { host.record.ShowEmo = true; }
     striptool::Host host;
     gb::OffscreenDCFactory surfaces;
 };
@@ -66,9 +65,9 @@ TEST_F(StripOnGdi, ScrolledFramesAreTheFramesDrawnWhole) {
             strip->AddString(u"WIDE bold").TextFont()->SetBold(true);
         }
         CapturingDisplay a(240, 24), b(240, 24);
-        modSettings::Settings().Says = u"says:";
+        host.record.Says = u"says:";
         for (int tick = 0; tick < 80 && !HasFailure(); ++tick) {
-            if (tick == 30) modSettings::Settings().Says = u"wrote";
+            if (tick == 30) host.record.Says = u"wrote";
             scrolled.MoveOn(a);
             whole.MoveOn(b);
             if (tick >= 20 && tick < 30) continue; // hidden in the notification area
