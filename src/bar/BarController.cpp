@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "app/Slide.h"
-#include "app/modSettings.h"
 #include "strip/colMsg.h"
 
 namespace gb {
@@ -50,12 +49,16 @@ class BarSlide final : public modMain::ISlideForm {
 
 BarController::BarController(IBarWindow& window, IDesktop& desktop, IAppBar& appBar,
                              IWorkArea& workArea, ITrayIcon& tray, IBarShell& shell,
-                             BarServices services)
+                             modSettings::SettingsRecord& settings, BarServices services)
     : window_(window), desktop_(desktop), appBar_(appBar), tray_(tray), shell_(shell),
-      services_(std::move(services)),
-      docking_(appBar, workArea), stripHost_{kFontSize, services_.measure, services_.windows, this,
-                                             &services_.messenger},
-      events_([this] { return msgScroll_.get(); }, services_.messenger) {}
+      settings_(settings), services_(std::move(services)),
+      docking_(appBar, workArea), stripHost_{.fontSize = kFontSize,
+                                             .measure = services_.measure,
+                                             .windows = services_.windows,
+                                             .settings = settings_,
+                                             .bar = this,
+                                             .messenger = &services_.messenger},
+      events_([this] { return msgScroll_.get(); }, services_.messenger, settings_) {}
 
 BarController::~BarController() = default;
 
@@ -96,7 +99,6 @@ int BarController::HeightAt(int dpi) const {
 void BarController::Load(messenger::IMessengerLink& link) {
     if (loaded_) return;
     loaded_ = true;
-    auto& settings = modSettings::Settings();
 
     // The link first: events may arrive as soon as messages run.
     link_ = &link;
@@ -105,20 +107,20 @@ void BarController::Load(messenger::IMessengerLink& link) {
 
     // A stored place on a monitor that is gone brings the bar onto the primary monitor.
     const DesktopLayout layout = Layout();
-    const std::size_t monitor = layout.MonitorOfTwips(settings.X, settings.Y);
+    const std::size_t monitor = layout.MonitorOfTwips(settings_.X, settings_.Y);
     // Until it has slid in from beyond its monitor's right edge (onto the next monitor, maybe)
     // the bar's monitor is the one of its stored place.
     loadMonitor_ = monitor;
     stripHost_.dpi = layout.At(monitor).dpi;
     msgScroll_ = std::make_unique<colMsg>(stripHost_, services_.surfaces);
-    msgScroll_->SetScrollSpeed(rules::StoredSpeed(settings.Speed));
+    msgScroll_->SetScrollSpeed(rules::StoredSpeed(settings_.Speed));
     // Whoever adds to the strip - the messenger's events, the retry, the tests - wakes it.
     msgScroll_->SetOnAdded([this] { WakeUp(); });
 
     const int height = HeightAt(stripHost_.dpi);
     const rules::Screen screen = layout.ScreenOf(monitor);
     const rules::Geometry placed =
-        rules::PlaceStored(settings.X, settings.Y, settings.Width,
+        rules::PlaceStored(settings_.X, settings_.Y, settings_.Width,
                            static_cast<float>(height) * screen.TwipsPerPixelY, screen);
     // It starts just beyond the right edge of its monitor and slides in from there.
     rules::Geometry start = placed;
@@ -131,7 +133,7 @@ void BarController::Load(messenger::IMessengerLink& link) {
     const int blanks = rules::BannerBlankCount(
         window_.ScaleWidth(), services_.measure.TextWidth(font, rules::kTitle, stripHost_.dpi),
         services_.measure.TextWidth(font, u" ", stripHost_.dpi));
-    rules::AddStartupBanner(*msgScroll_, blanks, settings.ShowEmo, k);
+    rules::AddStartupBanner(*msgScroll_, blanks, settings_.ShowEmo, k);
     NewLine(1, false);
     if (attempt.showNotFound) AsLine([&] { msgScroll_->AddString(rules::kNoMessengerLine); });
 
@@ -157,7 +159,7 @@ void BarController::Resize() {
     const int size = ScaleForDpi(rules::kMenuButtonSize, Dpi());
     const int margin = ScaleForDpi(rules::kMenuButtonMargin, Dpi());
     window_.PlaceMenuButton(static_cast<int>(window_.ScaleWidth()) - size - margin, margin, size);
-    if (modSettings::Settings().ShowTooltip) ShowTooltip();
+    if (settings_.ShowTooltip) ShowTooltip();
 }
 
 void BarController::DisplayTick() {
@@ -243,7 +245,7 @@ void BarController::MouseMove(int button, int shift, float x, float /*y*/) {
     if (choice.cursor != rules::Cursor::Unchanged) window_.SetCursor(choice.cursor);
     if (choice.sizeMode) SizeMode_ = *choice.sizeMode;
 
-    if (button != rules::kLeftButton || !LastCursorPos_) return;
+    if (button != kLeftButton || !LastCursorPos_) return;
     if (shift == rules::kAlt && msgScroll_) {
         const ScreenPoint cur = window_.CursorPos();
         msgScroll_->SetScrollSpeed(
@@ -270,7 +272,7 @@ void BarController::MouseUp(int button, int /*shift*/, float /*x*/, float /*y*/)
         ReserveWorkArea();
     else
         RestoreWorkArea();
-    if (button == rules::kRightButton) Resume();
+    if (button == kRightButton) Resume();
 }
 
 void BarController::CaptureLost() {
@@ -427,7 +429,7 @@ void BarController::EndSession() {
     // process ends with the session anyway.
     StoreGeometry();
     GiveBack();
-    if (msgScroll_) modSettings::Settings().Speed = msgScroll_->ScrollSpeed();
+    if (msgScroll_) settings_.Speed = msgScroll_->ScrollSpeed();
     if (shutdown_()) shell_.AppShutdown();
     life_.RequestClose([this] { Unload(UnloadKind::Quick); });
 }
@@ -507,13 +509,12 @@ float BarController::BarHeight() const {
 // ---------------------------------------------------------------- unload
 
 void BarController::StoreGeometry() {
-    auto& settings = modSettings::Settings();
     const DesktopLayout layout = Layout();
     const auto g = rules::GeometryToStore(TwipsOn(layout, BarMonitor(layout)),
                                           slideTarget_.has_value(), slideTarget_.value_or(0.0f));
-    settings.Y = g.Top;
-    settings.X = g.Left;
-    settings.Width = g.Width;
+    settings_.Y = g.Top;
+    settings_.X = g.Left;
+    settings_.Width = g.Width;
 }
 
 void BarController::GiveBack() {
@@ -532,7 +533,7 @@ void BarController::Unload(UnloadKind kind) {
         });
     }
     GiveBack();
-    if (msgScroll_) modSettings::Settings().Speed = msgScroll_->ScrollSpeed();
+    if (msgScroll_) settings_.Speed = msgScroll_->ScrollSpeed();
     window_.SetDisplayTimer(false);
     window_.SetRetryTimer(false);
     if (link_) link_->Detach();
@@ -545,7 +546,7 @@ void BarController::Unload(UnloadKind kind) {
 // ---------------------------------------------------------------- the reserved strip
 
 void BarController::ReserveWorkArea() {
-    if (docking_.Reserved() || !modSettings::Settings().ChangeWorkArea) return;
+    if (docking_.Reserved() || !settings_.ChangeWorkArea) return;
     const DesktopLayout layout = Layout();
     const Monitor& monitor = layout.At(BarMonitor(layout));
     const PixelRect bar = window_.GetRect();

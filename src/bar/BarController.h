@@ -13,6 +13,7 @@
 #include <optional>
 
 #include "app/Lifetime.h"
+#include "app/modSettings.h"
 #include "bar/BarEvents.h"
 #include "bar/BarLife.h"
 #include "bar/BarWindow.h"
@@ -42,8 +43,11 @@ class BarController final : public IBarLink, public IBarMenu, public messenger::
     static constexpr double kFontSize = 14.25;
     static constexpr char16_t kFontName[] = u"Arial";
 
+    // settings: what the bar and its strip read (the dialog's changes show at once) and where
+    // the unload keeps the bar's place and speed; it must outlive the bar.
     BarController(IBarWindow& window, IDesktop& desktop, IAppBar& appBar, IWorkArea& workArea,
-                  ITrayIcon& tray, IBarShell& shell, BarServices services);
+                  ITrayIcon& tray, IBarShell& shell, modSettings::SettingsRecord& settings,
+                  BarServices services);
     ~BarController() override;
     BarController(const BarController&) = delete;
     BarController& operator=(const BarController&) = delete;
@@ -150,6 +154,7 @@ class BarController final : public IBarLink, public IBarMenu, public messenger::
     IAppBar& appBar_;
     ITrayIcon& tray_;
     IBarShell& shell_;
+    modSettings::SettingsRecord& settings_;
     BarServices services_;
     Docking docking_;
     StripHost stripHost_;

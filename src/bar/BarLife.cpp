@@ -1,6 +1,5 @@
 #include "bar/BarLife.h"
 
-#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -30,7 +29,7 @@ MessengerRetry::Outcome MessengerRetry::AfterAttempt(bool attached) noexcept {
 
 float StoredSpeed(float speed) noexcept {
     if (std::isnan(speed)) return 10.0f;
-    return std::clamp(speed, kMinimumSpeed, kMaximumSpeed);
+    return gb::SpeedWithin(speed);
 }
 
 Geometry GeometryToStore(const Geometry& current, bool slidingIn, float slideTargetLeft) {

@@ -7,18 +7,16 @@
 #include <optional>
 #include <string>
 
+#include "app/Pointer.h"
+
 namespace frmScrollRules {
 
-// Mouse masks as the bar's handlers receive them.
-inline constexpr int kLeftButton = 1;
-inline constexpr int kRightButton = 2;
+// Modifier masks as the bar's handlers receive them.
 inline constexpr int kShift = 1;
 inline constexpr int kCtrl = 2;
 inline constexpr int kAlt = 4;
 
 inline constexpr float kMinimumWidthTwips = 4500.0f;
-inline constexpr float kMinimumSpeed = 1.0f;
-inline constexpr float kMaximumSpeed = 100.0f;
 inline constexpr int kMenuButtonSize = 14;  // cmdMenu, pixels
 inline constexpr int kMenuButtonMargin = 2; // from the top and right edges, pixels
 

@@ -23,7 +23,8 @@ namespace gb {
 
 class frmScroll final : public Window, public IBarWindow {
   public:
-    frmScroll(IBarShell& shell, HINSTANCE instance);
+    // settings: the bar's, which it reads and its unload writes; it must outlive the bar.
+    frmScroll(IBarShell& shell, HINSTANCE instance, modSettings::SettingsRecord& settings);
     ~frmScroll() override;
 
     // Creates the window and runs the load; returns when the bar has slid in. False when the

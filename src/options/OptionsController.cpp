@@ -79,7 +79,7 @@ void OptionsController::Load(bool owned) {
     const DialogScreen screen = host_.Screen();
     if (!window_.Create(owned, screen.left + screen.width, screen.barBottom, screen.dpi)) return;
     auto& d = dialog_.emplace();
-    d.model.FillControls(modSettings::Settings());
+    d.model.FillControls(services_.settings);
     // A copy: the window's change events may read the controls back while they are written.
     const OptionsControls filled = d.model.Controls();
     window_.WriteControls(filled);
@@ -125,7 +125,7 @@ void OptionsController::Unload() {
 void OptionsController::Okay() {
     Handle([&] {
         if (!IsOpen() || !CheckTexts()) return;
-        dialog_->model.ApplyControls(modSettings::Settings(), host_);
+        dialog_->model.ApplyControls(services_.settings, host_);
         life_.RequestClose([this] { Unload(); });
     });
 }
@@ -210,7 +210,8 @@ void OptionsController::DisplayTick() {
     if (!dialog_) return;
     IDisplay& ticker = window_.Ticker();
     // A pass added now spaces its lines by the width of now.
-    TickTicker(*dialog_->msgOptions, ticker, window_.ScaleWidth(), services_.version);
+    TickTicker(*dialog_->msgOptions, ticker, services_.settings.ShowEmo, window_.ScaleWidth(),
+               services_.version);
     dialog_->msgOptions->DisplayOn(ticker, true);
 }
 

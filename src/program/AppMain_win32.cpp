@@ -16,11 +16,13 @@
 namespace modMain {
 
 Application::Application(HINSTANCE instance)
-    : instance_(instance),
-      scroll_(*this, instance), tickerHost_{gb::BarController::kFontSize, scroll_.Measure(),
-                                            scroll_.WindowActions(), nullptr,
-                                            &scroll_.MessengerFactory()},
-      options_(*this, instance) {}
+    : instance_(instance), scroll_(*this, instance, modSettings::Settings()),
+      tickerHost_{.fontSize = gb::BarController::kFontSize,
+                  .measure = scroll_.Measure(),
+                  .windows = scroll_.WindowActions(),
+                  .settings = modSettings::Settings(),
+                  .messenger = &scroll_.MessengerFactory()},
+      options_(*this, instance, modSettings::Settings()) {}
 
 void Application::AppMain() {
     const HWND foreground = ::GetForegroundWindow();

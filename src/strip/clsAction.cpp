@@ -1,7 +1,6 @@
 #include "strip/clsAction.h"
 
 #include "app/modMain.h"
-#include "app/modSettings.h"
 #include "strip/StripHost.h"
 
 namespace gb {
@@ -42,7 +41,7 @@ void clsAction::SetAction(std::int32_t actAction, ActionParameter vntParameter) 
     actionKind_ = actAction;
     actionParameter_ = std::move(vntParameter);
     measured_.Forget();
-    const modSettings::SettingsRecord& settings = modSettings::Settings();
+    const modSettings::SettingsRecord& settings = Host().settings;
 
     if (actAction == actUnreadMail) {
         const auto* count = std::get_if<std::int32_t>(&actionParameter_);

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "app/modSettings.h"
 #include "strip/EmoticonTable.h"
 #include "strip/StripHost.h"
 
@@ -119,7 +118,7 @@ void colMsg::AddRun(std::u16string run, std::u16string_view fontName, Color colo
 
 void colMsg::AddMsg(std::u16string_view strMsg, std::u16string_view FontName, Color color,
                     messenger::WindowHandle hWnd) {
-    if (!modSettings::Settings().ShowEmo) {
+    if (!host_.settings.ShowEmo) {
         AddRun(std::u16string(strMsg), FontName, color, hWnd);
         return;
     }
@@ -261,7 +260,7 @@ void colMsg::DisplayOn(IDisplay& objDisp, bool Frame) {
     composed_->stripLeft = stripLeft_;
     composed_->frame = Frame;
     composed_->dpi = host_.dpi;
-    const std::u16string& says = modSettings::Settings().Says;
+    const std::u16string& says = host_.settings.Says;
     if (composed_->says != says) composed_->says = says;
     composed_->open = end < reach;
     composed_->dropped = false;
@@ -292,7 +291,7 @@ std::int32_t colMsg::FirstColumnToDraw(bool frame) {
     // all, for far less work at every tick. Anything else draws the whole frame.
     const std::int32_t width = canvas_->Width();
     if (!composed_ || composed_->frame != frame || composed_->dpi != host_.dpi ||
-        composed_->says != modSettings::Settings().Says)
+        composed_->says != host_.settings.Says)
         return 0;
     const float moved = composed_->stripLeft - stripLeft_;
     if (moved < 0 || moved != std::floor(moved) || stripLeft_ != std::floor(stripLeft_) ||

@@ -14,6 +14,7 @@
 namespace {
 
 using namespace frmScrollRules;
+using gb::kLeftButton, gb::kRightButton;
 
 TEST(BarBanner, BlanksEmoticonsAndFonts) {
     // Blanks before the name (86 pixels wide) in a bar of 1024 and 154 pixels, 4 a blank:
