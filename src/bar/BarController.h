@@ -14,14 +14,14 @@
 
 #include "app/Lifetime.h"
 #include "app/modSettings.h"
-#include "bar/BarEvents.h"
-#include "bar/BarStartup.h"
 #include "bar/AppBar.h"
+#include "bar/BarEvents.h"
 #include "bar/BarShell.h"
+#include "bar/BarStartup.h"
 #include "bar/BarWindow.h"
-#include "bar/TrayIcon.h"
 #include "bar/Desktop.h"
 #include "bar/Docking.h"
+#include "bar/TrayIcon.h"
 #include "strip/StripHost.h"
 
 namespace gb {
@@ -147,8 +147,7 @@ class BarController final : public IBarLink, public IBarMenu, public messenger::
     std::size_t BarMonitor(const DesktopLayout& layout) const;
     // The bar's place in twips as a monitor's scale reads it, and back.
     BarRules::Geometry TwipsOn(const DesktopLayout& layout, std::size_t monitor) const;
-    void PlaceOn(const DesktopLayout& layout, std::size_t monitor,
-                 const BarRules::Geometry& g);
+    void PlaceOn(const DesktopLayout& layout, std::size_t monitor, const BarRules::Geometry& g);
     // Lies across the top of its monitor, at the top or where the shell docked it.
     bool AcrossTheTop(const DesktopLayout& layout, std::size_t monitor) const;
 

@@ -127,8 +127,7 @@ TrayAction OnTrayCallback(TrayMouse mouse) {
 MenuVisibility MenuFor(bool barVisible) { return {barVisible, !barVisible}; }
 
 BandMoves LeaveTopmost(const BandLeave& found) noexcept {
-    return {found.barTopmost,
-            found.coverKnown && !found.coverTopmost && !found.barBelowCover};
+    return {found.barTopmost, found.coverKnown && !found.coverTopmost && !found.barBelowCover};
 }
 
 } // namespace BarRules

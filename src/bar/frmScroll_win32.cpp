@@ -322,8 +322,8 @@ void frmScroll::SetTopmost(bool topmost, std::uintptr_t below) {
         for (HWND w = known ? ::GetWindow(hWnd(), GW_HWNDPREV) : nullptr; w && !underCover;
              w = ::GetWindow(w, GW_HWNDPREV))
             underCover = w == over;
-        const auto moves = rules::LeaveTopmost(
-            {isTopmost(hWnd()), known, known && isTopmost(over), underCover});
+        const auto moves =
+            rules::LeaveTopmost({isTopmost(hWnd()), known, known && isTopmost(over), underCover});
         if (moves.leaveBand) ::SetWindowPos(hWnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
         if (moves.placeBelowCover) ::SetWindowPos(hWnd(), over, 0, 0, 0, 0, flags);
         return;

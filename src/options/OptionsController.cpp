@@ -10,8 +10,7 @@
 namespace gb {
 namespace {
 
-modMain::WindowSlide<IOptionsWindow> DialogSlide(IOptionsWindow& window,
-                                                 const DialogScreen& screen,
+modMain::WindowSlide<IOptionsWindow> DialogSlide(IOptionsWindow& window, const DialogScreen& screen,
                                                  const Lifetime* stopWith) {
     return {window, window.Left(), window.Width(), {screen.left, screen.dpi}, stopWith};
 }
