@@ -110,9 +110,7 @@ LRESULT CALLBACK ReadMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
 struct Target final : gb::IBarMenu {
     bool visible = true;
     std::vector<MenuEntry> chosen;
-    BarRules::MenuVisibility MenuEntries() const override {
-        return BarRules::MenuFor(visible);
-    }
+    BarRules::MenuVisibility MenuEntries() const override { return BarRules::MenuFor(visible); }
     void OnMenu(MenuEntry entry) override { chosen.push_back(entry); }
 };
 
