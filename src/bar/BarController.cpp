@@ -9,41 +9,17 @@
 namespace gb {
 namespace {
 
-namespace rules = frmScrollRules;
+namespace rules = BarRules;
 
 constexpr int kHelpTipWidth = 600; // pixels at 96 dots per inch
 
-// The bar as a slide moves it: only its left edge, in twips counted from the left edge of its
-// monitor (so that a slide-out ends beyond that edge, wherever the monitor lies), pending
-// messages after each step.
-class BarSlide final : public modMain::ISlideForm {
-  public:
-    BarSlide(IBarWindow& window, const DesktopLayout& layout, std::size_t monitor,
-             const Lifetime& life, bool stopOnClose)
-        : window_(window), layout_(layout), monitor_(monitor), life_(life),
-          stopOnClose_(stopOnClose), start_(layout.ToTwips(window.GetRect(), monitor)),
-          origin_(layout.ScreenOf(monitor).LeftTwips) {}
-    float Left() override { return start_.Left - origin_; }
-    float Width() override { return start_.Width; }
-    void SetLeft(float twips) override {
-        rules::Geometry g = start_;
-        g.Left = twips + origin_;
-        window_.MoveLeft(layout_.ToPixels(g, monitor_).left);
-    }
-    bool RunPendingMessages() override {
-        if (!window_.RunPendingMessages()) return false;
-        return !(stopOnClose_ && life_.Stopping());
-    }
-
-  private:
-    IBarWindow& window_;
-    const DesktopLayout& layout_;
-    std::size_t monitor_;
-    const Lifetime& life_;
-    bool stopOnClose_;
-    rules::Geometry start_;
-    float origin_;
-};
+// The bar slides on its monitor, at that monitor's scale.
+modMain::WindowSlide<IBarWindow> BarSlide(IBarWindow& window, const DesktopLayout& layout,
+                                          std::size_t monitor, const Lifetime* stopWith) {
+    const PixelRect r = window.GetRect();
+    const Monitor& m = layout.At(monitor);
+    return {window, r.left, r.Width(), {m.bounds.left, m.dpi}, stopWith};
+}
 
 } // namespace
 
@@ -142,7 +118,7 @@ void BarController::Load(messenger::IMessengerLink& link) {
     window_.Show();
     ForegroundChanged();
     life_.Nested([&] {
-        BarSlide slide(window_, layout, monitor, life_, true);
+        auto slide = BarSlide(window_, layout, monitor, &life_);
         if (modMain::SlideIn(slide, placed.Left - screen.LeftTwips))
             slideTarget_.reset(), loadMonitor_.reset();
     });
@@ -528,7 +504,7 @@ void BarController::Unload(UnloadKind kind) {
     if (window_.Visible() && kind == UnloadKind::Slide) {
         life_.Nested([&] {
             const DesktopLayout layout = Layout();
-            BarSlide slide(window_, layout, BarMonitor(layout), life_, false);
+            auto slide = BarSlide(window_, layout, BarMonitor(layout), nullptr);
             modMain::SlideOut(slide);
         });
     }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace frmScrollRules {
+namespace BarRules {
 
 int BarHeightPixels(int alphabetHeightPixels) { return alphabetHeightPixels + 4; }
 
@@ -126,4 +126,8 @@ TrayAction OnTrayCallback(TrayMouse mouse) {
 
 MenuVisibility MenuFor(bool barVisible) { return {barVisible, !barVisible}; }
 
-} // namespace frmScrollRules
+BandMoves LeaveTopmost(const BandLeave& found) noexcept {
+    return {found.barTopmost, found.coverKnown && !found.coverTopmost && !found.barBelowCover};
+}
+
+} // namespace BarRules

@@ -9,7 +9,7 @@
 
 #include "app/Pointer.h"
 
-namespace frmScrollRules {
+namespace BarRules {
 
 // Modifier masks as the bar's handlers receive them.
 inline constexpr int kShift = 1;
@@ -100,10 +100,27 @@ struct MenuVisibility {
 };
 MenuVisibility MenuFor(bool barVisible);
 
+// Leaving the topmost band for a full-screen window: the window's own moves, from what it finds.
+// It drops out of the band only while in it, and goes just below the full-screen window only
+// where that one is known, not topmost (the band would lift it over the bar again) and not
+// above the bar already (this is asked at every tick).
+struct BandLeave {
+    bool barTopmost;
+    bool coverKnown; // a window other than the bar, still there
+    bool coverTopmost;
+    bool barBelowCover;
+};
+struct BandMoves {
+    bool leaveBand;
+    bool placeBelowCover;
+    bool operator==(const BandMoves&) const = default;
+};
+BandMoves LeaveTopmost(const BandLeave& found) noexcept;
+
 // The help tooltip's text and title.
 inline constexpr char16_t kHelpText[] = u"Click items with the left mouse button.\r\n"
                                         u"Shift + Drag to move or resize the window,\r\n"
                                         u"Alt + Drag Left/Right to change speed.";
 inline constexpr int kHelpIcon = 1; // information
 
-} // namespace frmScrollRules
+} // namespace BarRules

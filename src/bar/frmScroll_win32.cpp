@@ -15,7 +15,7 @@
 namespace gb {
 namespace {
 
-namespace rules = frmScrollRules;
+namespace rules = BarRules;
 
 constexpr wchar_t kClassName[] = L"GlidebannerBar";
 constexpr UINT_PTR tmrDisplay = 1;
@@ -316,14 +316,16 @@ void frmScroll::SetTopmost(bool topmost, std::uintptr_t below) {
         return (::GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     };
     if (!topmost) {
-        if (isTopmost(hWnd())) ::SetWindowPos(hWnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
-        // Below the full-screen window itself, where that one is not topmost; only when the
-        // bar is not below it already, since this is asked at every tick.
         const HWND over = reinterpret_cast<HWND>(below);
-        if (!over || over == hWnd() || !::IsWindow(over) || isTopmost(over)) return;
-        for (HWND w = ::GetWindow(hWnd(), GW_HWNDPREV); w; w = ::GetWindow(w, GW_HWNDPREV))
-            if (w == over) return;
-        ::SetWindowPos(hWnd(), over, 0, 0, 0, 0, flags);
+        const bool known = over && over != hWnd() && ::IsWindow(over);
+        bool underCover = false;
+        for (HWND w = known ? ::GetWindow(hWnd(), GW_HWNDPREV) : nullptr; w && !underCover;
+             w = ::GetWindow(w, GW_HWNDPREV))
+            underCover = w == over;
+        const auto moves =
+            rules::LeaveTopmost({isTopmost(hWnd()), known, known && isTopmost(over), underCover});
+        if (moves.leaveBand) ::SetWindowPos(hWnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+        if (moves.placeBelowCover) ::SetWindowPos(hWnd(), over, 0, 0, 0, 0, flags);
         return;
     }
     // A window that owns a topmost tooltip does not go back into the topmost band on every

@@ -58,7 +58,7 @@ class frmScroll final : public Window, public IBarWindow {
     void SetTopmost(bool topmost, std::uintptr_t below) override;
     void CaptureMouse() override;
     ScreenPoint CursorPos() const override;
-    void SetCursor(frmScrollRules::Cursor cursor) override;
+    void SetCursor(BarRules::Cursor cursor) override;
     void SetDisplayTimer(bool running) override;
     void SetRetryTimer(bool running) override;
     void PlaceMenuButton(int left, int top, int size) override;

@@ -10,33 +10,10 @@
 namespace gb {
 namespace {
 
-// The dialog as a slide moves it: only its left edge, pending messages after each step. The
-// slide counts twips from the left edge of the dialog's screen, at that screen's scale.
-class DialogSlide final : public modMain::ISlideForm {
-  public:
-    DialogSlide(IOptionsWindow& window, const DialogScreen& screen, const Lifetime& life,
-                bool stopOnClose)
-        : window_(window), screen_(screen), life_(life), stopOnClose_(stopOnClose),
-          twipsPerPixel_(1440.0f / static_cast<float>(screen.dpi > 0 ? screen.dpi : 96)),
-          left_(ToTwips(window.Left() - screen.left)), width_(ToTwips(window.Width())) {}
-    float Left() override { return left_; }
-    float Width() override { return width_; }
-    void SetLeft(float twips) override {
-        window_.MoveLeft(screen_.left + static_cast<int>(std::nearbyint(twips / twipsPerPixel_)));
-    }
-    bool RunPendingMessages() override {
-        if (!window_.RunPendingMessages()) return false;
-        return !(stopOnClose_ && life_.Stopping());
-    }
-    float ToTwips(int pixels) const { return static_cast<float>(pixels) * twipsPerPixel_; }
-
-  private:
-    IOptionsWindow& window_;
-    DialogScreen screen_;
-    const Lifetime& life_;
-    bool stopOnClose_;
-    float twipsPerPixel_, left_, width_;
-};
+modMain::WindowSlide<IOptionsWindow> DialogSlide(IOptionsWindow& window, const DialogScreen& screen,
+                                                 const Lifetime* stopWith) {
+    return {window, window.Left(), window.Width(), {screen.left, screen.dpi}, stopWith};
+}
 
 } // namespace
 
@@ -91,7 +68,7 @@ void OptionsController::Load(bool owned) {
 
     window_.Show();
     life_.Nested([&] {
-        DialogSlide slide(window_, screen, life_, true);
+        auto slide = DialogSlide(window_, screen, &life_);
         // Centred on the bar's monitor.
         modMain::SlideIn(slide, (slide.ToTwips(screen.width) - slide.Width()) / 2);
     });
@@ -115,7 +92,7 @@ void OptionsController::Shutdown() {
 void OptionsController::Unload() {
     // A close that comes while the dialog slides out is the same close; only a quit stops it.
     life_.Nested([&] {
-        DialogSlide slide(window_, host_.Screen(), life_, false);
+        auto slide = DialogSlide(window_, host_.Screen(), nullptr);
         modMain::SlideOut(slide);
     });
     dialog_.reset(); // the ticker's strip first, then the window

@@ -101,13 +101,11 @@ void ShowStartFailure(const std::exception_ptr& failure) noexcept {
     try {
         const std::u16string text = StartFailureText(failure);
         ::MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(text.c_str()),
-                      reinterpret_cast<const wchar_t*>(frmScrollRules::kTitle),
-                      MB_OK | MB_ICONERROR);
+                      reinterpret_cast<const wchar_t*>(BarRules::kTitle), MB_OK | MB_ICONERROR);
     } catch (...) {
         // Not even the words fit in memory: a box with none.
         ::MessageBoxW(nullptr, L"Glidebanner could not start.",
-                      reinterpret_cast<const wchar_t*>(frmScrollRules::kTitle),
-                      MB_OK | MB_ICONERROR);
+                      reinterpret_cast<const wchar_t*>(BarRules::kTitle), MB_OK | MB_ICONERROR);
     }
 }
 

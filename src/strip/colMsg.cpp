@@ -191,24 +191,20 @@ std::int32_t colMsg::TextTop(const std::shared_ptr<StdFont>& font) {
     return textTop_->top;
 }
 
+void colMsg::DrawRun(const TextRun& run, float x) {
+    canvas_->SetFont(run.TextFont());
+    canvas_->SetForeColor(run.TextColor());
+    canvas_->DrawTxt(run.Text(), Nearest(x), TextTop(run.TextFont()));
+}
+
 void colMsg::DrawItem(const clsItem& item, float x) {
     switch (item.Kind()) {
-    case ItemKind::String: {
-        const auto& s = *item.As<clsString>();
-        canvas_->SetFont(s.TextFont());
-        canvas_->SetForeColor(s.TextColor());
-        const std::int32_t y = TextTop(s.TextFont());
-        canvas_->DrawTxt(s.Text(), Nearest(x), y);
+    case ItemKind::String:
+        DrawRun(*item.As<clsString>(), x);
         break;
-    }
-    case ItemKind::Action: {
-        const auto& a = *item.As<clsAction>();
-        canvas_->SetFont(a.TextFont());
-        canvas_->SetForeColor(a.TextColor());
-        const std::int32_t y = TextTop(a.TextFont());
-        canvas_->DrawTxt(a.Text(), Nearest(x), y);
+    case ItemKind::Action:
+        DrawRun(*item.As<clsAction>(), x);
         break;
-    }
     case ItemKind::Says: {
         canvas_->SetFont(saysFont_);
         canvas_->SetForeColor(kSaysColor);

@@ -16,8 +16,8 @@
 
 namespace {
 
-using frmScrollRules::MenuEntry;
-using frmScrollRules::TrayMouse;
+using BarRules::MenuEntry;
+using BarRules::TrayMouse;
 using gb::PixelRect;
 constexpr int L = 1, R = 2, Shift = 1, Alt = 4;
 // 23 pixels: the alphabet of 14.25-point Arial is 19 high in the fake's measure, plus 4.

@@ -18,7 +18,7 @@
 
 namespace {
 
-using frmScrollRules::MenuEntry;
+using BarRules::MenuEntry;
 
 std::vector<HWND> TipsOf(HWND parent) {
     std::vector<HWND> tips;
@@ -63,7 +63,7 @@ TEST(clsTooltip, OneWindowWithTheBarsTextTitleAndIcon) {
     ::SetWindowPos(p, nullptr, 0, 0, 600, 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(Tool(first, p), std::pair(std::u16string(u"first"), 300L));
 
-    tip->Create(p, frmScrollRules::kHelpText, frmScrollRules::kTitle, frmScrollRules::kHelpIcon);
+    tip->Create(p, BarRules::kHelpText, BarRules::kTitle, BarRules::kHelpIcon);
     EXPECT_EQ(TipsOf(p), std::vector{tip->hWnd()});
     EXPECT_EQ(Tool(tip->hWnd(), p),
               std::pair(std::u16string(u"Click items with the left mouse button.\r\n"
@@ -110,9 +110,7 @@ LRESULT CALLBACK ReadMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
 struct Target final : gb::IBarMenu {
     bool visible = true;
     std::vector<MenuEntry> chosen;
-    frmScrollRules::MenuVisibility MenuEntries() const override {
-        return frmScrollRules::MenuFor(visible);
-    }
+    BarRules::MenuVisibility MenuEntries() const override { return BarRules::MenuFor(visible); }
     void OnMenu(MenuEntry entry) override { chosen.push_back(entry); }
 };
 

@@ -9,6 +9,7 @@
 #include "contract/MessengerCom_win32.h"
 #include "contract/MessengerText.h"
 #include "kit/Handles_win32.h"
+#include "messenger/EventSink_win32.h"
 #include "messenger/MessengerBinding_win32.h"
 #include "messenger/MessengerLink_win32.h"
 

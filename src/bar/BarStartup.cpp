@@ -1,4 +1,4 @@
-#include "bar/BarLife.h"
+#include "bar/BarStartup.h"
 
 #include <cmath>
 #include <string>
@@ -7,7 +7,7 @@
 #include "app/modMain.h"
 #include "strip/colMsg.h"
 
-namespace frmScrollRules {
+namespace BarRules {
 
 void AddStartupBanner(gb::colMsg& strip, int blanks, bool showEmo, int emoticon) {
     strip.AddString(std::u16string(static_cast<std::size_t>(blanks > 0 ? blanks : 0), u' '));
@@ -38,4 +38,4 @@ Geometry GeometryToStore(const Geometry& current, bool slidingIn, float slideTar
     return g;
 }
 
-} // namespace frmScrollRules
+} // namespace BarRules
