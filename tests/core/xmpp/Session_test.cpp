@@ -14,6 +14,8 @@ using namespace xmpp;
 constexpr char kHeader[] = "<stream:stream xmlns='jabber:client' "
                            "xmlns:stream='http://etherx.jabber.org/streams' version='1.0'>";
 constexpr char kSalt[] = "QSXCR+Q6sek8bf92";
+constexpr char kBindFeature[] = "<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>";
+constexpr char kSmFeature[] = "<sm xmlns='urn:xmpp:sm:3'/>";
 
 std::string Features(const std::string& inner) {
     return std::string(kHeader) + "<stream:features>" + inner + "</stream:features>";
@@ -42,7 +44,7 @@ std::string Line(const SessionEvent& e) {
     case SessionEvent::Kind::StartTls:
         return "starttls";
     case SessionEvent::Kind::SignedIn:
-        return "signed in " + std::to_string(e.roster.size());
+        return "signed in " + std::to_string(e.roster.size()) + (e.resumed ? " resumed" : "");
     case SessionEvent::Kind::ContactChanged:
         return e.jid + " " + e.nickname + (e.online ? " online" : " offline") +
                (e.withSignIn ? " with sign-in" : "");
@@ -98,9 +100,8 @@ struct Server {
         if (spoil) signature[0] ^= 1;
         Say(Sasl("success", "v=" + Base64Encode(signature)));
     }
-    // Through STARTTLS, SASL (the mechanism the client picks), binding and the roster.
-    void SignIn(const std::string& mechanisms = "SCRAM-SHA-1 SCRAM-SHA-256",
-                const std::string& rosterItems = "") {
+    // Through STARTTLS and SASL (the mechanism the client picks) to the features after it.
+    std::string Authenticate(const std::string& mechanisms, const std::string& features) {
         Say(Features("<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>"));
         Say("<proceed xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>");
         session.TlsUp();
@@ -112,11 +113,23 @@ struct Server {
             Scram(Hash::Sha1, auth, false);
         else
             Say(Sasl("success", ""));
-        Say(Features("<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>"));
-        Say("<iq type='result' id='bind'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'>"
-            "<jid>juliet@example.org/balcony</jid></bind></iq>");
-        Say("<iq type='result' id='roster'><query xmlns='jabber:iq:roster'>" + rosterItems +
-            "</query></iq>");
+        return Say(Features(features));
+    }
+    // Binding, stream management when the client enables it, and the roster.
+    std::string Bind(const std::string& rosterItems) {
+        std::string out =
+            Say("<iq type='result' id='bind'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'>"
+                "<jid>juliet@example.org/balcony</jid></bind></iq>");
+        const bool sm = out.find("<enable xmlns=\"urn:xmpp:sm:3\"") != std::string::npos;
+        return out +
+               Say(std::string(sm ? "<enabled xmlns='urn:xmpp:sm:3' id='s1' resume='1'/>" : "") +
+                   "<iq type='result' id='roster'><query xmlns='jabber:iq:roster'>" + rosterItems +
+                   "</query></iq>");
+    }
+    void SignIn(const std::string& mechanisms = "SCRAM-SHA-1 SCRAM-SHA-256",
+                const std::string& rosterItems = "", bool sm = false) {
+        Authenticate(mechanisms, std::string(kBindFeature) + (sm ? kSmFeature : ""));
+        Bind(rosterItems);
         events.clear();
     }
 };
@@ -299,6 +312,156 @@ TEST(Session, KeepsAtMostTheBoundOfContacts) {
     t.Say("<iq type='set' id='r1'><query xmlns='jabber:iq:roster'><item jid='x@example.org'/>"
           "</query></iq>");
     EXPECT_EQ(t.session.Contacts().size(), Session::kMaxContacts);
+}
+
+// Stream management, resumption and the keepalive over a session signed in with the three
+// contacts, romeo and nurse online. Steps: 's' the server says, 't' a text to romeo, 'k' a tick
+// at that time, 'c' the client closes, 'r' a new connection through SASL to the features (with
+// stream management for "sm"), 'b' binding and the roster on it.
+TEST(Session, ResumesAndKeepsAlive) {
+    constexpr char kA[] =
+        "<message to=\"romeo@montague.net\" type=\"chat\" id=\"t1\"><body>a</body>"
+        "</message>";
+    constexpr char kB[] =
+        "<message to=\"romeo@montague.net\" type=\"chat\" id=\"t2\"><body>b</body>"
+        "</message>";
+    constexpr char kR[] = "<r xmlns='urn:xmpp:sm:3'/>";
+    constexpr char kResume[] = "<resume xmlns=\"urn:xmpp:sm:3\" previd=\"s1\" h=\"3\"/>";
+    constexpr char kBind[] = "<iq type=\"set\" id=\"bind\"><bind xmlns=\"urn:ietf:params:xml:ns:"
+                             "xmpp-bind\"><resource>balcony</resource></bind></iq>";
+    constexpr char kTooHigh[] = "<stream:error><undefined-condition xmlns='urn:ietf:params:xml:ns:"
+                                "xmpp-streams'/><handled-count-too-high xmlns='urn:xmpp:sm:3' h='";
+    const struct {
+        const char* name;
+        bool sm;
+        std::vector<std::pair<char, std::string>> steps;
+        std::string out; // what the client sent after sign-in, "!" for a text refused
+        const char* events;
+    } rows[] = {
+        {"acks drop what the server got; its requests are answered with the count",
+         true,
+         {{'t', "a"},
+          {'s', "<a xmlns='urn:xmpp:sm:3' h='4'/><r xmlns='urn:xmpp:sm:3'/>"},
+          {'r', "sm"}},
+         std::string(kA) + kR + "<a xmlns='urn:xmpp:sm:3' h='3'/>" + kResume,
+         ""},
+        {"an ack beyond what was sent ends the stream",
+         true,
+         {{'s', "<a xmlns='urn:xmpp:sm:3' h='4'/>"}},
+         std::string(kTooHigh) + "4' send-count='3'/></stream:error></stream:stream>",
+         "ended 15: 4 acknowledged, 3 sent"},
+        {"a count that is not one",
+         true,
+         {{'s', "<a xmlns='urn:xmpp:sm:3' h='4294967296'/>"}},
+         "</stream:stream>",
+         "ended 11: a count that is not a number"},
+        {"resumed: what the server did not get goes again, the contacts as they were",
+         true,
+         {{'t', "a"},
+          {'t', "b"},
+          {'r', "sm"},
+          {'s', "<resumed xmlns='urn:xmpp:sm:3' previd='s1' h='4'/>"},
+          {'k', "9000"}},
+         std::string(kA) + kR + kB + kR + kResume + kB,
+         "signed in 3 resumed"},
+        {"resumed beyond what was sent",
+         true,
+         {{'r', "sm"}, {'s', "<resumed xmlns='urn:xmpp:sm:3' previd='s1' h='5'/>"}},
+         std::string(kResume) + kTooHigh + "5' send-count='3'/></stream:error></stream:stream>",
+         "ended 15: 5 acknowledged, 3 sent"},
+        {"failed: a full sign-in, the text resent once, only the changed contacts told",
+         true,
+         {{'t', "a"},
+          {'r', "sm"},
+          {'s', "<failed xmlns='urn:xmpp:sm:3' h='3'/>"},
+          {'b', ""},
+          {'s',
+           "<presence from='romeo@montague.net/x'/><presence from='benvolio@montague.net/x'/>"},
+          {'k', "4999"},
+          {'k', "5000"}},
+         std::string(kA) + kR + kResume + kBind +
+             "<enable xmlns=\"urn:xmpp:sm:3\" resume=\"true\"/><iq type=\"get\" id=\"roster\">"
+             "<query xmlns=\"jabber:iq:roster\"/></iq><iq type=\"set\" id=\"carbons\"><enable "
+             "xmlns=\"urn:xmpp:carbons:2\"/></iq><presence/>" +
+             kA,
+         "signed in 3|benvolio@montague.net benvolio online|nurse@capulet.lit nurse offline"},
+        {"closed by us: no resumption",
+         true,
+         {{'c', ""}, {'r', "sm"}},
+         std::string("</stream:stream>") + kBind,
+         "ended 13"},
+        {"keepalive: an ack request after a quiet minute, the end 30 s later, resumable",
+         true,
+         {{'k', "59999"}, {'k', "60000"}, {'k', "89999"}, {'k', "90000"}, {'r', "sm"}},
+         std::string(kR) + kResume,
+         "ended 14"},
+        {"keepalive: anything heard is an answer; texts refused when not text",
+         true,
+         {{'k', "60000"}, {'s', " "}, {'k', "119999"}, {'t', "\x01"}, {'t', ""}},
+         std::string(kR) + "!!",
+         ""},
+        {"without stream management: no ack requests, pings; silence ends a sign-in too",
+         false,
+         {{'t', "a"},
+          {'k', "60000"},
+          {'k', "90000"},
+          {'t', "b"},
+          {'r', "-"},
+          {'k', "179999"},
+          {'k', "180000"}},
+         std::string(kA) +
+             "<iq type=\"get\" id=\"keepalive\" to=\"example.org\"><ping xmlns=\"urn:xmpp:ping\"/>"
+             "</iq>!" +
+             kBind,
+         "ended 14|ended 14"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Server t;
+        t.SignIn("PLAIN", kRoster, row.sm);
+        t.Say("<presence from='romeo@montague.net/a'/><presence from='nurse@capulet.lit/a'/>");
+        t.events.clear();
+        std::string out;
+        for (const auto& [op, arg] : row.steps) {
+            if (op == 's') {
+                out += t.Say(arg);
+            } else if (op == 't') {
+                if (!t.session.SendText("romeo@montague.net", arg)) out += "!";
+            } else if (op == 'k') {
+                t.now = std::stoull(arg);
+                t.session.Tick(t.now, t.events);
+            } else if (op == 'c') {
+                t.session.Close(t.events);
+            } else if (op == 'r') {
+                out += t.session.TakeOutput();
+                t.session.Reset(false);
+                t.session.Start(t.events);
+                t.session.TakeOutput();
+                out += t.Authenticate("PLAIN",
+                                      std::string(kBindFeature) + (arg == "sm" ? kSmFeature : ""));
+                std::erase_if(t.events, [](const SessionEvent& e) {
+                    return e.kind == SessionEvent::Kind::StartTls;
+                });
+            } else if (op == 'b') {
+                out += t.Bind(kRoster);
+            }
+            out += t.session.TakeOutput();
+        }
+        EXPECT_EQ(out, row.out);
+        EXPECT_EQ(t.Lines(), row.events);
+    }
+}
+
+TEST(Session, KeepsAtMostTheBoundOfUnacknowledgedTexts) {
+    Server t;
+    t.SignIn("PLAIN", kRoster, true);
+    std::size_t sent = 0;
+    while (t.session.SendText("romeo@montague.net", "x"))
+        ++sent;
+    EXPECT_EQ(t.session.Unacked(), Session::kMaxUnacked);
+    EXPECT_EQ(sent, Session::kMaxUnacked - 1); // the presence is one of them
+    t.Say("<a xmlns='urn:xmpp:sm:3' h='4'/>");
+    EXPECT_TRUE(t.session.SendText("romeo@montague.net", "x"));
 }
 
 } // namespace
