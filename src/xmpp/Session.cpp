@@ -529,6 +529,7 @@ void Session::OnIq(const Element& e) {
             state_ = SessionState::SignedIn;
             signedInAt_ = now_;
             signedInBefore_ = true;
+            resumeId_ = std::exchange(enabledId_, {});
             SessionEvent ev;
             ev.kind = SessionEvent::Kind::SignedIn;
             ev.jid = bareJid_;
@@ -664,8 +665,9 @@ void Session::OnSm(const Element& e) {
         handled_ = 0;
         const std::string_view resume = AttrOr(e, "resume");
         const std::string_view id = AttrOr(e, "id");
+        // Only a stream that signed in is worth resuming: the roster would not come again.
         if ((resume == "true" || resume == "1") && !id.empty() && id.size() <= kMaxResumeId)
-            resumeId_ = id;
+            (state_ == SessionState::SignedIn ? resumeId_ : enabledId_) = id;
     } else if (e.name == "resumed" && resuming_) {
         if (AttrOr(e, "previd") != resumeId_) {
             End(EndReason::Protocol, "resumed another stream");
@@ -724,6 +726,7 @@ void Session::DropResumption() {
         if (p.text) resend_.push_back(std::move(p.stanza));
     unacked_.clear();
     resumeId_.clear();
+    enabledId_.clear();
     resuming_ = smOn_ = smInbound_ = false;
     sent_ = acked_ = handled_ = 0;
 }

@@ -200,6 +200,7 @@ class Session {
     bool smInbound_ = false; // <enabled/> received: the server's stanzas counted
     bool resuming_ = false;  // <resume/> sent
     std::string resumeId_;
+    std::string enabledId_;     // the id <enabled/> gave, until the stream signs in
     std::uint32_t sent_ = 0;    // our stanzas since <enable/>, modulo 2^32 as the server counts
     std::uint32_t acked_ = 0;   // the server's last count of them
     std::uint32_t handled_ = 0; // the server's stanzas since <enabled/>

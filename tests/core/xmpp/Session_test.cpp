@@ -329,6 +329,10 @@ TEST(Session, ResumesAndKeepsAlive) {
     constexpr char kResume[] = "<resume xmlns=\"urn:xmpp:sm:3\" previd=\"s1\" h=\"3\"/>";
     constexpr char kBind[] = "<iq type=\"set\" id=\"bind\"><bind xmlns=\"urn:ietf:params:xml:ns:"
                              "xmpp-bind\"><resource>balcony</resource></bind></iq>";
+    constexpr char kAfterBind[] =
+        "<enable xmlns=\"urn:xmpp:sm:3\" resume=\"true\"/><iq type=\"get\" id=\"roster\"><query "
+        "xmlns=\"jabber:iq:roster\"/></iq><iq type=\"set\" id=\"carbons\"><enable "
+        "xmlns=\"urn:xmpp:carbons:2\"/></iq>";
     constexpr char kTooHigh[] = "<stream:error><undefined-condition xmlns='urn:ietf:params:xml:ns:"
                                 "xmpp-streams'/><handled-count-too-high xmlns='urn:xmpp:sm:3' h='";
     const struct {
@@ -379,11 +383,7 @@ TEST(Session, ResumesAndKeepsAlive) {
            "<presence from='romeo@montague.net/x'/><presence from='benvolio@montague.net/x'/>"},
           {'k', "4999"},
           {'k', "5000"}},
-         std::string(kA) + kR + kResume + kBind +
-             "<enable xmlns=\"urn:xmpp:sm:3\" resume=\"true\"/><iq type=\"get\" id=\"roster\">"
-             "<query xmlns=\"jabber:iq:roster\"/></iq><iq type=\"set\" id=\"carbons\"><enable "
-             "xmlns=\"urn:xmpp:carbons:2\"/></iq><presence/>" +
-             kA,
+         std::string(kA) + kR + kResume + kBind + kAfterBind + "<presence/>" + kA,
          "signed in 3|benvolio@montague.net benvolio online|nurse@capulet.lit nurse offline"},
         {"closed by us: no resumption",
          true,
@@ -396,6 +396,16 @@ TEST(Session, ResumesAndKeepsAlive) {
          "255 texts<message to=\"romeo@montague.net\" type=\"chat\" id=\"t256\"><body>b</body>"
          "</message><r xmlns='urn:xmpp:sm:3'/>",
          ""},
+        {"lost before the roster came: that stream is not resumed",
+         true,
+         {{'c', ""},
+          {'r', "sm"},
+          {'s', "<iq type='result' id='bind'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'><jid>"
+                "juliet@example.org/b</jid></bind></iq><enabled xmlns='urn:xmpp:sm:3' id='s2' "
+                "resume='1'/>"},
+          {'r', "sm"}},
+         std::string("</stream:stream>") + kBind + kAfterBind + kBind,
+         "ended 13"},
         {"keepalive: an ack request after a quiet minute, the end 30 s later, resumable",
          true,
          {{'k', "59999"}, {'k', "60000"}, {'k', "89999"}, {'k', "90000"}, {'r', "sm"}},
