@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 
 #include "xmpp/ReconnectPolicy.h"
@@ -9,54 +10,36 @@ namespace {
 using xmpp::EndReason;
 using xmpp::ReconnectPolicy;
 
-// Steps: 'f' a transient failure, 'u' one only the user mends, 's' signed in, 'w' woke from
-// sleep, 'n' a network change, 'a' the user acted; each at the time after it in seconds. The
-// random source gives 0 (the low end of the spread) or, for rows marked so, the top.
+// One policy through: 'f' a transient failure, 'u' one only the user mends, 's' signed in,
+// 'w' woke from sleep, 'n' a network change, 'a' the user acted; each at the time after it in
+// seconds. The random source gives the low end of the spread and the top in turn.
 TEST(ReconnectPolicy, Delays) {
-    const struct {
-        const char* name;
-        bool top;
-        const char* steps;
-        const char* delays; // in ms, "-" for none
-    } rows[] = {
-        {"a quarter late, capped at five minutes", true, "f0 f0 f0 f0 f0 f0 f0 f0 f0 f0",
-         "1250 2500 5000 10000 20000 40000 80000 160000 300000 300000"},
-        {"doubling from a second, a quarter early; the cap spread below it", false,
-         "f0 f0 f0 f0 f0 f0 f0 f0 f0 f0 f0",
-         "750 1500 3000 6000 12000 24000 48000 96000 192000 225000 225000"},
-        {"a sign-in that lasted starts again, a short one does not", false,
-         "f0 f0 s10 f69 s100 f160", "750 1500 3000 750"},
-        {"at once on waking and on a network change", false, "f0 f0 w5 f5 n6", "750 1500 0 750 0"},
-        {"what retrying cannot mend waits for the user", false, "f0 u1 f2 w3 n4 a5 f5",
-         "750 - - - - 750"},
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        ReconnectPolicy policy([&] { return row.top ? 0xFFFFFFFFu : 0u; });
-        std::string got;
-        for (const char* p = row.steps; *p;) {
-            const char op = *p++;
-            const std::uint64_t at = std::strtoull(p, const_cast<char**>(&p), 10) * 1000;
-            while (*p == ' ')
-                ++p;
-            std::optional<std::uint64_t> d;
-            if (op == 'f' || op == 'u')
-                d = policy.Failed(op == 'f' ? ReconnectPolicy::Failure::Transient
-                                            : ReconnectPolicy::Failure::NeedsUser,
-                                  at);
-            else if (op == 'w')
-                d = policy.WokeFromSleep();
-            else if (op == 'n')
-                d = policy.NetworkChanged();
-            else if (op == 's')
-                policy.SignedIn(at);
-            else
-                policy.UserActed();
-            if (op != 's' && op != 'a')
-                got += (got.empty() ? "" : " ") + (d ? std::to_string(*d) : std::string("-"));
-        }
-        EXPECT_EQ(got, row.delays);
+    bool top = true;
+    ReconnectPolicy policy([&] { return (top = !top) ? 0xFFFFFFFFu : 0u; });
+    std::istringstream steps("f0 f0 f0 f0 f0 f0 f0 f0 f0 f0 f0 " // doubling to the cap
+                             "s10 f69 s100 f160 "                // lasted a minute, or not
+                             "w160 f160 n161 "                   // at once, from the start
+                             "u170 f171 w172 n173 a174 f174");   // until the user acts
+    std::string got;
+    char op;
+    std::uint64_t at;
+    while (steps >> op >> at) {
+        std::optional<std::uint64_t> d;
+        if (op == 'f' || op == 'u')
+            d = policy.Failed(op == 'f' ? ReconnectPolicy::Failure::Transient
+                                        : ReconnectPolicy::Failure::NeedsUser,
+                              at * 1000);
+        else if (op == 'w' || op == 'n')
+            d = op == 'w' ? policy.WokeFromSleep() : policy.NetworkChanged();
+        else if (op == 's')
+            policy.SignedIn(at * 1000);
+        else
+            policy.UserActed();
+        if (op != 's' && op != 'a')
+            got += (got.empty() ? "" : " ") + (d ? std::to_string(*d) : std::string("-"));
     }
+    EXPECT_EQ(got, "750 2500 3000 10000 12000 40000 48000 160000 192000 300000 225000 "
+                   "300000 750 0 1250 0 - - - - 750");
     EXPECT_EQ(ReconnectPolicy::FailureOf(EndReason::WrongPassword),
               ReconnectPolicy::Failure::NeedsUser);
     EXPECT_EQ(ReconnectPolicy::FailureOf(EndReason::NoAnswer), ReconnectPolicy::Failure::Transient);
