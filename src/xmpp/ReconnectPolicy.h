@@ -19,9 +19,9 @@ class ReconnectPolicy {
         NeedsUser, // the same attempt would fail the same way
     };
     static constexpr std::uint64_t kFirstMs = 1000;
-    static constexpr std::uint64_t kMaxMs = 5 * 60 * 1000;
+    static constexpr std::uint64_t kMaxMs = 300'000; // five minutes
     // A sign-in that lasted this long was not a flapping connection.
-    static constexpr std::uint64_t kLastedMs = 60 * 1000;
+    static constexpr std::uint64_t kLastedMs = 60'000;
 
     // `random` gives any 32-bit value, for the spread.
     explicit ReconnectPolicy(std::function<std::uint32_t()> random);

@@ -94,7 +94,7 @@ class Session {
     static constexpr std::uint64_t kSignInWindowMs = 5000;
     // Texts (and our presences) sent but not yet acknowledged that are kept for resending.
     static constexpr std::size_t kMaxUnacked = 256;
-    static constexpr std::size_t kMaxSentBody = 64 * 1024;
+    static constexpr std::size_t kMaxSentBody = 65'536;
     static constexpr std::size_t kMaxResumeId = 1024;
     // After this long with nothing from the server a ping goes out (an ack request when stream
     // management is on); the server has kAnswerMs to send anything at all.
@@ -179,39 +179,39 @@ class Session {
     std::string domain_;
     StreamParser parser_;
     std::string out_;
-    SessionState state_ = SessionState::Idle;
-    EndReason reason_ = EndReason::None;
-    bool tls_ = false;
-    bool authenticated_ = false;
     std::unique_ptr<ScramClient> scram_;
-    bool serverVerified_ = false;
     std::string boundJid_;
     std::string bareJid_;
     std::map<std::string, Entry> contacts_; // by bare JID
-    std::uint32_t streams_ = 0; // streams opened, so that a restart stops the old one's events
     std::uint64_t now_ = 0;
     std::uint64_t signedInAt_ = 0;
+    // Stream management.
+    std::string resumeId_;
+    std::string enabledId_; // the id <enabled/> gave, until the stream signs in
+    std::deque<Pending> unacked_;
+    std::vector<std::string> resend_; // texts to send once after the next full sign-in
+    // Keepalive.
+    std::uint64_t heardAt_ = 0;
+    std::uint64_t pingAt_ = 0;
+    SessionState state_ = SessionState::Idle;
+    EndReason reason_ = EndReason::None;
+    std::uint32_t streams_ = 0; // streams opened, so that a restart stops the old one's events
+    std::uint32_t sent_ = 0;    // our stanzas since <enable/>, modulo 2^32 as the server counts
+    std::uint32_t acked_ = 0;   // the server's last count of them
+    std::uint32_t handled_ = 0; // the server's stanzas since <enabled/>
+    std::uint32_t texts_ = 0;   // for the ids of our messages
+    bool tls_ = false;
+    bool authenticated_ = false;
+    bool serverVerified_ = false;
     bool signedInBefore_ = false; // contacts known from an earlier connection
     bool settling_ = false;       // their changes are reported at the sign-in window's end
-    // Stream management.
-    bool smOffered_ = false; // the current stream's features
+    bool smOffered_ = false;      // the current stream's features
     bool bindOffered_ = false;
     bool smOn_ = false;      // <enable/> sent: our stanzas counted
     bool smInbound_ = false; // <enabled/> received: the server's stanzas counted
     bool resuming_ = false;  // <resume/> sent
-    std::string resumeId_;
-    std::string enabledId_;     // the id <enabled/> gave, until the stream signs in
-    std::uint32_t sent_ = 0;    // our stanzas since <enable/>, modulo 2^32 as the server counts
-    std::uint32_t acked_ = 0;   // the server's last count of them
-    std::uint32_t handled_ = 0; // the server's stanzas since <enabled/>
-    std::deque<Pending> unacked_;
-    std::vector<std::string> resend_; // texts to send once after the next full sign-in
-    std::uint32_t texts_ = 0;         // for the ids of our messages
-    // Keepalive.
-    bool heard_ = false; // heardAt_ is set
-    std::uint64_t heardAt_ = 0;
+    bool heard_ = false;     // heardAt_ is set
     bool pinging_ = false;
-    std::uint64_t pingAt_ = 0;
     std::vector<SessionEvent>* events_ = nullptr;
 };
 
