@@ -13,7 +13,6 @@
 #include <optional>
 
 #include "StripBenchLines.h"
-#include "app/modSettings.h"
 #include "bar/BarEvents.h"
 #include "fakes/FakeMessenger.h"
 #include "fakes/FakeStripHost.h"
@@ -41,12 +40,6 @@ namespace {
 constexpr float kWidth = 1920;
 constexpr float kHeight = 20;
 
-void Settings() {
-    auto& s = modSettings::Settings();
-    s.ShowEmo = true;
-    s.Says = u"says: ";
-}
-
 // The fakes record every call for the tests; a long run must not keep them.
 void ForgetRecordings(fakes::FakeStripHost& host, fakes::FakeSurfaceFactory& surfaces,
                       fakes::FakeDisplay& display) {
@@ -58,7 +51,6 @@ void ForgetRecordings(fakes::FakeStripHost& host, fakes::FakeSurfaceFactory& sur
 }
 
 void BM_Tick(benchmark::State& state) {
-    Settings();
     const int waiting = static_cast<int>(state.range(0));
     fakes::FakeStripHost host;
     fakes::FakeSurfaceFactory surfaces;
@@ -82,7 +74,6 @@ void BM_Tick(benchmark::State& state) {
 BENCHMARK(BM_Tick)->Arg(0)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 void BM_MemoryPerWaitingMessage(benchmark::State& state) {
-    Settings();
     fakes::FakeStripHost host;
     fakes::FakeSurfaceFactory surfaces;
     double perMessage = 0;
@@ -117,7 +108,6 @@ std::optional<long> FirstSoakNumber(const gb::colMsg& strip) {
 }
 
 void BM_SoakDrain(benchmark::State& state) {
-    Settings();
     const long kTexts = static_cast<long>(state.range(0));
     double inOrder = 0, leftInOrder = 0, ticks = 0;
     for (auto _ : state) {
@@ -128,7 +118,7 @@ void BM_SoakDrain(benchmark::State& state) {
             gb::colMsg strip(host, surfaces);
             strip.SetScrollSpeed(100);
             host.barStrip = &strip;
-            gb::BarEvents events([&host] { return host.barStrip; }, factory);
+            gb::BarEvents events([&host] { return host.barStrip; }, factory, host.record);
             auto sender = std::make_shared<fakes::FakeContact>(u"soak@example.com", u"Soak");
             auto session = std::make_shared<fakes::FakeSession>();
             session->participants->contacts.push_back(sender);

@@ -10,7 +10,6 @@
 
 #include "StripBenchLines.h"
 #include "StripShow_win32.h"
-#include "app/modSettings.h"
 #include "surface/WindowDisplay_win32.h"
 
 namespace {
@@ -44,6 +43,8 @@ struct Ticker {
     std::vector<double> ticks;
 
     explicit Ticker(int waiting) {
+        host.record.ShowEmo = true;
+        host.record.Says = u"says: ";
         stripbench::Seed(strip, waiting, kWidth);
         seeded = strip.Count();
         ticks.reserve(kTicks);
@@ -70,8 +71,6 @@ struct Ticker {
 } // namespace
 
 int main() {
-    modSettings::Settings().ShowEmo = true;
-    modSettings::Settings().Says = u"says: ";
     gb::unique_hwnd window(::CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"",
                                              WS_POPUP | WS_VISIBLE, 0, 0, kWidth, kHeight, nullptr,
                                              nullptr, ::GetModuleHandleW(nullptr), nullptr));

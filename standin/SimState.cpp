@@ -167,6 +167,28 @@ Reply SimState::Apply(const Request& request, ISimHost& host) {
     return Refused("unknown request");
 }
 
+Answer SimState::Take(std::uint64_t tag, std::optional<std::string_view> data, ReplyWindow to,
+                      ISimHost& host) {
+    const Screened screened = ScreenCopyData(tag, data, to);
+    if (!screened.request) return Answer{screened.result, std::nullopt};
+    Reply reply = Apply(*screened.request, host);
+    if (screened.request->op == Op::Show)
+        reply.text += "events delivered: " + std::to_string(delivered_) + "\n";
+    Answer answer{reply.done ? kResultDone : kResultRefused, std::nullopt};
+    if (to == ReplyWindow::Foreign) answer.reply = std::move(reply.text);
+    return answer;
+}
+
+ConversationRef SimState::InstantMessage(const std::string& address, ISimHost& host) {
+    LogCall("InstantMessage(" + address + ")");
+    const std::vector<std::string> participants{address};
+    if (auto open = FindConversation(participants)) {
+        if (open->window != 0) host.BringForward(open->window);
+        return open;
+    }
+    return OpenConversation(participants, host);
+}
+
 std::string SimState::Describe() const {
     std::string out = "status: " + StateName(myStatus_) + "\n";
     out += "contacts:\n";

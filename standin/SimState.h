@@ -1,11 +1,14 @@
 #pragma once
 // The stand-in messenger's state: the user's own status, the contacts, the open conversations
-// and the log of calls received. Portable; the COM objects and windows (msgrsim_win32.cpp)
-// read it and carry out what it decides through ISimHost.
+// and the log of calls received, and what each request and call does to them. Portable; the
+// COM objects (SimObjects_win32.cpp) and the server's windows (SimServer_win32.cpp) read it
+// and carry out what it decides through ISimHost.
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "SimRequest.h"
@@ -32,6 +35,8 @@ class ISimHost {
     // Creates the conversation's window; its handle, or 0 when it could not be made.
     virtual std::intptr_t OpenWindow(const Conversation& conversation) = 0;
     virtual void CloseWindow(std::intptr_t window) = 0;
+    // Restores the window when minimised and puts it in front.
+    virtual void BringForward(std::intptr_t window) = 0;
     virtual void ShowText(std::intptr_t window, const ContactData& sender,
                           const std::string& text) = 0;
     virtual void RaiseText(const ConversationRef& session, const ContactRef& sender,
@@ -50,6 +55,12 @@ inline constexpr std::size_t kMaxLogEntries = 1000;
 struct Reply {
     bool done = false;
     std::string text; // the answer, or why the request was refused
+};
+
+// What one WM_COPYDATA to the control window comes to.
+struct Answer {
+    std::intptr_t result = 0;         // what the message returns
+    std::optional<std::string> reply; // sent back to the window in wParam; none when unanswered
 };
 
 class SimState {
@@ -73,6 +84,18 @@ class SimState {
     Reply Apply(const Request& request, ISimHost& host);
     std::string Describe() const;
 
+    // A WM_COPYDATA as ScreenCopyData takes it: a well-formed request is carried out, and
+    // answered only when it came from a window of another thread; the answer to Show counts
+    // the events delivered so far.
+    Answer Take(std::uint64_t tag, std::optional<std::string_view> data, ReplyWindow to,
+                ISimHost& host);
+    // A sink took an event.
+    void EventDelivered() { ++delivered_; }
+
+    // InstantMessage(address): the conversation with that contact alone, opened with its
+    // window when new, its window brought forward when open already; null beyond a limit.
+    ConversationRef InstantMessage(const std::string& address, ISimHost& host);
+
   private:
     // The contact of that address, created (offline, nickname = address) when new.
     ContactRef Contact(const std::string& address);
@@ -82,7 +105,8 @@ class SimState {
     std::int32_t myStatus_ = 2;
     std::vector<ContactRef> contacts_;
     std::vector<ConversationRef> open_;
-    std::deque<std::string> log_; // the newest kMaxLogEntries
+    std::deque<std::string> log_;      // the newest kMaxLogEntries
+    unsigned long long delivered_ = 0; // events a sink took, for the soak's count
 };
 
 } // namespace msgrsim

@@ -186,14 +186,14 @@ std::optional<float> TextToSingle(std::u16string_view text, std::u16string_view 
     return static_cast<float>(*number);
 }
 
-void LoadSettings(ISettingsStore& store, const LoadEnvironment& env) {
+SettingsRecord ReadSettings(ISettingsStore& store, const LoadEnvironment& env) {
     const std::u16string& sep = env.DecimalSeparator;
     const auto asBool = [&](const std::u16string& t) { return TextToBool(t, sep); };
     const auto asInt = [&](const std::u16string& t) { return TextToInt32(t, sep); };
     const auto asSingle = [&](const std::u16string& t) { return TextToSingle(t, sep); };
     const std::u16string yes = BoolToText(true);
 
-    SettingsRecord& s = Settings();
+    SettingsRecord s;
     s.Says = ReadText(store, u"Says", u"says: ");
     s.NameMode = ReadConverted<std::int32_t>(store, u"NameMode", u"2", asInt);
     s.ShowSaysOnce = ReadConverted<bool>(store, u"ShowSaysOnce", yes, asBool);
@@ -211,6 +211,11 @@ void LoadSettings(ISettingsStore& store, const LoadEnvironment& env) {
     s.BuddyLogoff = ReadText(store, u"BuddyLogoff", u"has signed out.");
     s.ShowTooltip = ReadConverted<bool>(store, u"ShowTooltip", yes, asBool);
     s.Version = ReadText(store, u"Version", u"0.0");
+    return s;
+}
+
+void LoadSettings(ISettingsStore& store, const LoadEnvironment& env) {
+    Settings() = ReadSettings(store, env);
 }
 
 void SaveSettings(ISettingsStore& store, std::u16string_view decimalSeparator) {

@@ -55,6 +55,7 @@ std::optional<std::u16string> StoredValueText(std::uint32_t type,
                                               std::span<const std::uint8_t> bytes);
 
 // The process-wide record. Empty (texts empty, numbers 0, booleans false) until LoadSettings.
+// Only the program's wiring reaches it: the bar, its strip and the dialog are handed it.
 SettingsRecord& Settings();
 
 // What loading needs to know of the machine it runs on.
@@ -64,6 +65,8 @@ struct LoadEnvironment {
 };
 
 // Reads every value in record order; a text that does not convert gives that value's default.
+SettingsRecord ReadSettings(ISettingsStore& store, const LoadEnvironment& env);
+// Settings() = ReadSettings(store, env).
 void LoadSettings(ISettingsStore& store, const LoadEnvironment& env);
 // Writes every value but Version from the record, then Version as the running "major.minor";
 // the record's own Version is left as it was read. A text longer than a load reads back is

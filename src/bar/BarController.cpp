@@ -4,58 +4,37 @@
 #include <cmath>
 
 #include "app/Slide.h"
-#include "app/modSettings.h"
 #include "strip/colMsg.h"
 
 namespace gb {
 namespace {
 
-namespace rules = frmScrollRules;
+namespace rules = BarRules;
 
 constexpr int kHelpTipWidth = 600; // pixels at 96 dots per inch
 
-// The bar as a slide moves it: only its left edge, in twips counted from the left edge of its
-// monitor (so that a slide-out ends beyond that edge, wherever the monitor lies), pending
-// messages after each step.
-class BarSlide final : public modMain::ISlideForm {
-  public:
-    BarSlide(IBarWindow& window, const DesktopLayout& layout, std::size_t monitor,
-             const Lifetime& life, bool stopOnClose)
-        : window_(window), layout_(layout), monitor_(monitor), life_(life),
-          stopOnClose_(stopOnClose), start_(layout.ToTwips(window.GetRect(), monitor)),
-          origin_(layout.ScreenOf(monitor).LeftTwips) {}
-    float Left() override { return start_.Left - origin_; }
-    float Width() override { return start_.Width; }
-    void SetLeft(float twips) override {
-        rules::Geometry g = start_;
-        g.Left = twips + origin_;
-        window_.MoveLeft(layout_.ToPixels(g, monitor_).left);
-    }
-    bool RunPendingMessages() override {
-        if (!window_.RunPendingMessages()) return false;
-        return !(stopOnClose_ && life_.Stopping());
-    }
-
-  private:
-    IBarWindow& window_;
-    const DesktopLayout& layout_;
-    std::size_t monitor_;
-    const Lifetime& life_;
-    bool stopOnClose_;
-    rules::Geometry start_;
-    float origin_;
-};
+// The bar slides on its monitor, at that monitor's scale.
+modMain::WindowSlide<IBarWindow> BarSlide(IBarWindow& window, const DesktopLayout& layout,
+                                          std::size_t monitor, const Lifetime* stopWith) {
+    const PixelRect r = window.GetRect();
+    const Monitor& m = layout.At(monitor);
+    return {window, r.left, r.Width(), {m.bounds.left, m.dpi}, stopWith};
+}
 
 } // namespace
 
 BarController::BarController(IBarWindow& window, IDesktop& desktop, IAppBar& appBar,
                              IWorkArea& workArea, ITrayIcon& tray, IBarShell& shell,
-                             BarServices services)
+                             modSettings::SettingsRecord& settings, BarServices services)
     : window_(window), desktop_(desktop), appBar_(appBar), tray_(tray), shell_(shell),
-      services_(std::move(services)),
-      docking_(appBar, workArea), stripHost_{kFontSize, services_.measure, services_.windows, this,
-                                             &services_.messenger},
-      events_([this] { return msgScroll_.get(); }, services_.messenger) {}
+      settings_(settings), services_(std::move(services)),
+      docking_(appBar, workArea), stripHost_{.fontSize = kFontSize,
+                                             .measure = services_.measure,
+                                             .windows = services_.windows,
+                                             .settings = settings_,
+                                             .bar = this,
+                                             .messenger = &services_.messenger},
+      events_([this] { return msgScroll_.get(); }, services_.messenger, settings_) {}
 
 BarController::~BarController() = default;
 
@@ -96,7 +75,6 @@ int BarController::HeightAt(int dpi) const {
 void BarController::Load(messenger::IMessengerLink& link) {
     if (loaded_) return;
     loaded_ = true;
-    auto& settings = modSettings::Settings();
 
     // The link first: events may arrive as soon as messages run.
     link_ = &link;
@@ -105,20 +83,20 @@ void BarController::Load(messenger::IMessengerLink& link) {
 
     // A stored place on a monitor that is gone brings the bar onto the primary monitor.
     const DesktopLayout layout = Layout();
-    const std::size_t monitor = layout.MonitorOfTwips(settings.X, settings.Y);
+    const std::size_t monitor = layout.MonitorOfTwips(settings_.X, settings_.Y);
     // Until it has slid in from beyond its monitor's right edge (onto the next monitor, maybe)
     // the bar's monitor is the one of its stored place.
     loadMonitor_ = monitor;
     stripHost_.dpi = layout.At(monitor).dpi;
     msgScroll_ = std::make_unique<colMsg>(stripHost_, services_.surfaces);
-    msgScroll_->SetScrollSpeed(rules::StoredSpeed(settings.Speed));
+    msgScroll_->SetScrollSpeed(rules::StoredSpeed(settings_.Speed));
     // Whoever adds to the strip - the messenger's events, the retry, the tests - wakes it.
     msgScroll_->SetOnAdded([this] { WakeUp(); });
 
     const int height = HeightAt(stripHost_.dpi);
     const rules::Screen screen = layout.ScreenOf(monitor);
     const rules::Geometry placed =
-        rules::PlaceStored(settings.X, settings.Y, settings.Width,
+        rules::PlaceStored(settings_.X, settings_.Y, settings_.Width,
                            static_cast<float>(height) * screen.TwipsPerPixelY, screen);
     // It starts just beyond the right edge of its monitor and slides in from there.
     rules::Geometry start = placed;
@@ -131,7 +109,7 @@ void BarController::Load(messenger::IMessengerLink& link) {
     const int blanks = rules::BannerBlankCount(
         window_.ScaleWidth(), services_.measure.TextWidth(font, rules::kTitle, stripHost_.dpi),
         services_.measure.TextWidth(font, u" ", stripHost_.dpi));
-    rules::AddStartupBanner(*msgScroll_, blanks, settings.ShowEmo, k);
+    rules::AddStartupBanner(*msgScroll_, blanks, settings_.ShowEmo, k);
     NewLine(1, false);
     if (attempt.showNotFound) AsLine([&] { msgScroll_->AddString(rules::kNoMessengerLine); });
 
@@ -140,7 +118,7 @@ void BarController::Load(messenger::IMessengerLink& link) {
     window_.Show();
     ForegroundChanged();
     life_.Nested([&] {
-        BarSlide slide(window_, layout, monitor, life_, true);
+        auto slide = BarSlide(window_, layout, monitor, &life_);
         if (modMain::SlideIn(slide, placed.Left - screen.LeftTwips))
             slideTarget_.reset(), loadMonitor_.reset();
     });
@@ -157,7 +135,7 @@ void BarController::Resize() {
     const int size = ScaleForDpi(rules::kMenuButtonSize, Dpi());
     const int margin = ScaleForDpi(rules::kMenuButtonMargin, Dpi());
     window_.PlaceMenuButton(static_cast<int>(window_.ScaleWidth()) - size - margin, margin, size);
-    if (modSettings::Settings().ShowTooltip) ShowTooltip();
+    if (settings_.ShowTooltip) ShowTooltip();
 }
 
 void BarController::DisplayTick() {
@@ -243,7 +221,7 @@ void BarController::MouseMove(int button, int shift, float x, float /*y*/) {
     if (choice.cursor != rules::Cursor::Unchanged) window_.SetCursor(choice.cursor);
     if (choice.sizeMode) SizeMode_ = *choice.sizeMode;
 
-    if (button != rules::kLeftButton || !LastCursorPos_) return;
+    if (button != kLeftButton || !LastCursorPos_) return;
     if (shift == rules::kAlt && msgScroll_) {
         const ScreenPoint cur = window_.CursorPos();
         msgScroll_->SetScrollSpeed(
@@ -270,7 +248,7 @@ void BarController::MouseUp(int button, int /*shift*/, float /*x*/, float /*y*/)
         ReserveWorkArea();
     else
         RestoreWorkArea();
-    if (button == rules::kRightButton) Resume();
+    if (button == kRightButton) Resume();
 }
 
 void BarController::CaptureLost() {
@@ -427,7 +405,7 @@ void BarController::EndSession() {
     // process ends with the session anyway.
     StoreGeometry();
     GiveBack();
-    if (msgScroll_) modSettings::Settings().Speed = msgScroll_->ScrollSpeed();
+    if (msgScroll_) settings_.Speed = msgScroll_->ScrollSpeed();
     if (shutdown_()) shell_.AppShutdown();
     life_.RequestClose([this] { Unload(UnloadKind::Quick); });
 }
@@ -507,13 +485,12 @@ float BarController::BarHeight() const {
 // ---------------------------------------------------------------- unload
 
 void BarController::StoreGeometry() {
-    auto& settings = modSettings::Settings();
     const DesktopLayout layout = Layout();
     const auto g = rules::GeometryToStore(TwipsOn(layout, BarMonitor(layout)),
                                           slideTarget_.has_value(), slideTarget_.value_or(0.0f));
-    settings.Y = g.Top;
-    settings.X = g.Left;
-    settings.Width = g.Width;
+    settings_.Y = g.Top;
+    settings_.X = g.Left;
+    settings_.Width = g.Width;
 }
 
 void BarController::GiveBack() {
@@ -527,12 +504,12 @@ void BarController::Unload(UnloadKind kind) {
     if (window_.Visible() && kind == UnloadKind::Slide) {
         life_.Nested([&] {
             const DesktopLayout layout = Layout();
-            BarSlide slide(window_, layout, BarMonitor(layout), life_, false);
+            auto slide = BarSlide(window_, layout, BarMonitor(layout), nullptr);
             modMain::SlideOut(slide);
         });
     }
     GiveBack();
-    if (msgScroll_) modSettings::Settings().Speed = msgScroll_->ScrollSpeed();
+    if (msgScroll_) settings_.Speed = msgScroll_->ScrollSpeed();
     window_.SetDisplayTimer(false);
     window_.SetRetryTimer(false);
     if (link_) link_->Detach();
@@ -545,7 +522,7 @@ void BarController::Unload(UnloadKind kind) {
 // ---------------------------------------------------------------- the reserved strip
 
 void BarController::ReserveWorkArea() {
-    if (docking_.Reserved() || !modSettings::Settings().ChangeWorkArea) return;
+    if (docking_.Reserved() || !settings_.ChangeWorkArea) return;
     const DesktopLayout layout = Layout();
     const Monitor& monitor = layout.At(BarMonitor(layout));
     const PixelRect bar = window_.GetRect();

@@ -13,11 +13,15 @@
 #include <optional>
 
 #include "app/Lifetime.h"
+#include "app/modSettings.h"
+#include "bar/AppBar.h"
 #include "bar/BarEvents.h"
-#include "bar/BarLife.h"
+#include "bar/BarShell.h"
+#include "bar/BarStartup.h"
 #include "bar/BarWindow.h"
 #include "bar/Desktop.h"
 #include "bar/Docking.h"
+#include "bar/TrayIcon.h"
 #include "strip/StripHost.h"
 
 namespace gb {
@@ -42,8 +46,11 @@ class BarController final : public IBarLink, public IBarMenu, public messenger::
     static constexpr double kFontSize = 14.25;
     static constexpr char16_t kFontName[] = u"Arial";
 
+    // settings: what the bar and its strip read (the dialog's changes show at once) and where
+    // the unload keeps the bar's place and speed; it must outlive the bar.
     BarController(IBarWindow& window, IDesktop& desktop, IAppBar& appBar, IWorkArea& workArea,
-                  ITrayIcon& tray, IBarShell& shell, BarServices services);
+                  ITrayIcon& tray, IBarShell& shell, modSettings::SettingsRecord& settings,
+                  BarServices services);
     ~BarController() override;
     BarController(const BarController&) = delete;
     BarController& operator=(const BarController&) = delete;
@@ -77,7 +84,7 @@ class BarController final : public IBarLink, public IBarMenu, public messenger::
     // Another window took the mouse.
     void CaptureLost();
     void MenuButtonDown();
-    void TrayEvent(frmScrollRules::TrayMouse mouse);
+    void TrayEvent(BarRules::TrayMouse mouse);
     // The shell restarted: the icon and the reservation it forgot come back.
     void TaskbarCreated();
     void AppBarNotify(AppBarNotice notice);
@@ -97,8 +104,8 @@ class BarController final : public IBarLink, public IBarMenu, public messenger::
     void EndSession();
 
     // The menu.
-    frmScrollRules::MenuVisibility MenuEntries() const override;
-    void OnMenu(frmScrollRules::MenuEntry entry) override;
+    BarRules::MenuVisibility MenuEntries() const override;
+    void OnMenu(BarRules::MenuEntry entry) override;
 
     // The public operations of the bar.
     void SnapToScreen();
@@ -139,9 +146,8 @@ class BarController final : public IBarLink, public IBarMenu, public messenger::
     DesktopLayout Layout() const;
     std::size_t BarMonitor(const DesktopLayout& layout) const;
     // The bar's place in twips as a monitor's scale reads it, and back.
-    frmScrollRules::Geometry TwipsOn(const DesktopLayout& layout, std::size_t monitor) const;
-    void PlaceOn(const DesktopLayout& layout, std::size_t monitor,
-                 const frmScrollRules::Geometry& g);
+    BarRules::Geometry TwipsOn(const DesktopLayout& layout, std::size_t monitor) const;
+    void PlaceOn(const DesktopLayout& layout, std::size_t monitor, const BarRules::Geometry& g);
     // Lies across the top of its monitor, at the top or where the shell docked it.
     bool AcrossTheTop(const DesktopLayout& layout, std::size_t monitor) const;
 
@@ -150,6 +156,7 @@ class BarController final : public IBarLink, public IBarMenu, public messenger::
     IAppBar& appBar_;
     ITrayIcon& tray_;
     IBarShell& shell_;
+    modSettings::SettingsRecord& settings_;
     BarServices services_;
     Docking docking_;
     StripHost stripHost_;
@@ -157,8 +164,8 @@ class BarController final : public IBarLink, public IBarMenu, public messenger::
     messenger::IMessengerLink* link_ = nullptr;
     std::unique_ptr<colMsg> msgScroll_;
     Lifetime life_;
-    frmScrollRules::MessengerRetry retry_;
-    frmScrollRules::Once shutdown_; // the program's shutdown runs once, however the bar ends
+    BarRules::MessengerRetry retry_;
+    BarRules::Once shutdown_; // the program's shutdown runs once, however the bar ends
 
     bool loaded_ = false;
     // Where the pointer stood at the start of a modified drag or its last step; none after a

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/modMain.h"
-#include "app/modSettings.h"
 #include "strip/colMsg.h"
 
 namespace gb {
@@ -75,8 +74,9 @@ std::u16string_view Bounded(std::u16string_view text) {
 
 } // namespace
 
-BarEvents::BarEvents(StripAccess strip, messenger::IMessengerFactory& factory)
-    : strip_(std::move(strip)), factory_(factory) {}
+BarEvents::BarEvents(StripAccess strip, messenger::IMessengerFactory& factory,
+                     const modSettings::SettingsRecord& settings)
+    : strip_(std::move(strip)), factory_(factory), settings_(settings) {}
 
 void BarEvents::AddNickname(colMsg& strip, std::u16string_view nickname,
                             messenger::WindowHandle hWnd) {
@@ -133,11 +133,10 @@ void BarEvents::OnTextReceived(const messenger::SessionPtr& session,
 
     const messenger::WindowHandle hWnd = session ? FindConversationWindow(*session) : 0;
 
-    const auto& settings = modSettings::Settings();
     // A sender whose address cannot be read always gets its name: it cannot be told apart
     // from the last one, and the first text must never come without a name.
-    if (address.empty() || PrevBuddy != address || !settings.ShowSaysOnce) {
-        switch (settings.NameMode) {
+    if (address.empty() || PrevBuddy != address || !settings_.ShowSaysOnce) {
+        switch (settings_.NameMode) {
         case 0:
             AddNickname(*strip, sender ? sender->FriendlyName().value_or(u"") : u"", hWnd);
             strip->AddSays(u" ", hWnd);
@@ -162,8 +161,7 @@ void BarEvents::OnTextReceived(const messenger::SessionPtr& session,
 void BarEvents::OnUserStateChanged(const messenger::ContactPtr& user, std::int32_t previousState) {
     if (!user) return;
     if (MyStatus() == messenger::kMyStatusOffline) return;
-    const auto& settings = modSettings::Settings();
-    if (!settings.ShowSignInOut) return;
+    if (!settings_.ShowSignInOut) return;
 
     const std::optional<std::int32_t> state = user->State();
     if (!state) return;
@@ -178,7 +176,7 @@ void BarEvents::OnUserStateChanged(const messenger::ContactPtr& user, std::int32
 
     colMsg* strip = strip_();
     if (!strip) return;
-    if (settings.NameMode == 0) AddNickname(*strip, user->FriendlyName().value_or(u""), -1);
+    if (settings_.NameMode == 0) AddNickname(*strip, user->FriendlyName().value_or(u""), -1);
     strip->AddAction(kind, user);
 }
 

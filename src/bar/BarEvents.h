@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "app/modSettings.h"
 #include "messenger/Messenger.h"
 
 namespace gb {
@@ -22,8 +23,10 @@ class BarEvents final : public messenger::IMessengerEvents {
     // The bar's strip, or null while it has none (the events are then dropped).
     using StripAccess = std::function<colMsg*()>;
 
-    // The factory must outlive this object.
-    BarEvents(StripAccess strip, messenger::IMessengerFactory& factory);
+    // The factory and the settings (the name mode, the says-once and sign-in options, read at
+    // each event) must outlive this object.
+    BarEvents(StripAccess strip, messenger::IMessengerFactory& factory,
+              const modSettings::SettingsRecord& settings);
 
     void OnTextReceived(const messenger::SessionPtr& session, const messenger::ContactPtr& sender,
                         const std::u16string& header, const std::u16string& text) override;
@@ -47,6 +50,7 @@ class BarEvents final : public messenger::IMessengerEvents {
 
     StripAccess strip_;
     messenger::IMessengerFactory& factory_;
+    const modSettings::SettingsRecord& settings_;
     std::shared_ptr<messenger::IMessengerApp> msnApp_;
     std::shared_ptr<messenger::IMessenger> messenger_;
 };

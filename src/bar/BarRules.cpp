@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace frmScrollRules {
+namespace BarRules {
 
 int BarHeightPixels(int alphabetHeightPixels) { return alphabetHeightPixels + 4; }
 
@@ -75,12 +75,12 @@ CursorChoice ChooseCursor(int button, int shift, float x, float innerWidth) {
 }
 
 PressAction OnMouseDown(int button, int shift) {
-    if (button == kLeftButton) {
+    if (button == gb::kLeftButton) {
         if (shift == 0) return PressAction::StripClick;
         if (shift == kShift || shift == kAlt) return PressAction::StartDrag;
         return PressAction::None;
     }
-    if (button == kRightButton) return PressAction::Pause;
+    if (button == gb::kRightButton) return PressAction::Pause;
     return PressAction::None;
 }
 
@@ -110,8 +110,7 @@ Geometry DragStep(Geometry g, bool sizeMode, float xInBar, float innerWidth, int
 }
 
 float SpeedStep(float speed, int lastCursorX, int cursorX) {
-    const float s = speed + static_cast<float>(lastCursorX - cursorX);
-    return std::clamp(s, kMinimumSpeed, kMaximumSpeed);
+    return gb::SpeedWithin(speed + static_cast<float>(lastCursorX - cursorX));
 }
 
 TrayAction OnTrayCallback(TrayMouse mouse) {
@@ -127,4 +126,8 @@ TrayAction OnTrayCallback(TrayMouse mouse) {
 
 MenuVisibility MenuFor(bool barVisible) { return {barVisible, !barVisible}; }
 
-} // namespace frmScrollRules
+BandMoves LeaveTopmost(const BandLeave& found) noexcept {
+    return {found.barTopmost, found.coverKnown && !found.coverTopmost && !found.barBelowCover};
+}
+
+} // namespace BarRules

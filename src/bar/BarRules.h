@@ -7,18 +7,16 @@
 #include <optional>
 #include <string>
 
-namespace frmScrollRules {
+#include "app/Pointer.h"
 
-// Mouse masks as the bar's handlers receive them.
-inline constexpr int kLeftButton = 1;
-inline constexpr int kRightButton = 2;
+namespace BarRules {
+
+// Modifier masks as the bar's handlers receive them.
 inline constexpr int kShift = 1;
 inline constexpr int kCtrl = 2;
 inline constexpr int kAlt = 4;
 
 inline constexpr float kMinimumWidthTwips = 4500.0f;
-inline constexpr float kMinimumSpeed = 1.0f;
-inline constexpr float kMaximumSpeed = 100.0f;
 inline constexpr int kMenuButtonSize = 14;  // cmdMenu, pixels
 inline constexpr int kMenuButtonMargin = 2; // from the top and right edges, pixels
 
@@ -102,10 +100,27 @@ struct MenuVisibility {
 };
 MenuVisibility MenuFor(bool barVisible);
 
+// Leaving the topmost band for a full-screen window: the window's own moves, from what it finds.
+// It drops out of the band only while in it, and goes just below the full-screen window only
+// where that one is known, not topmost (the band would lift it over the bar again) and not
+// above the bar already (this is asked at every tick).
+struct BandLeave {
+    bool barTopmost;
+    bool coverKnown; // a window other than the bar, still there
+    bool coverTopmost;
+    bool barBelowCover;
+};
+struct BandMoves {
+    bool leaveBand;
+    bool placeBelowCover;
+    bool operator==(const BandMoves&) const = default;
+};
+BandMoves LeaveTopmost(const BandLeave& found) noexcept;
+
 // The help tooltip's text and title.
 inline constexpr char16_t kHelpText[] = u"Click items with the left mouse button.\r\n"
                                         u"Shift + Drag to move or resize the window,\r\n"
                                         u"Alt + Drag Left/Right to change speed.";
 inline constexpr int kHelpIcon = 1; // information
 
-} // namespace frmScrollRules
+} // namespace BarRules

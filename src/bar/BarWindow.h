@@ -1,11 +1,11 @@
 #pragma once
-// What the bar's controller drives: the bar's window, the desktop it stands on (monitors,
-// work areas, the shell's application-bar interface, the foreground), the notification icon
-// and the program around it. The Win32 layer implements each; the host tests fake each. The
-// window speaks virtual-screen pixels; the controller turns them into the twips of the design.
-#include <optional>
+// The bar's window as its controller drives it. The Win32 layer implements it and the host
+// tests fake it, like the controller's other interfaces: the desktop (Desktop.h), the
+// application bar and work area (AppBar.h), the notification icon (TrayIcon.h) and the program
+// around the bar (BarShell.h). The window speaks virtual-screen pixels; the controller turns
+// them into twips.
+#include <cstdint>
 #include <string_view>
-#include <vector>
 
 #include "bar/BarRules.h"
 #include "bar/Desktop.h"
@@ -37,7 +37,7 @@ class IBarWindow : public IDisplay {
     virtual void CaptureMouse() = 0;
     virtual ScreenPoint CursorPos() const = 0;
     // The cursor over the bar from now on (never Unchanged).
-    virtual void SetCursor(frmScrollRules::Cursor cursor) = 0;
+    virtual void SetCursor(BarRules::Cursor cursor) = 0;
     virtual void SetDisplayTimer(bool running) = 0;
     virtual void SetRetryTimer(bool running) = 0;
     // The menu button's place and size, pixels inside the bar.
@@ -54,69 +54,6 @@ class IBarWindow : public IDisplay {
     // Runs the pending messages; false when the program is quitting.
     virtual bool RunPendingMessages() = 0;
     virtual void Destroy() = 0;
-};
-
-class IDesktop {
-  public:
-    virtual ~IDesktop() = default;
-    virtual std::vector<Monitor> Monitors() const = 0;
-    virtual std::optional<ForegroundWindow> Foreground() const = 0;
-    virtual QuietState Quiet() const = 0;
-};
-
-// The shell's application-bar interface for the bar, always at the top edge of a monitor.
-class IAppBar {
-  public:
-    virtual ~IAppBar() = default;
-    // Registers the bar with its callback message; false when the shell refuses.
-    virtual bool Register() = 0;
-    virtual void Unregister() = 0;
-    // Asks where the strip would go (the bar's height kept); telling nobody.
-    virtual PixelRect QueryPos(const PixelRect& wanted) = 0;
-    // Takes that strip and returns the rectangle the shell grants.
-    virtual PixelRect SetPos(const PixelRect& proposed) = 0;
-    virtual void Activate() = 0;
-    virtual void WindowPosChanged() = 0;
-};
-
-// The work area of a monitor, read and written directly where no shell arranges it.
-class IWorkArea {
-  public:
-    virtual ~IWorkArea() = default;
-    virtual PixelRect Get(const Monitor& monitor) = 0;
-    virtual void Set(const PixelRect& area) = 0;
-};
-
-// The minimised bar's icon in the notification area.
-class ITrayIcon {
-  public:
-    virtual ~ITrayIcon() = default;
-    // False when the shell did not take it.
-    virtual bool Add() = 0;
-    virtual void Remove() = 0;
-    virtual bool Shown() const = 0;
-    // The shell restarted and forgot every icon: the icon that was there goes back.
-    virtual void AddAgain() = 0;
-};
-
-// The pop-up menu's view of the bar: which entries it shows, and what a choice does.
-class IBarMenu {
-  public:
-    virtual ~IBarMenu() = default;
-    virtual frmScrollRules::MenuVisibility MenuEntries() const = 0;
-    virtual void OnMenu(frmScrollRules::MenuEntry entry) = 0;
-};
-
-// What the bar needs of the program around it.
-class IBarShell {
-  public:
-    virtual ~IBarShell() = default;
-    // Closes the other windows and saves the settings; the unload's last step.
-    virtual void AppShutdown() = 0;
-    // Shows the options dialog (or brings the open one to the front).
-    virtual void ShowOptions() = 0;
-    // Pops the menu up at the pointer.
-    virtual void DoScrollPopUp() = 0;
 };
 
 } // namespace gb

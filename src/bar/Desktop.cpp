@@ -64,7 +64,7 @@ float DesktopLayout::PrimaryTwipsPerPixel() const noexcept {
     return TwipsPerPixel(monitors_[primary_].dpi);
 }
 
-frmScrollRules::Screen DesktopLayout::ScreenOf(std::size_t index) const {
+BarRules::Screen DesktopLayout::ScreenOf(std::size_t index) const {
     const Monitor& m = monitors_.at(index);
     const float origin = PrimaryTwipsPerPixel();
     const float tpp = TwipsPerPixel(m.dpi);
@@ -86,7 +86,7 @@ std::size_t DesktopLayout::MonitorOfTwips(float x, float y) const {
     return primary_;
 }
 
-frmScrollRules::Geometry DesktopLayout::ToTwips(const PixelRect& rect, std::size_t index) const {
+BarRules::Geometry DesktopLayout::ToTwips(const PixelRect& rect, std::size_t index) const {
     const Monitor& m = monitors_.at(index);
     const auto s = ScreenOf(index);
     return {s.LeftTwips + static_cast<float>(rect.left - m.bounds.left) * s.TwipsPerPixelX,
@@ -95,7 +95,7 @@ frmScrollRules::Geometry DesktopLayout::ToTwips(const PixelRect& rect, std::size
             static_cast<float>(rect.Height()) * s.TwipsPerPixelY};
 }
 
-PixelRect DesktopLayout::ToPixels(const frmScrollRules::Geometry& g, std::size_t index) const {
+PixelRect DesktopLayout::ToPixels(const BarRules::Geometry& g, std::size_t index) const {
     const Monitor& m = monitors_.at(index);
     const auto s = ScreenOf(index);
     const int left = m.bounds.left + Round((g.Left - s.LeftTwips) / s.TwipsPerPixelX);

@@ -70,15 +70,24 @@ class DesktopLayout {
     std::size_t MonitorOfTwips(float x, float y) const;
 
     // A monitor as the design's "screen": its place and size in twips and its scale.
-    frmScrollRules::Screen ScreenOf(std::size_t monitor) const;
-    frmScrollRules::Geometry ToTwips(const PixelRect& rect, std::size_t monitor) const;
-    PixelRect ToPixels(const frmScrollRules::Geometry& g, std::size_t monitor) const;
+    BarRules::Screen ScreenOf(std::size_t monitor) const;
+    BarRules::Geometry ToTwips(const PixelRect& rect, std::size_t monitor) const;
+    PixelRect ToPixels(const BarRules::Geometry& g, std::size_t monitor) const;
 
   private:
     float PrimaryTwipsPerPixel() const noexcept;
 
     std::vector<Monitor> monitors_;
     std::size_t primary_ = 0;
+};
+
+// The desktop as the controller reads it; the Win32 layer implements it, the host tests fake it.
+class IDesktop {
+  public:
+    virtual ~IDesktop() = default;
+    virtual std::vector<Monitor> Monitors() const = 0;
+    virtual std::optional<ForegroundWindow> Foreground() const = 0;
+    virtual QuietState Quiet() const = 0;
 };
 
 } // namespace gb

@@ -6,7 +6,8 @@
 
 #include <shellapi.h>
 
-#include "bar/BarWindow.h"
+#include "bar/AppBar.h"
+#include "bar/Desktop.h"
 
 namespace gb {
 

@@ -7,7 +7,7 @@
 // gives back exactly what it took. Which way is in force is decided by what the shell does.
 #include <optional>
 
-#include "bar/BarWindow.h"
+#include "bar/AppBar.h"
 
 namespace gb {
 

@@ -5,7 +5,7 @@
 
 #include <shellapi.h>
 
-#include "bar/BarWindow.h"
+#include "bar/TrayIcon.h"
 
 namespace gb {
 

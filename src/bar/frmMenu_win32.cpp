@@ -47,7 +47,7 @@ void frmMenu::DoScrollPopUp() {
 
 LRESULT frmMenu::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != WM_COMMAND || HIWORD(wp) != 0 || !target_) return Default(msg, wp, lp);
-    using frmScrollRules::MenuEntry;
+    using BarRules::MenuEntry;
     switch (LOWORD(wp)) {
     case mnuScrollMinimize:
         target_->OnMenu(MenuEntry::Minimize);

@@ -3,7 +3,7 @@
 // at the pointer and hands the chosen entry to the bar.
 #include <windows.h>
 
-#include "bar/BarWindow.h"
+#include "bar/BarShell.h"
 #include "kit/Window_win32.h"
 
 namespace gb {

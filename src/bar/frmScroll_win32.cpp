@@ -15,7 +15,7 @@
 namespace gb {
 namespace {
 
-namespace rules = frmScrollRules;
+namespace rules = BarRules;
 
 constexpr wchar_t kClassName[] = L"GlidebannerBar";
 constexpr UINT_PTR tmrDisplay = 1;
@@ -35,8 +35,8 @@ int ModifierMask() noexcept {
 // The buttons held during a pointer movement: 1 left, 2 right.
 int HeldButtons(WPARAM keys) noexcept {
     int mask = 0;
-    if (keys & MK_LBUTTON) mask |= rules::kLeftButton;
-    if (keys & MK_RBUTTON) mask |= rules::kRightButton;
+    if (keys & MK_LBUTTON) mask |= kLeftButton;
+    if (keys & MK_RBUTTON) mask |= kRightButton;
     return mask;
 }
 
@@ -53,11 +53,11 @@ rules::TrayMouse TrayMouseOf(UINT message) noexcept {
 
 } // namespace
 
-frmScroll::frmScroll(IBarShell& shell, HINSTANCE instance)
+frmScroll::frmScroll(IBarShell& shell, HINSTANCE instance, modSettings::SettingsRecord& settings)
     : instance_(instance), random_(static_cast<std::mt19937::result_type>(
                                std::chrono::steady_clock::now().time_since_epoch().count())),
       surfaces_(instance),
-      controller_(*this, desktop_, appBar_, workArea_, tray_, shell,
+      controller_(*this, desktop_, appBar_, workArea_, tray_, shell, settings,
                   {measure_, windowActions_, factory_, surfaces_,
                    [this] { return std::uniform_int_distribution<int>(0, 43)(random_); }}),
       link_(controller_.Events()) {}
@@ -140,19 +140,19 @@ LRESULT frmScroll::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (wp == tmrRetry) controller_.RetryTick();
         return 0;
     case WM_LBUTTONDOWN:
-        controller_.MouseDown(rules::kLeftButton, ModifierMask(), x, y);
+        controller_.MouseDown(kLeftButton, ModifierMask(), x, y);
         return 0;
     case WM_RBUTTONDOWN:
-        controller_.MouseDown(rules::kRightButton, ModifierMask(), x, y);
+        controller_.MouseDown(kRightButton, ModifierMask(), x, y);
         return 0;
     case WM_MOUSEMOVE:
         controller_.MouseMove(HeldButtons(wp), ModifierMask(), x, y);
         return 0;
     case WM_LBUTTONUP:
-        OnButtonUp(rules::kLeftButton, wp, lp);
+        OnButtonUp(kLeftButton, wp, lp);
         return 0;
     case WM_RBUTTONUP:
-        OnButtonUp(rules::kRightButton, wp, lp);
+        OnButtonUp(kRightButton, wp, lp);
         return 0;
     case WM_CAPTURECHANGED:
         if (reinterpret_cast<HWND>(lp) != hWnd()) controller_.CaptureLost();
@@ -316,14 +316,16 @@ void frmScroll::SetTopmost(bool topmost, std::uintptr_t below) {
         return (::GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
     };
     if (!topmost) {
-        if (isTopmost(hWnd())) ::SetWindowPos(hWnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
-        // Below the full-screen window itself, where that one is not topmost; only when the
-        // bar is not below it already, since this is asked at every tick.
         const HWND over = reinterpret_cast<HWND>(below);
-        if (!over || over == hWnd() || !::IsWindow(over) || isTopmost(over)) return;
-        for (HWND w = ::GetWindow(hWnd(), GW_HWNDPREV); w; w = ::GetWindow(w, GW_HWNDPREV))
-            if (w == over) return;
-        ::SetWindowPos(hWnd(), over, 0, 0, 0, 0, flags);
+        const bool known = over && over != hWnd() && ::IsWindow(over);
+        bool underCover = false;
+        for (HWND w = known ? ::GetWindow(hWnd(), GW_HWNDPREV) : nullptr; w && !underCover;
+             w = ::GetWindow(w, GW_HWNDPREV))
+            underCover = w == over;
+        const auto moves =
+            rules::LeaveTopmost({isTopmost(hWnd()), known, known && isTopmost(over), underCover});
+        if (moves.leaveBand) ::SetWindowPos(hWnd(), HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+        if (moves.placeBelowCover) ::SetWindowPos(hWnd(), over, 0, 0, 0, 0, flags);
         return;
     }
     // A window that owns a topmost tooltip does not go back into the topmost band on every

@@ -23,7 +23,8 @@ namespace gb {
 
 class frmScroll final : public Window, public IBarWindow {
   public:
-    frmScroll(IBarShell& shell, HINSTANCE instance);
+    // settings: the bar's, which it reads and its unload writes; it must outlive the bar.
+    frmScroll(IBarShell& shell, HINSTANCE instance, modSettings::SettingsRecord& settings);
     ~frmScroll() override;
 
     // Creates the window and runs the load; returns when the bar has slid in. False when the
@@ -57,7 +58,7 @@ class frmScroll final : public Window, public IBarWindow {
     void SetTopmost(bool topmost, std::uintptr_t below) override;
     void CaptureMouse() override;
     ScreenPoint CursorPos() const override;
-    void SetCursor(frmScrollRules::Cursor cursor) override;
+    void SetCursor(BarRules::Cursor cursor) override;
     void SetDisplayTimer(bool running) override;
     void SetRetryTimer(bool running) override;
     void PlaceMenuButton(int left, int top, int size) override;

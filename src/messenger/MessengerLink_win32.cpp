@@ -7,6 +7,7 @@
 
 #include "contract/MessengerCom_win32.h"
 #include "messenger/EventArguments.h"
+#include "messenger/EventSink_win32.h"
 #include "messenger/MessengerBinding_win32.h"
 
 namespace messenger {
@@ -159,6 +160,9 @@ HRESULT EventSink::Forward(DISPID id, const DISPPARAMS& params, UINT* argError) 
     }
     }
 }
+
+MessengerLink::MessengerLink(IMessengerEvents& events) : events_(events) {}
+MessengerLink::~MessengerLink() { Detach(); }
 
 bool MessengerLink::TryAttach() noexcept {
     if (Attached()) return true;

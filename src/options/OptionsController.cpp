@@ -10,33 +10,10 @@
 namespace gb {
 namespace {
 
-// The dialog as a slide moves it: only its left edge, pending messages after each step. The
-// slide counts twips from the left edge of the dialog's screen, at that screen's scale.
-class DialogSlide final : public modMain::ISlideForm {
-  public:
-    DialogSlide(IOptionsWindow& window, const DialogScreen& screen, const Lifetime& life,
-                bool stopOnClose)
-        : window_(window), screen_(screen), life_(life), stopOnClose_(stopOnClose),
-          twipsPerPixel_(1440.0f / static_cast<float>(screen.dpi > 0 ? screen.dpi : 96)),
-          left_(ToTwips(window.Left() - screen.left)), width_(ToTwips(window.Width())) {}
-    float Left() override { return left_; }
-    float Width() override { return width_; }
-    void SetLeft(float twips) override {
-        window_.MoveLeft(screen_.left + static_cast<int>(std::nearbyint(twips / twipsPerPixel_)));
-    }
-    bool RunPendingMessages() override {
-        if (!window_.RunPendingMessages()) return false;
-        return !(stopOnClose_ && life_.Stopping());
-    }
-    float ToTwips(int pixels) const { return static_cast<float>(pixels) * twipsPerPixel_; }
-
-  private:
-    IOptionsWindow& window_;
-    DialogScreen screen_;
-    const Lifetime& life_;
-    bool stopOnClose_;
-    float twipsPerPixel_, left_, width_;
-};
+modMain::WindowSlide<IOptionsWindow> DialogSlide(IOptionsWindow& window, const DialogScreen& screen,
+                                                 const Lifetime* stopWith) {
+    return {window, window.Left(), window.Width(), {screen.left, screen.dpi}, stopWith};
+}
 
 } // namespace
 
@@ -79,7 +56,7 @@ void OptionsController::Load(bool owned) {
     const DialogScreen screen = host_.Screen();
     if (!window_.Create(owned, screen.left + screen.width, screen.barBottom, screen.dpi)) return;
     auto& d = dialog_.emplace();
-    d.model.FillControls(modSettings::Settings());
+    d.model.FillControls(services_.settings);
     // A copy: the window's change events may read the controls back while they are written.
     const OptionsControls filled = d.model.Controls();
     window_.WriteControls(filled);
@@ -91,7 +68,7 @@ void OptionsController::Load(bool owned) {
 
     window_.Show();
     life_.Nested([&] {
-        DialogSlide slide(window_, screen, life_, true);
+        auto slide = DialogSlide(window_, screen, &life_);
         // Centred on the bar's monitor.
         modMain::SlideIn(slide, (slide.ToTwips(screen.width) - slide.Width()) / 2);
     });
@@ -115,7 +92,7 @@ void OptionsController::Shutdown() {
 void OptionsController::Unload() {
     // A close that comes while the dialog slides out is the same close; only a quit stops it.
     life_.Nested([&] {
-        DialogSlide slide(window_, host_.Screen(), life_, false);
+        auto slide = DialogSlide(window_, host_.Screen(), nullptr);
         modMain::SlideOut(slide);
     });
     dialog_.reset(); // the ticker's strip first, then the window
@@ -125,7 +102,7 @@ void OptionsController::Unload() {
 void OptionsController::Okay() {
     Handle([&] {
         if (!IsOpen() || !CheckTexts()) return;
-        dialog_->model.ApplyControls(modSettings::Settings(), host_);
+        dialog_->model.ApplyControls(services_.settings, host_);
         life_.RequestClose([this] { Unload(); });
     });
 }
@@ -210,7 +187,8 @@ void OptionsController::DisplayTick() {
     if (!dialog_) return;
     IDisplay& ticker = window_.Ticker();
     // A pass added now spaces its lines by the width of now.
-    TickTicker(*dialog_->msgOptions, ticker, window_.ScaleWidth(), services_.version);
+    TickTicker(*dialog_->msgOptions, ticker, services_.settings.ShowEmo, window_.ScaleWidth(),
+               services_.version);
     dialog_->msgOptions->DisplayOn(ticker, true);
 }
 

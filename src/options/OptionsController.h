@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "app/Lifetime.h"
+#include "app/modSettings.h"
 #include "options/AboutLines.h"
 #include "options/OptionsHost.h"
 #include "options/OptionsModel.h"
@@ -19,11 +20,13 @@ namespace gb {
 
 class colMsg;
 
-// What the ticker is built with.
+// What the dialog and its ticker are built with.
 struct OptionsServices {
     const StripHost& ticker; // measures the ticker's text and gives its items their font size
     ISurfaceFactory& surfaces;
     ProgramVersion version;
+    // What each show fills the controls from and "&Okay" writes; the bar reads the same record.
+    modSettings::SettingsRecord& settings;
 };
 
 // Everything that lives while one dialog is shown; each show builds it afresh.

@@ -1,6 +1,5 @@
 #include "options/OptionsTicker.h"
 
-#include <algorithm>
 #include <cmath>
 
 namespace gb {
@@ -22,7 +21,7 @@ void TickerGestures::MouseDown(int button, float x) noexcept {
 
 float TickerGestures::MouseMove(int buttons, float x, float speed) noexcept {
     if (buttons != kLeftButton) return speed;
-    const float s = std::clamp(speed - x + lastX_, kTickerMinSpeed, kTickerMaxSpeed);
+    const float s = SpeedWithin(speed - x + lastX_);
     lastX_ = x;
     return s;
 }

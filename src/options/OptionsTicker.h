@@ -4,15 +4,11 @@
 #include <cstddef>
 #include <string>
 
+#include "app/Pointer.h"
+
 namespace gb {
 
 inline constexpr float kTickerStartSpeed = 15.0f;
-inline constexpr float kTickerMinSpeed = 1.0f;
-inline constexpr float kTickerMaxSpeed = 100.0f;
-
-// Mouse buttons as the handlers receive them.
-inline constexpr int kLeftButton = 1;
-inline constexpr int kRightButton = 2;
 
 // The blanks of the lead-in: about one ticker width minus the product name, so that the
 // first frame shows the name at the right end. A font without a blank width gives none.

@@ -1,14 +1,13 @@
 #include "options/TickerStrip.h"
 
-#include "app/modSettings.h"
 #include "options/OptionsTicker.h"
 #include "strip/StripHost.h"
 #include "strip/colMsg.h"
 
 namespace gb {
 
-void AddAboutLines(colMsg& strip, float scaleWidth, ProgramVersion version) {
-    for (const auto& a : AboutLines(modSettings::Settings().ShowEmo, scaleWidth, version)) {
+void AddAboutLines(colMsg& strip, bool showEmo, float scaleWidth, ProgramVersion version) {
+    for (const auto& a : AboutLines(showEmo, scaleWidth, version)) {
         clsItem* item = nullptr;
         if (a.kind == ItemKind::Emo) {
             item = &strip.AddEmo(a.cell, 0);
@@ -31,11 +30,12 @@ void SetUpTicker(colMsg& strip, const StripHost& host, float scaleWidth, Program
     const auto& font = *leadIn.TextFont();
     leadIn.SetText(TickerLeadIn(scaleWidth, host.measure.TextWidth(font, kProductName, host.dpi),
                                 host.measure.TextWidth(font, u" ", host.dpi)));
-    AddAboutLines(strip, scaleWidth, version);
+    AddAboutLines(strip, host.settings.ShowEmo, scaleWidth, version);
 }
 
-void TickTicker(colMsg& strip, const IDisplay& display, float scaleWidth, ProgramVersion version) {
-    if (TickerNeedsPass(strip.Count())) AddAboutLines(strip, scaleWidth, version);
+void TickTicker(colMsg& strip, const IDisplay& display, bool showEmo, float scaleWidth,
+                ProgramVersion version) {
+    if (TickerNeedsPass(strip.Count())) AddAboutLines(strip, showEmo, scaleWidth, version);
     strip.MoveOn(display);
 }
 

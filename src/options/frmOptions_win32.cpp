@@ -323,10 +323,11 @@ LRESULT OptionsTickerWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
 
 // ---------------------------------------------------------------- the dialog
 
-frmOptions::frmOptions(IOptionsHostWin32& host, HINSTANCE module)
+frmOptions::frmOptions(IOptionsHostWin32& host, HINSTANCE module,
+                       modSettings::SettingsRecord& settings)
     : host_(host), module_(module ? module : ::GetModuleHandleW(nullptr)), surfaces_(module_),
-      controller_(*this, host_, {host_.TickerStripHost(), surfaces_, ReadProgramVersion(module_)}) {
-}
+      controller_(*this, host_,
+                  {host_.TickerStripHost(), surfaces_, ReadProgramVersion(module_), settings}) {}
 
 frmOptions::~frmOptions() { Destroy(); }
 

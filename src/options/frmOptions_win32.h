@@ -58,8 +58,9 @@ class OptionsTickerWindow final : public Window, public IDisplay {
 
 class frmOptions final : public Window, public IOptionsWindow {
   public:
-    // module: where the dialog's pictures and the emoticon picture strip are found.
-    frmOptions(IOptionsHostWin32& host, HINSTANCE module);
+    // module: where the dialog's pictures and the emoticon picture strip are found; settings:
+    // what the dialog shows and "&Okay" writes, which must outlive it.
+    frmOptions(IOptionsHostWin32& host, HINSTANCE module, modSettings::SettingsRecord& settings);
     ~frmOptions() override;
 
     // Shows the dialog (owner: the bar's window, or none from the welcome box) and slides it

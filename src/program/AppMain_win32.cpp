@@ -16,11 +16,13 @@
 namespace modMain {
 
 Application::Application(HINSTANCE instance)
-    : instance_(instance),
-      scroll_(*this, instance), tickerHost_{gb::BarController::kFontSize, scroll_.Measure(),
-                                            scroll_.WindowActions(), nullptr,
-                                            &scroll_.MessengerFactory()},
-      options_(*this, instance) {}
+    : instance_(instance), scroll_(*this, instance, modSettings::Settings()),
+      tickerHost_{.fontSize = gb::BarController::kFontSize,
+                  .measure = scroll_.Measure(),
+                  .windows = scroll_.WindowActions(),
+                  .settings = modSettings::Settings(),
+                  .messenger = &scroll_.MessengerFactory()},
+      options_(*this, instance, modSettings::Settings()) {}
 
 void Application::AppMain() {
     const HWND foreground = ::GetForegroundWindow();
@@ -99,13 +101,11 @@ void ShowStartFailure(const std::exception_ptr& failure) noexcept {
     try {
         const std::u16string text = StartFailureText(failure);
         ::MessageBoxW(nullptr, reinterpret_cast<const wchar_t*>(text.c_str()),
-                      reinterpret_cast<const wchar_t*>(frmScrollRules::kTitle),
-                      MB_OK | MB_ICONERROR);
+                      reinterpret_cast<const wchar_t*>(BarRules::kTitle), MB_OK | MB_ICONERROR);
     } catch (...) {
         // Not even the words fit in memory: a box with none.
         ::MessageBoxW(nullptr, L"Glidebanner could not start.",
-                      reinterpret_cast<const wchar_t*>(frmScrollRules::kTitle),
-                      MB_OK | MB_ICONERROR);
+                      reinterpret_cast<const wchar_t*>(BarRules::kTitle), MB_OK | MB_ICONERROR);
     }
 }
 

@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "app/modMain.h"
-#include "bar/BarLife.h"
+#include "bar/BarStartup.h"
 #include "bar/frmMenu_win32.h"
 #include "bar/frmScroll_win32.h"
 #include "options/frmOptions_win32.h"
@@ -51,7 +51,7 @@ class Application final : public gb::IBarShell, public IWelcomeUi, public gb::IO
     gb::frmScroll scroll_;
     gb::StripHost tickerHost_;
     gb::frmOptions options_;
-    frmScrollRules::Once saved_;
+    BarRules::Once saved_;
 };
 
 // Tells the user, in a message box, why start-up failed.

@@ -2,9 +2,11 @@
 // What a strip and its items need of the program around them, one small interface a concern:
 // measuring text, the window operations of a click, the links back to the bar (its strip,
 // which receives every handed-on click whichever strip the item is in, and its PrevBuddy),
-// and the messenger for the notification lines' clicks. A StripHost names them for one strip.
+// the messenger for the notification lines' clicks, and the settings its items read. A StripHost
+// names them for one strip.
 #include <string_view>
 
+#include "app/modSettings.h"
 #include "messenger/Messenger.h"
 #include "surface/StdFont.h"
 #include "surface/Surface.h"
@@ -46,6 +48,9 @@ struct StripHost {
     double fontSize = 14.25;
     ITextMeasure& measure;
     IWindowActions& windows;
+    // Read as items are made, measured and drawn (the says text, emoticons, the notification
+    // lines and the name mode), so that what the dialog changes shows at once.
+    const modSettings::SettingsRecord& settings;
     // Null for a strip that no bar stands behind: nothing is handed on, nothing cleared.
     IBarLink* bar = nullptr;
     // Null when no messenger can be reached.

@@ -1,7 +1,6 @@
 #include "strip/clsAction.h"
 
 #include "app/modMain.h"
-#include "app/modSettings.h"
 #include "strip/StripHost.h"
 
 namespace gb {
@@ -35,21 +34,19 @@ std::u16string AddressOf(const ActionParameter& parameter) {
 
 } // namespace
 
-clsAction::clsAction(const StripHost& host)
-    : clsItem(kKind, host), font_(std::make_shared<StdFont>(u"Arial", host.fontSize)) {}
+clsAction::clsAction(const StripHost& host) : clsItem(kKind, host), TextRun(host, 0x0000FF) {}
 
 void clsAction::SetAction(std::int32_t actAction, ActionParameter vntParameter) {
     actionKind_ = actAction;
     actionParameter_ = std::move(vntParameter);
-    measured_.Forget();
-    const modSettings::SettingsRecord& settings = modSettings::Settings();
+    const modSettings::SettingsRecord& settings = Host().settings;
 
     if (actAction == actUnreadMail) {
         const auto* count = std::get_if<std::int32_t>(&actionParameter_);
-        text_ = ReplaceAll(settings.UnreadMail, settings.PlaceHolder,
-                           count ? DecimalText(*count) : std::u16string());
-        if (!font_) font_ = std::make_shared<StdFont>(u"Arial", Host().fontSize);
-        font_->SetUnderline(true);
+        SetText(ReplaceAll(settings.UnreadMail, settings.PlaceHolder,
+                           count ? DecimalText(*count) : std::u16string()));
+        if (!TextFont()) SetTextFont(std::make_shared<StdFont>(u"Arial", Host().fontSize));
+        TextFont()->SetUnderline(true);
         return;
     }
     if (actAction != actBuddyLogon && actAction != actBuddyLogoff) return;
@@ -58,25 +55,20 @@ void clsAction::SetAction(std::int32_t actAction, ActionParameter vntParameter) 
         actAction == actBuddyLogon ? settings.BuddyLogon : settings.BuddyLogoff;
     switch (settings.NameMode) {
     case 0:
-        text_ = u" " + tmpl;
+        SetText(u" " + tmpl);
         break;
     case 1:
-        text_ = AddressOf(actionParameter_) + u" " + tmpl;
+        SetText(AddressOf(actionParameter_) + u" " + tmpl);
         break;
     case 2:
-        text_ = modMain::StripDomain(AddressOf(actionParameter_)) + u" " + tmpl;
+        SetText(modMain::StripDomain(AddressOf(actionParameter_)) + u" " + tmpl);
         break;
     default:
         break;
     }
 }
 
-float clsAction::Width() const {
-    if (text_.empty()) return WhiteSpace();
-    const auto text = [this]() -> const std::u16string& { return text_; };
-    return measured_.Of(Host().measure, font_ ? *font_ : StdFont(), Host().dpi, text) +
-           WhiteSpace();
-}
+float clsAction::Width() const { return TextWidth(Host()) + WhiteSpace(); }
 
 void clsAction::OnClick(std::size_t /*index*/) {
     // The click comes from a window procedure: whatever the messenger does, nothing escapes.

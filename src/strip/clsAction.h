@@ -6,7 +6,7 @@
 #include <variant>
 
 #include "messenger/Messenger.h"
-#include "strip/MeasuredWidth.h"
+#include "strip/TextRun.h"
 #include "strip/clsItem.h"
 #include "surface/StdFont.h"
 #include "surface/Surface.h"
@@ -20,22 +20,12 @@ inline constexpr std::int32_t actBuddyLogoff = 3; // parameter: the buddy's cont
 // Nothing, a number, or a contact (held for as long as the item lives).
 using ActionParameter = std::variant<std::monostate, std::int32_t, messenger::ContactPtr>;
 
-class clsAction final : public clsItem {
+class clsAction final : public clsItem, public TextRun {
   public:
     static constexpr ItemKind kKind = ItemKind::Action;
 
     // Empty, red, in a new Arial font of the host's font size.
     explicit clsAction(const StripHost& host);
-
-    const std::u16string& Text() const noexcept { return text_; }
-    void SetText(std::u16string text) {
-        text_ = std::move(text);
-        measured_.Forget();
-    }
-    const std::shared_ptr<StdFont>& TextFont() const noexcept { return font_; }
-    void SetTextFont(std::shared_ptr<StdFont> font) { font_ = std::move(font); }
-    Color TextColor() const noexcept { return color_; }
-    void SetTextColor(Color color) noexcept { color_ = color; }
 
     // Stores the action and composes Text from the settings (UnreadMail with PlaceHolder
     // replaced, or BuddyLogon / BuddyLogoff after the name the NameMode asks for). Called
@@ -48,10 +38,6 @@ class clsAction final : public clsItem {
     void OnClick(std::size_t index) override;
 
   private:
-    MeasuredWidth measured_;
-    std::u16string text_;
-    std::shared_ptr<StdFont> font_;
-    Color color_ = 0x0000FF;
     std::int32_t actionKind_ = 0;
     ActionParameter actionParameter_;
 };

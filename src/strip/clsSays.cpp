@@ -1,6 +1,5 @@
 #include "strip/clsSays.h"
 
-#include "app/modSettings.h"
 #include "strip/StripHost.h"
 
 namespace gb {
@@ -9,7 +8,7 @@ clsSays::clsSays(const StripHost& host, std::shared_ptr<const StdFont> saysFont)
     : clsItem(kKind, host), saysFont_(std::move(saysFont)) {}
 
 std::u16string clsSays::Text() const {
-    const std::u16string& says = modSettings::Settings().Says;
+    const std::u16string& says = Host().settings.Says;
     if (says.empty()) return buddy_;
     std::u16string text;
     text.reserve(buddy_.size() + 1 + says.size());
@@ -19,7 +18,7 @@ std::u16string clsSays::Text() const {
 
 // Measured in the font it is drawn in, whatever font the host measured last.
 float clsSays::Width() const {
-    const std::u16string& says = modSettings::Settings().Says;
+    const std::u16string& says = Host().settings.Says;
     if (buddy_.empty() && says.empty()) return WhiteSpace();
     const StdFont font = saysFont_ ? *saysFont_ : StdFont(u"Arial", Host().fontSize);
     if (measuredSays_ != says) {

@@ -5,15 +5,9 @@
 
 namespace gb {
 
-clsString::clsString(const StripHost& host)
-    : clsItem(kKind, host), font_(std::make_shared<StdFont>(u"Arial", host.fontSize)) {}
+clsString::clsString(const StripHost& host) : clsItem(kKind, host), TextRun(host, 0) {}
 
-float clsString::Width() const {
-    if (text_.empty()) return WhiteSpace();
-    const auto text = [this]() -> const std::u16string& { return text_; };
-    return measured_.Of(Host().measure, font_ ? *font_ : StdFont(), Host().dpi, text) +
-           WhiteSpace();
-}
+float clsString::Width() const { return TextWidth(Host()) + WhiteSpace(); }
 
 void clsString::OnClick(std::size_t index) {
     if (hwnd_ > 0)

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "app/modSettings.h"
 #include "strip/EmoticonTable.h"
 #include "strip/StripHost.h"
 
@@ -119,7 +118,7 @@ void colMsg::AddRun(std::u16string run, std::u16string_view fontName, Color colo
 
 void colMsg::AddMsg(std::u16string_view strMsg, std::u16string_view FontName, Color color,
                     messenger::WindowHandle hWnd) {
-    if (!modSettings::Settings().ShowEmo) {
+    if (!host_.settings.ShowEmo) {
         AddRun(std::u16string(strMsg), FontName, color, hWnd);
         return;
     }
@@ -192,24 +191,20 @@ std::int32_t colMsg::TextTop(const std::shared_ptr<StdFont>& font) {
     return textTop_->top;
 }
 
+void colMsg::DrawRun(const TextRun& run, float x) {
+    canvas_->SetFont(run.TextFont());
+    canvas_->SetForeColor(run.TextColor());
+    canvas_->DrawTxt(run.Text(), Nearest(x), TextTop(run.TextFont()));
+}
+
 void colMsg::DrawItem(const clsItem& item, float x) {
     switch (item.Kind()) {
-    case ItemKind::String: {
-        const auto& s = *item.As<clsString>();
-        canvas_->SetFont(s.TextFont());
-        canvas_->SetForeColor(s.TextColor());
-        const std::int32_t y = TextTop(s.TextFont());
-        canvas_->DrawTxt(s.Text(), Nearest(x), y);
+    case ItemKind::String:
+        DrawRun(*item.As<clsString>(), x);
         break;
-    }
-    case ItemKind::Action: {
-        const auto& a = *item.As<clsAction>();
-        canvas_->SetFont(a.TextFont());
-        canvas_->SetForeColor(a.TextColor());
-        const std::int32_t y = TextTop(a.TextFont());
-        canvas_->DrawTxt(a.Text(), Nearest(x), y);
+    case ItemKind::Action:
+        DrawRun(*item.As<clsAction>(), x);
         break;
-    }
     case ItemKind::Says: {
         canvas_->SetFont(saysFont_);
         canvas_->SetForeColor(kSaysColor);
@@ -261,7 +256,7 @@ void colMsg::DisplayOn(IDisplay& objDisp, bool Frame) {
     composed_->stripLeft = stripLeft_;
     composed_->frame = Frame;
     composed_->dpi = host_.dpi;
-    const std::u16string& says = modSettings::Settings().Says;
+    const std::u16string& says = host_.settings.Says;
     if (composed_->says != says) composed_->says = says;
     composed_->open = end < reach;
     composed_->dropped = false;
@@ -292,7 +287,7 @@ std::int32_t colMsg::FirstColumnToDraw(bool frame) {
     // all, for far less work at every tick. Anything else draws the whole frame.
     const std::int32_t width = canvas_->Width();
     if (!composed_ || composed_->frame != frame || composed_->dpi != host_.dpi ||
-        composed_->says != modSettings::Settings().Says)
+        composed_->says != host_.settings.Says)
         return 0;
     const float moved = composed_->stripLeft - stripLeft_;
     if (moved < 0 || moved != std::floor(moved) || stripLeft_ != std::floor(stripLeft_) ||

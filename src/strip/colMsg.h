@@ -119,6 +119,7 @@ class colMsg {
     // Clears the columns from, up to but not including to, and draws the items in them.
     void DrawColumns(std::int32_t from, std::int32_t to);
     void DrawItem(const clsItem& item, float x);
+    void DrawRun(const TextRun& run, float x);
     // Where text in this font stands in the canvas: centred by the alphabet's height.
     std::int32_t TextTop(const std::shared_ptr<StdFont>& font);
 

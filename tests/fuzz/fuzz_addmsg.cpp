@@ -17,9 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!(mode & 2) || i + 1 < size)
             text.push_back(
                 static_cast<char16_t>((mode & 2) ? data[i] | (data[i + 1] << 8) : data[i]));
-    modSettings::Settings().ShowEmo = (mode & 1) != 0;
-
     fakes::FakeStripHost host;
+    host.record.ShowEmo = (mode & 1) != 0;
     fakes::FakeSurfaceFactory surfaces;
     gb::colMsg strip(host, surfaces);
     host.barStrip = &strip;

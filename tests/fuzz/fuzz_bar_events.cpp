@@ -85,20 +85,20 @@ WindowHandle HandleOf(const gb::clsItem& item) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
-    auto& s = modSettings::Settings() = {};
+    fakes::FakeStripHost host;
+    auto& s = host.record = {};
     s.NameMode = in.Small(3);
     s.ShowSaysOnce = in.ConsumeBool(), s.ShowEmo = in.ConsumeBool();
     s.ShowSignInOut = in.ConsumeBool(), s.Says = in.Text(8);
     s.PlaceHolder = in.ConsumeBool() ? u"#" : in.Text(3);
     s.UnreadMail = in.Text(16), s.BuddyLogon = in.Text(8), s.BuddyLogoff = in.Text(8);
 
-    fakes::FakeStripHost host;
     fakes::FakeSurfaceFactory surfaces;
     fakes::FakeMessengerFactory factory;
     gb::colMsg strip(host, surfaces);
     host.barStrip = &strip;
     host.messenger = &factory;
-    gb::BarEvents events([&] { return host.barStrip; }, factory);
+    gb::BarEvents events([&] { return host.barStrip; }, factory, host.record);
 
     // The messenger: buddies, open conversation windows, the failures of its calls.
     std::vector<std::shared_ptr<fakes::FakeContact>> buddies;

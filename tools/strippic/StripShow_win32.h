@@ -1,7 +1,7 @@
 #pragma once
 // What the strip picture, the GDI tick timing and the Win32 strip tests share: a strip host on
-// the real measuring and face check (no bar, no messenger), and a display that keeps a copy of
-// what it is shown.
+// the real measuring and face check with settings of its own (no bar, no messenger), and a
+// display that keeps a copy of what it is shown.
 #include <windows.h>
 
 #include "strip/StripHost_win32.h"
@@ -12,7 +12,12 @@ namespace striptool {
 
 class Host final : public gb::StripHost {
   public:
-    Host() : gb::StripHost{12, measure_, windows_} {}
+    Host() : gb::StripHost{12, measure_, windows_, record} {}
+    Host(const Host&) = delete;
+    Host& operator=(const Host&) = delete;
+
+    // Empty until the user of the host fills it.
+    modSettings::SettingsRecord record;
 
   private:
     gb::GdiTextMeasure measure_;

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "StripShow_win32.h"
-#include "app/modSettings.h"
 
 namespace {
 
@@ -49,7 +48,8 @@ int main(int argc, char** argv) {
     const int width = argc > 2 ? std::atoi(argv[2]) : 1200;
     const int height = argc > 3 ? std::atoi(argv[3]) : 20;
 
-    auto& settings = modSettings::Settings();
+    striptool::Host host;
+    auto& settings = host.record;
     settings.ShowEmo = true;
     settings.Says = u"says: ";
     settings.NameMode = 0;
@@ -58,7 +58,6 @@ int main(int argc, char** argv) {
     settings.BuddyLogon = u"has signed in.";
     settings.BuddyLogoff = u"has signed out.";
 
-    striptool::Host host;
     gb::OffscreenDCFactory surfaces;
     gb::colMsg strip(host, surfaces);
 

@@ -16,8 +16,8 @@
 
 namespace {
 
-using frmScrollRules::MenuEntry;
-using frmScrollRules::TrayMouse;
+using BarRules::MenuEntry;
+using BarRules::TrayMouse;
 using gb::PixelRect;
 constexpr int L = 1, R = 2, Shift = 1, Alt = 4;
 // 23 pixels: the alphabet of 14.25-point Arial is 19 high in the fake's measure, plus 4.
@@ -33,17 +33,14 @@ struct Bar {
     fakes::FakeMessengerFactory factory;
     fakes::FakeSurfaceFactory surfaces;
     gb::BarServices services{host, host, factory, surfaces, [] { return 8; }};
-    gb::BarController bar{window, desktop, desktop, desktop, shell, shell, services};
+    modSettings::SettingsRecord settings = FirstRunSettings();
+    gb::BarController bar{window, desktop, desktop, desktop, shell, shell, settings, services};
 
-    Bar() {
-        MemorySettingsStore defaults;
-        modSettings::LoadSettings(defaults, {15360, u"."});
-    }
-    Bar(float x, float y, float width) : Bar() { Load(x, y, width); }
+    Bar() = default;
+    Bar(float x, float y, float width) { Load(x, y, width); }
     // Loads from the stored place (twips) and forgets what the load did.
     void Load(float x, float y, float width) {
-        auto& s = modSettings::Settings();
-        s.X = x, s.Y = y, s.Width = width;
+        settings.X = x, settings.Y = y, settings.Width = width;
         bar.Load(shell);
         log.clear();
     }
@@ -79,7 +76,7 @@ TEST(BarController, LoadPlacesOnItsMonitorSlidesAndReservesOnlyAcrossTheTop) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.width);
         Bar b;
-        auto& s = modSettings::Settings();
+        auto& s = b.settings;
         s.ChangeWorkArea = row.changeWorkArea, s.X = row.x, s.Y = row.y, s.Width = row.width;
         b.bar.Load(b.shell);
         EXPECT_EQ(b.window.rect, row.placed);
@@ -99,8 +96,7 @@ TEST(BarController, SlideMovesOnlyTheLeftEdgeAndACloseStopsIt) {
     EXPECT_EQ(b.window.rect.top, 300);
     // The close waited for the slide to stop, then ran whole: the stored left edge is the
     // slide's target, not where it stopped.
-    EXPECT_EQ(std::pair(modSettings::Settings().X, modSettings::Settings().Y),
-              std::pair(3000.f, 4500.f));
+    EXPECT_EQ(std::pair(b.settings.X, b.settings.Y), std::pair(3000.f, 4500.f));
     // Five steps in (from 1011 to 957), then out until the right edge has left: 102 steps.
     EXPECT_EQ(step, 5 + 102);
     EXPECT_TRUE(b.window.destroyed);
@@ -331,7 +327,7 @@ TEST(BarController, LivesOnTheMonitorItMostlyLiesOnAtItsDpi) {
     // rest at its own (10 twips a pixel); its speed is stored too.
     b.bar.BarStrip()->SetScrollSpeed(37);
     b.bar.Close();
-    const auto& s = modSettings::Settings();
+    const auto& s = b.settings;
     EXPECT_EQ(std::vector({s.X, s.Y, s.Width, s.Speed}),
               std::vector<float>({0, -900 * 15 + 790 * 10, 10240, 37}));
 }
@@ -369,7 +365,7 @@ TEST(BarController, AnnouncesEachNewLineInWords) {
     events.OnTextReceived(session, anna, u"FN=Arial; CO=ff;", u"Hi  there :)");
     events.OnTextReceived(session, anna, u"FN=Arial; CO=ff;", u"again (L)");
     events.OnTextReceived(session, fakes::Contact(u"Hotmail"), u"FN=Arial;", u"spam");
-    modSettings::Settings().NameMode = 0;
+    b.settings.NameMode = 0;
     events.OnUserStateChanged(fakes::Contact(u"bob@example.com", u"Bob (Y)"), 1);
     events.OnUnreadEmailChanged(0, 3);
     events.OnUnreadEmailChanged(0, 0);

@@ -8,7 +8,6 @@
 
 #include "fakes/FakeMessenger.h"
 #include "fakes/FakeStripHost.h"
-#include "fakes/MemorySettingsStore.h"
 #include "strip/colMsg.h"
 
 namespace {
@@ -35,7 +34,7 @@ struct Bar {
     fakes::FakeSurfaceFactory surfaces;
     fakes::FakeMessengerFactory factory;
     gb::colMsg strip{host, surfaces};
-    gb::BarEvents events{[this] { return host.barStrip; }, factory};
+    gb::BarEvents events{[this] { return host.barStrip; }, factory, host.record};
     // clang-format off
     std::map<std::string, std::shared_ptr<fakes::FakeContact>> buddies{
         {"ann", fakes::Contact(u"ann@example.com", u"Ann :)")},
@@ -58,9 +57,7 @@ struct Bar {
         return window;
     }
     explicit Bar(int nameMode = 2) {
-        MemorySettingsStore defaults;
-        modSettings::LoadSettings(defaults, {15360, u"."});
-        modSettings::Settings().NameMode = nameMode;
+        host.record.NameMode = nameMode;
         host.barStrip = &strip;
         host.messenger = &factory;
         factory.app->windows->windows = {Window({"ann"}, 11), Window({"bob"}, 12),
@@ -145,7 +142,7 @@ TEST(BarEvents, TextsAndLinesNameTheBuddy) {
     for (const auto& row : rows) {
         SCOPED_TRACE(row.items);
         Bar bar(row.nameMode);
-        modSettings::Settings().ShowSaysOnce = row.saysOnce;
+        bar.host.record.ShowSaysOnce = row.saysOnce;
         bar.Raise(row.events);
         EXPECT_EQ(bar.Items(), row.items);
     }
@@ -168,7 +165,7 @@ TEST(BarEvents, StateChangesGiveSignInAndSignOutLines) {
     bar.Raise({Turns("bob", 1, 2)});
     bar.factory.messenger->myStatus = 3;
     bar.Raise({Turns("bob", 2, 1)});
-    modSettings::Settings().ShowSignInOut = false;
+    bar.host.record.ShowSignInOut = false;
     bar.Raise({Turns("bob", 1, 2)});
     EXPECT_EQ(bar.Items(), "act 'bob has signed in.', act 'bob has signed out.', act 'bob has "
                            "signed in.', act 'bob has signed out.', act 'bob has signed out.'");
@@ -252,7 +249,7 @@ TEST(BarEvents, FontAndColourFromTheHeaderForTheMessageOnly) {
 
 TEST(BarEvents, OverLongTextsAreCutAtTheMessageLimit) {
     Bar bar(1);
-    modSettings::Settings().ShowEmo = false;
+    bar.host.record.ShowEmo = false;
     bar.buddies["ann"]->emailAddress = std::u16string(40000, u'@');
     // A character of two UTF-16 units is not cut in half: U+1F600 (0xF0 0x9F 0x98 0x80 as the
     // messenger sends it) would start at the last place kept.

@@ -8,12 +8,13 @@
 #include <vector>
 
 #include "../fakes/FakeStripHost.h"
-#include "bar/BarLife.h"
+#include "bar/BarStartup.h"
 #include "strip/colMsg.h"
 
 namespace {
 
-using namespace frmScrollRules;
+using namespace BarRules;
+using gb::kLeftButton, gb::kRightButton;
 
 TEST(BarBanner, BlanksEmoticonsAndFonts) {
     // Blanks before the name (86 pixels wide) in a bar of 1024 and 154 pixels, 4 a blank:
@@ -71,6 +72,22 @@ TEST(BarLoad, StoredSpeedKeepsTheDragRange) {
         std::vector({SpeedStep(10, 500, 520), StoredSpeed(37.5f), StoredSpeed(0), StoredSpeed(-20),
                      StoredSpeed(250), StoredSpeed(HUGE_VALF), StoredSpeed(std::nanf(""))}),
         std::vector<float>({1, 37.5f, 1, 1, 100, 100, 10}));
+}
+
+// Out of the band only while in it; below the cover only where that helps and is needed.
+TEST(BarRules, LeavingTheTopmostBand) {
+    const struct {
+        BandLeave found;
+        BandMoves moves;
+    } rows[] = {
+        {{true, true, false, false}, {true, true}},   {{false, true, false, false}, {false, true}},
+        {{false, true, false, true}, {false, false}}, {{true, true, true, false}, {true, false}},
+        {{true, false, false, false}, {true, false}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(&r - rows);
+        EXPECT_EQ(LeaveTopmost(r.found), r.moves);
+    }
 }
 
 } // namespace

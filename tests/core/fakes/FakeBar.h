@@ -8,7 +8,10 @@
 #include <utility>
 #include <vector>
 
+#include "bar/AppBar.h"
+#include "bar/BarShell.h"
 #include "bar/BarWindow.h"
+#include "bar/TrayIcon.h"
 #include "messenger/Messenger.h"
 
 namespace fakes {
@@ -51,7 +54,7 @@ struct FakeBarWindow final : gb::IBarWindow, Logs {
     }
     void CaptureMouse() override { Note("capture"); }
     gb::ScreenPoint CursorPos() const override { return cursor; }
-    void SetCursor(frmScrollRules::Cursor) override {}
+    void SetCursor(BarRules::Cursor) override {}
     void SetDisplayTimer(bool on) override {
         if (std::exchange(displayTimer, on) != on) Note(on ? "timer on" : "timer off");
     }

@@ -26,6 +26,9 @@ class FakeSimHost final : public msgrsim::ISimHost {
         live.erase(window);
         if (state) state->WindowClosed(window);
     }
+    void BringForward(std::intptr_t window) override {
+        calls.push_back("front " + std::to_string(window));
+    }
     void ShowText(std::intptr_t window, const msgrsim::ContactData& sender,
                   const std::string& text) override {
         calls.push_back("show " + std::to_string(window) + " " + sender.nickname + ": " + text);

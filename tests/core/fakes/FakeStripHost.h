@@ -1,11 +1,13 @@
 #pragma once
-// The bar as a strip's host: measures with the fake surface's rule, knows a few faces, and
-// records the window operations and PrevBuddy clearings a strip asks for.
+// The bar as a strip's host: measures with the fake surface's rule, knows a few faces, reads
+// its own settings (a first run's until a test changes them), and records the window
+// operations and PrevBuddy clearings a strip asks for.
 #include <set>
 #include <string>
 #include <vector>
 
 #include "FakeSurface.h"
+#include "MemorySettingsStore.h"
 #include "strip/StripHost.h"
 #include "surface/FontFaces.h"
 
@@ -16,8 +18,11 @@ class FakeStripHost final : public gb::ITextMeasure,
                             public gb::IBarLink,
                             public gb::StripHost {
   public:
-    FakeStripHost() : gb::StripHost{12, *this, *this, this, nullptr} {}
+    FakeStripHost() : gb::StripHost{12, *this, *this, record, this, nullptr} {}
+    FakeStripHost(const FakeStripHost&) = delete;
+    FakeStripHost& operator=(const FakeStripHost&) = delete;
 
+    modSettings::SettingsRecord record = FirstRunSettings();
     std::set<std::u16string> faces{u"Tahoma", u"Comic Sans MS", u"Courier New"};
     gb::colMsg* barStrip = nullptr;
     int prevBuddyCleared = 0;

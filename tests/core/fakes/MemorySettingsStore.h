@@ -34,3 +34,9 @@ class MemorySettingsStore final : public ISettingsStore {
         values[name] = {modSettings::kStoredTextType, Bytes(value + u'\0')};
     }
 };
+
+// The settings of a first run on a screen 1024 pixels wide.
+inline modSettings::SettingsRecord FirstRunSettings() {
+    MemorySettingsStore none;
+    return modSettings::ReadSettings(none, {15360, u"."});
+}

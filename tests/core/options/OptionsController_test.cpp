@@ -4,8 +4,6 @@
 
 #include "../fakes/FakeOptionsWindow.h"
 #include "../fakes/FakeStripHost.h"
-#include "../fakes/MemorySettingsStore.h"
-#include "app/modSettings.h"
 
 namespace {
 
@@ -21,12 +19,10 @@ struct Dialog {
     fakes::FakeOptionsWindow window{log};
     fakes::FakeStripHost strip;
     fakes::FakeSurfaceFactory surfaces;
-    gb::OptionsController options{window, window, {strip, surfaces, {1, 1, 5}}};
+    // A first run's, which the bar's strip (the ticker's here) reads too.
+    modSettings::SettingsRecord& settings = strip.record;
+    gb::OptionsController options{window, window, {strip, surfaces, {1, 1, 5}, settings}};
 
-    Dialog() {
-        MemorySettingsStore defaults;
-        modSettings::LoadSettings(defaults, {15360, u"."});
-    }
     // Shows, turns to a page, and forgets what that did.
     void Open(int page = 0) {
         options.Show(true);
@@ -110,7 +106,7 @@ TEST(OptionsController, OnlyOkayAppliesAndACloseUnderASlideOrTurnWaitsThenTouche
             expected.push_back("destroy");
             // Three steps in from 15360, then out from 14760: 102 steps.
             EXPECT_EQ(d.window.steps.size(), when == SlidingIn ? 3 + 102 : kSlideOut);
-            EXPECT_EQ(modSettings::Settings().ShowEmo, how != Okay);
+            EXPECT_EQ(d.settings.ShowEmo, how != Okay);
             d.options.Okay(), d.options.TurnPage(false), d.options.DisplayTick();
             d.options.TickerMouseDown(gb::kRightButton, 5);
             EXPECT_EQ(d.log, expected) << "nothing of a closed dialog answers";
@@ -127,7 +123,7 @@ TEST(OptionsController, AShowWhileClosingShowsANewDialogOnceItHasGoneUnlessThePr
         d.Open(2);
         d.window.screen.barBottom = 123;
         d.During(2, [&] {
-            modSettings::Settings().Says = u"told:";
+            d.settings.Says = u"told:";
             d.options.Show(false);
         });
         shutdown ? d.options.Shutdown() : d.options.Close();

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/modSettings.h"
 #include "fakes/FakeStripHost.h"
 #include "strip/clsEmo.h"
 #include "strip/colMsg.h"
@@ -17,7 +16,6 @@ constexpr gb::ProgramVersion kVersion{1, 1, 5};
 // with emoticons and without (the full width W after the last one keeps passes apart) and is
 // styled in a font of its own; the next pass joins when one item is left, in the same tick.
 TEST(TickerStrip, SetUpShowsTheNameAtTheRightEndAndTheNextPassJoinsWhenOneItemIsLeft) {
-    const modSettings::SettingsRecord saved = modSettings::Settings();
     // Each item's gap, and the cell of each emoticon (-1: a text).
     const std::pair<std::vector<float>, std::vector<int>> rows[] = {
         {{10, 10, W, W, 0, 10, 25, 0, 10, 25, 10, 25, 10, W, W}, {}},
@@ -25,9 +23,9 @@ TEST(TickerStrip, SetUpShowsTheNameAtTheRightEndAndTheNextPassJoinsWhenOneItemIs
          {-1, -1, -1, -1, -1, -1, -1, 0, -1, -1, -1, 19, -1, -1, 19, -1, -1, 13, -1, 13}},
     };
     for (const auto& [gaps, cells] : rows) {
-        modSettings::Settings().ShowEmo = !cells.empty();
-        SCOPED_TRACE(modSettings::Settings().ShowEmo);
         fakes::FakeStripHost host;
+        host.record.ShowEmo = !cells.empty();
+        SCOPED_TRACE(host.record.ShowEmo);
         fakes::FakeSurfaceFactory surfaces;
         gb::colMsg strip(host, surfaces);
         gb::SetUpTicker(strip, host, W, kVersion);
@@ -53,12 +51,11 @@ TEST(TickerStrip, SetUpShowsTheNameAtTheRightEndAndTheNextPassJoinsWhenOneItemIs
         for (int ticks = 0; strip.Count() > 1 && ticks < 10000; ++ticks)
             strip.MoveOn(display);
         const float before = strip.StripLeft();
-        gb::TickTicker(strip, display, W, kVersion);
+        gb::TickTicker(strip, display, host.record.ShowEmo, W, kVersion);
         EXPECT_EQ(strip.Count(), gaps.size());      // the last item and a pass without the lead-in
         EXPECT_EQ(strip.StripLeft(), before - 100); // it kept moving in the same tick
     }
     EXPECT_EQ(gb::TickerLeadIn(W, 83, 0), u""); // a font without a blank width divides nothing
-    modSettings::Settings() = saved;
 }
 
 // Only a left drag changes the speed: left by 10, 10 faster, within 1 to 100, each move counted

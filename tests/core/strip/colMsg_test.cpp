@@ -4,7 +4,6 @@
 
 #include "fakes/FakeMessenger.h"
 #include "fakes/FakeStripHost.h"
-#include "fakes/MemorySettingsStore.h"
 #include "strip/clsAction.h"
 #include "strip/clsSays.h"
 #include "strip/colMsg.h"
@@ -15,17 +14,11 @@ using fakes::FakeDisplay;
 using Calls = std::vector<std::string>;
 using Texts = std::vector<std::u16string>;
 
-// A strip on a fake host and fake surfaces, with the settings a first run gives; the
-// settings record is put back as it was after each test.
+// A strip on a fake host and fake surfaces, with the settings a first run gives.
 class Strip : public ::testing::Test {
   protected:
-    Strip() {
-        MemorySettingsStore defaults;
-        modSettings::LoadSettings(defaults, {15360, u"."});
-        host.messenger = &factory;
-    }
-    ~Strip() override { modSettings::Settings() = saved_; }
-    modSettings::SettingsRecord& settings() { return modSettings::Settings(); }
+    Strip() { host.messenger = &factory; }
+    modSettings::SettingsRecord& settings() { return host.record; }
     // Gaps make items of exact widths.
     void Fill(gb::colMsg& strip, const std::vector<float>& widths) {
         for (float w : widths)
@@ -39,7 +32,6 @@ class Strip : public ::testing::Test {
         strip.SetScrollSpeed(speed);
     }
 
-    modSettings::SettingsRecord saved_ = modSettings::Settings();
     fakes::FakeStripHost host;
     fakes::FakeMessengerFactory factory;
     fakes::FakeSurfaceFactory surfaces;
@@ -255,7 +247,7 @@ TEST_F(Strip, HandOverReachesTheNextItemOfTheBarsStrip) {
 // Each kind in its own face and colour at its place (half pixels round to even) and only
 // what is visible, then the frame, then one present.
 TEST_F(Strip, FrameIsDrawnByKindThenFramedThenPresentedOnce) {
-    modSettings::Settings().Says = u"says:";
+    settings().Says = u"says:";
     gb::colMsg strip(host, surfaces);
     strip.AddSays(u"Ann", 5);                                      // "Ann says:" 54 + 10
     strip.AddMsg(u"hi:)", u"Tahoma", 0x00AA00, 5);                 // "hi" 16 + 10, emo 19 + 10
@@ -273,52 +265,6 @@ TEST_F(Strip, FrameIsDrawnByKindThenFramedThenPresentedOnce) {
                "text abcd 298 2 Arial 0", "rect 0 0 299 22"}));
     EXPECT_EQ(surfaces.emoticons->calls, Calls{"blt 92 1 171 0 19 19"});
     EXPECT_EQ(display.callsAtPresent, std::vector<std::size_t>{7});
-}
-
-// A frame scrolled from the last one is the frame drawn whole, column for column: across drops
-// of items narrower than the speed (a message that begins with an emoticon begins with an empty
-// run as wide as the gap), ticks while the bar is hidden, a changed says text, and an item
-// appended while the strip ends inside the display.
-TEST_F(Strip, ScrolledFramesAreTheFramesDrawnWhole) {
-    const struct {
-        const char* what;
-        float speed;
-        int hiddenFrom, hiddenTo, saysAt, addAt;
-    } rows[] = {{"drops", 10, -1, -1, -1, -1},
-                {"drops at speed 25", 25, -1, -1, -1, -1},
-                {"hidden", 10, 3, 30, -1, -1},
-                {"says changed", 10, -1, -1, 4, -1},
-                {"appended in view", 10, -1, -1, -1, 0}};
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.what);
-        settings().Says = u"says:";
-        fakes::FakeSurfaceFactory surfacesA, surfacesB;
-        surfacesA.painting = surfacesB.painting = true;
-        gb::colMsg scrolled(host, surfacesA), whole(host, surfacesB);
-        FakeDisplay display(200, 20);
-        for (gb::colMsg* strip : {&scrolled, &whole}) {
-            strip->SetScrollSpeed(r.speed);
-            strip->AddMsg(u"(y)ab:)", u"Arial", 0, 0);
-            Fill(*strip, {4, 4});
-            strip->AddSays(u"Ann", 0);
-            strip->AddMsg(u":)x", u"Arial", 0, 0);
-        }
-        const auto& a = surfacesA.canvas->columns;
-        const auto& b = surfacesB.canvas->columns;
-        for (int tick = 0, wrong = 0; tick < 40 && wrong == 0; ++tick) {
-            if (tick == r.saysAt) settings().Says = u"wrote";
-            const bool hidden = tick >= r.hiddenFrom && tick < r.hiddenTo;
-            for (gb::colMsg* strip : {&scrolled, &whole}) {
-                if (tick > 0) strip->MoveOn(display);
-                if (hidden) continue;
-                if (strip == &whole) strip->Invalidate();
-                strip->DisplayOn(display, true);
-                if (tick == r.addAt) strip->AddString(u"late");
-            }
-            wrong = !hidden && a != b;
-            EXPECT_EQ(std::string(a.begin(), a.end()), std::string(b.begin(), b.end())) << tick;
-        }
-    }
 }
 
 } // namespace

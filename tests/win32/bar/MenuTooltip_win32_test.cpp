@@ -1,5 +1,6 @@
 // The bar's help tip and pop-up menu on the real controls: one tooltip window per object with
-// the bar's text, title and icon, and the menu's entries in order, each with its action.
+// the bar's text, title and icon, and the menu's entries in order, each with its action, and
+// the menu's own loop.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -17,7 +18,7 @@
 
 namespace {
 
-using frmScrollRules::MenuEntry;
+using BarRules::MenuEntry;
 
 std::vector<HWND> TipsOf(HWND parent) {
     std::vector<HWND> tips;
@@ -62,7 +63,7 @@ TEST(clsTooltip, OneWindowWithTheBarsTextTitleAndIcon) {
     ::SetWindowPos(p, nullptr, 0, 0, 600, 20, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     EXPECT_EQ(Tool(first, p), std::pair(std::u16string(u"first"), 300L));
 
-    tip->Create(p, frmScrollRules::kHelpText, frmScrollRules::kTitle, frmScrollRules::kHelpIcon);
+    tip->Create(p, BarRules::kHelpText, BarRules::kTitle, BarRules::kHelpIcon);
     EXPECT_EQ(TipsOf(p), std::vector{tip->hWnd()});
     EXPECT_EQ(Tool(tip->hWnd(), p),
               std::pair(std::u16string(u"Click items with the left mouse button.\r\n"
@@ -75,11 +76,16 @@ TEST(clsTooltip, OneWindowWithTheBarsTextTitleAndIcon) {
 }
 
 // Notes the entries of the menu as it opens ("-" a separator, "!" after one checked or
-// greyed) and their ids, then closes it as a click elsewhere would.
+// greyed), their ids and whether its owner is in front, then closes it as a click elsewhere
+// would, or unloads the menu window as shutdown would.
 std::vector<std::wstring> entries;
 std::vector<UINT> ids;
+bool ownerInFront = false;
+gb::frmMenu* unload = nullptr;
 LRESULT CALLBACK ReadMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) noexcept {
+    if (msg == WM_APP) return unload->Unload(), 0;
     if (msg == WM_INITMENUPOPUP) {
+        ownerInFront = ::GetForegroundWindow() == hwnd;
         const auto menu = reinterpret_cast<HMENU>(wp);
         entries.clear();
         ids.clear();
@@ -95,8 +101,8 @@ LRESULT CALLBACK ReadMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
                                  (state & (MF_CHECKED | MF_GRAYED | MF_DISABLED) ? L"!" : L""));
             ids.push_back(::GetMenuItemID(menu, i));
         }
-        ::PostMessageW(hwnd, WM_CANCELMODE, 0, 0);
-        ::EndMenu();
+        ::PostMessageW(hwnd, unload ? WM_APP : WM_CANCELMODE, 0, 0);
+        if (!unload) ::EndMenu();
     }
     return ::DefSubclassProc(hwnd, msg, wp, lp);
 }
@@ -104,13 +110,13 @@ LRESULT CALLBACK ReadMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
 struct Target final : gb::IBarMenu {
     bool visible = true;
     std::vector<MenuEntry> chosen;
-    frmScrollRules::MenuVisibility MenuEntries() const override {
-        return frmScrollRules::MenuFor(visible);
-    }
+    BarRules::MenuVisibility MenuEntries() const override { return BarRules::MenuFor(visible); }
     void OnMenu(MenuEntry entry) override { chosen.push_back(entry); }
 };
 
-TEST(frmMenu, EntriesInOrderEachWithItsAction) {
+// The menu closes without a choice on a click elsewhere, and survives the program's end while
+// it is open.
+TEST(frmMenu, EntriesInOrderEachWithItsActionAndClosesWithoutAChoiceOrAtShutdown) {
     gb::frmMenu menu;
     ASSERT_TRUE(menu.Load(::GetModuleHandleW(nullptr)));
     ::SetWindowSubclass(menu.hWnd(), ReadMenu, 1, 0);
@@ -120,7 +126,9 @@ TEST(frmMenu, EntriesInOrderEachWithItsAction) {
         SCOPED_TRACE(visible);
         target.visible = visible;
         target.chosen.clear();
-        menu.DoScrollPopUp();
+        menu.DoScrollPopUp();      // returns once the menu has closed again
+        EXPECT_TRUE(ownerInFront); // else a click elsewhere leaves the menu open
+        EXPECT_TRUE(target.chosen.empty());
         for (UINT id : ids)
             ::SendMessageW(menu.hWnd(), WM_COMMAND, MAKEWPARAM(id, 0), 0);
         EXPECT_EQ(entries, std::vector<std::wstring>({visible ? L"&Minimize" : L"&Maximize",
@@ -130,6 +138,15 @@ TEST(frmMenu, EntriesInOrderEachWithItsAction) {
                   std::vector({visible ? MenuEntry::Minimize : MenuEntry::Maximize, MenuEntry::Snap,
                                MenuEntry::Options, MenuEntry::Exit}));
     }
+    bool nullPosted = false; // (a filter of WM_NULL to WM_NULL would take any message)
+    for (MSG m; ::PeekMessageW(&m, menu.hWnd(), 0, 0, PM_REMOVE);)
+        nullPosted = nullPosted || m.message == WM_NULL;
+    EXPECT_TRUE(nullPosted) << "else a click elsewhere leaves the menu open";
+    unload = &menu;
+    const HWND owner = menu.hWnd();
+    menu.DoScrollPopUp(); // must come back although its owner is gone
+    EXPECT_FALSE(::IsWindow(owner));
+    menu.DoScrollPopUp(); // unloaded: nothing to pop up, and no crash
 }
 
 } // namespace

@@ -1,10 +1,9 @@
 // What only Windows can show of the bar: a real window reserving the real work area (by its own
 // top where no shell arranges it), the mouse capture, a full-screen program, an accessibility
-// client, the session's end, a close inside the slide-in, and the menu's own loop. Every rule
-// behind these is a host table.
+// client, the session's end and a close inside the slide-in. Every rule behind these is a host
+// table.
 #include <windows.h>
 
-#include <commctrl.h>
 #include <objbase.h>
 #include <oleacc.h>
 #include <shellapi.h>
@@ -15,7 +14,6 @@
 #include <string>
 
 #include "app/modSettings.h"
-#include "bar/frmMenu_win32.h"
 #include "bar/frmScroll_win32.h"
 #include "strip/colMsg.h"
 
@@ -69,31 +67,21 @@ bool Topmost(HWND hwnd) { return (::GetWindowLongW(hwnd, GWL_EXSTYLE) & WS_EX_TO
 
 // Whether the bar lies below a shown window of another process in the z-order every program
 // reads.
-struct ZOrderWalk {
-    HWND bar;
-    DWORD process;
-    bool seen = false, below = false;
-};
-BOOL CALLBACK StepZOrder(HWND w, LPARAM p) noexcept {
-    auto& walk = *reinterpret_cast<ZOrderWalk*>(p);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(w, &owner);
-    if (owner == walk.process && ::IsWindowVisible(w)) walk.seen = true;
-    if (w != walk.bar) return TRUE;
-    walk.below = walk.seen;
-    return FALSE;
-}
 bool BelowWindowOf(HWND bar, DWORD process) {
-    ZOrderWalk walk{bar, process};
-    ::EnumWindows(StepZOrder, reinterpret_cast<LPARAM>(&walk));
-    return walk.below;
+    for (HWND w = ::GetWindow(bar, GW_HWNDPREV); w; w = ::GetWindow(w, GW_HWNDPREV)) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(w, &owner);
+        if (owner == process && ::IsWindowVisible(w)) return true;
+    }
+    return false;
 }
 
 // The settings of a bar across the top that reserves its strip, in a thread as the program's.
+modSettings::SettingsRecord settings;
 modSettings::SettingsRecord& BarSettings() {
     Pump(20); // a bar that ended before has told the loop to end: not the next one
     ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED); // as the program's messenger link has
-    auto& s = modSettings::Settings() = {};
+    auto& s = settings = {};
     s.Speed = 10;
     s.ChangeWorkArea = true;
     s.Width = kScreenW * 15.0f;
@@ -108,8 +96,7 @@ class SharedBar : public ::testing::Test {
   protected:
     static void SetUpTestSuite() {
         SetWorkAreaTop(kTaken);
-        BarSettings();
-        bar_ = std::make_unique<gb::frmScroll>(shell_, ::GetModuleHandleW(nullptr));
+        bar_ = std::make_unique<gb::frmScroll>(shell_, ::GetModuleHandleW(nullptr), BarSettings());
         ASSERT_TRUE(bar_->Load());
     }
     static void TearDownTestSuite() {
@@ -188,7 +175,6 @@ TEST_F(SharedBar, AccessibilityClientReadsItsNameAndLineAndHearsEachNewLineOnce)
                           CountValueChanges, 0, 0, WINEVENT_OUTOFCONTEXT));
     auto& events = bar_->Controller().Events();
     events.OnUnreadEmailChanged(0, 3);
-    events.OnUnreadEmailChanged(1, 9); // another folder: no line
     events.OnUnreadEmailChanged(0, 4);
     Pump(300);
     EXPECT_EQ(valueChanges, 2);
@@ -217,7 +203,7 @@ TEST_F(SharedBar, ReservesBelowWhatWasTakenAndAtSessionEndGivesBackExactly) {
     Strip().SetScrollSpeed(33);
     bar_->Controller().Minimize();
     EXPECT_TRUE(Tray(hwnd_));
-    auto& s = modSettings::Settings();
+    auto& s = settings;
     s.X = s.Y = s.Width = 999; // what was loaded must not be what is checked
     ::SendMessageW(hwnd_, WM_QUERYENDSESSION, 0, 0);
     ::SendMessageW(hwnd_, WM_ENDSESSION, FALSE, 0);
@@ -253,56 +239,12 @@ TEST(Bar, ExitDuringTheSlideInEndsCleanlyAfterTheSlideStops) {
     gb::unique_hhook hook(
         ::SetWindowsHookExW(WH_CALLWNDPROCRET, CloseDuringSlide, nullptr, ::GetCurrentThreadId()));
     auto& s = BarSettings();
-    EXPECT_FALSE(gb::frmScroll(shell, ::GetModuleHandleW(nullptr)).Load());
+    EXPECT_FALSE(gb::frmScroll(shell, ::GetModuleHandleW(nullptr), s).Load());
     MSG quit;
     EXPECT_TRUE(::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_FALSE(::IsWindow(slidingBar));
     EXPECT_EQ(std::tuple(shell.shutdowns, shell.workAreaTopAtShutdown, s.X),
               std::tuple(1, 0L, 0.0f));
-}
-
-// When the menu opens: notes whether its owner is in front, then closes it as a click
-// elsewhere would, or unloads the menu window as shutdown would (its entries are the menu
-// test's of MenuTooltip_win32_test.cpp).
-struct MenuReader {
-    static inline bool ownerInFront = false;
-    static inline gb::frmMenu* unload = nullptr;
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
-                                 DWORD_PTR) noexcept {
-        if (msg == WM_INITMENUPOPUP) {
-            ownerInFront = ::GetForegroundWindow() == hwnd;
-            ::PostMessageW(hwnd, unload ? WM_APP : WM_CANCELMODE, 0, 0);
-            if (!unload) ::EndMenu();
-        }
-        if (msg == WM_APP) return unload->Unload(), 0;
-        return ::DefSubclassProc(hwnd, msg, wp, lp);
-    }
-};
-
-struct FakeTarget final : gb::IBarMenu {
-    frmScrollRules::MenuVisibility MenuEntries() const override { return {true, false}; }
-    void OnMenu(frmScrollRules::MenuEntry) override {}
-};
-
-TEST(frmMenu, ClosesWithoutAChoiceAndSurvivesShutdown) {
-    gb::frmMenu menu;
-    ASSERT_TRUE(menu.Load(::GetModuleHandleW(nullptr)));
-    ::SetWindowSubclass(menu.hWnd(), MenuReader::Proc, 1, 0);
-    FakeTarget target;
-    menu.SetTarget(&target);
-    menu.DoScrollPopUp(); // returns once the menu has closed again
-    // Without these a menu of a window not in front stays open on a click elsewhere.
-    EXPECT_TRUE(MenuReader::ownerInFront);
-    bool nullPosted = false; // (a filter of WM_NULL to WM_NULL would take any message)
-    for (MSG m; ::PeekMessageW(&m, menu.hWnd(), 0, 0, PM_REMOVE);)
-        nullPosted = nullPosted || m.message == WM_NULL;
-    EXPECT_TRUE(nullPosted);
-    // The program ends while the menu is open: the menu window goes from inside its loop.
-    MenuReader::unload = &menu;
-    const HWND owner = menu.hWnd();
-    menu.DoScrollPopUp(); // must come back although its owner is gone
-    EXPECT_FALSE(::IsWindow(owner));
-    menu.DoScrollPopUp(); // unloaded: nothing to pop up, and no crash
 }
 
 } // namespace

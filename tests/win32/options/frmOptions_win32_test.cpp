@@ -17,11 +17,13 @@ namespace {
 
 using namespace gb;
 
-// The bar as the dialog sees it: a place, an icon, and a strip host that measures on GDI.
+// The bar as the dialog sees it: a place, an icon, its settings (empty) and a strip host that
+// measures on GDI.
 struct FakeBar final : IOptionsHostWin32 {
     GdiTextMeasure measure;
     DesktopWindowActions windows;
-    StripHost ticker{9.75, measure, windows};
+    modSettings::SettingsRecord settings;
+    StripHost ticker{9.75, measure, windows, settings};
     DialogScreen Screen() const override { return {0, 0, 1024, 768, 96, 33}; }
     void ShowTooltip() override {}
     void HideToolTip() override {}
@@ -41,9 +43,8 @@ void Later(std::function<void()> action) {
 }
 
 TEST(frmOptions, ACloseInASlideOrPageTurnEndsTheRealWindowsForGood) {
-    modSettings::Settings() = {};
     FakeBar host;
-    frmOptions dialog{host, nullptr};
+    frmOptions dialog{host, nullptr, host.settings};
     for (const bool turn : {false, true}) {
         SCOPED_TRACE(turn ? "page turn" : "slide-in");
         HWND seen = nullptr;
@@ -61,10 +62,9 @@ TEST(frmOptions, ACloseInASlideOrPageTurnEndsTheRealWindowsForGood) {
 // hidden for the page shown; "&Okay" is no default button: Enter in a text box presses
 // nothing; Escape closes without applying.
 TEST(frmOptions, TextBoxesTakeWhatALoadReadsBackTheFocusFollowsThePageEscapeDiscards) {
-    modSettings::Settings() = {};
-    modSettings::Settings().ShowEmo = true;
     FakeBar host;
-    frmOptions dialog{host, nullptr};
+    host.settings.ShowEmo = true;
+    frmOptions dialog{host, nullptr, host.settings};
     dialog.Show(nullptr);
     const auto item = [&](int id) {
         HWND h = ::GetDlgItem(dialog.hWnd(), id);
@@ -89,7 +89,7 @@ TEST(frmOptions, TextBoxesTakeWhatALoadReadsBackTheFocusFollowsThePageEscapeDisc
         PumpPendingMessages();
         EXPECT_EQ(dialog.IsOpen(), key == VK_RETURN);
     }
-    EXPECT_TRUE(modSettings::Settings().ShowEmo);
+    EXPECT_TRUE(host.settings.ShowEmo);
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include "StripShow_win32.h"
-#include "app/modSettings.h"
 
 namespace {
 
@@ -15,7 +14,7 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 
 // A strip on the program's surfaces, with emoticons shown.
 struct StripOnGdi : ::testing::Test {
-    StripOnGdi() { modSettings::Settings().ShowEmo = true; }
+    StripOnGdi() { host.record.ShowEmo = true; }
     striptool::Host host;
     gb::OffscreenDCFactory surfaces;
 };
@@ -53,8 +52,10 @@ TEST_F(StripOnGdi, EmoticonCellsAreCopiedWholeToTheirPlace) {
 // A frame scrolled from the last one must be the frame drawn whole, pixel for pixel: at whole
 // and fractional speeds, with bold and italic runs (whose ink overhangs) and emoticons, across
 // items that leave narrower than a tick's step (a text that begins with an emoticon), ticks
-// while the bar is hidden and a says text changed meanwhile.
+// while the bar is hidden, a says text changed meanwhile, and an item appended while the strip
+// ends inside the display.
 TEST_F(StripOnGdi, ScrolledFramesAreTheFramesDrawnWhole) {
+    constexpr int kW = 480, kH = 24;
     for (float speed : {10.0f, 25.0f, 7.0f, 2.5f}) {
         SCOPED_TRACE(speed);
         gb::colMsg scrolled(host, surfaces), whole(host, surfaces);
@@ -63,25 +64,24 @@ TEST_F(StripOnGdi, ScrolledFramesAreTheFramesDrawnWhole) {
             strip->AddMsg(u"(Y)Hello (Y) there :) W", u"Arial", 0x0000FF, 0);
             strip->AddSays(u"Ann", 0);
             strip->AddString(u"fff slanted fff").TextFont()->SetItalic(true);
-            strip->AddString(u"WIDE bold").TextFont()->SetBold(true);
         }
-        CapturingDisplay a(240, 24), b(240, 24);
-        modSettings::Settings().Says = u"says:";
+        CapturingDisplay a(kW, kH), b(kW, kH);
+        host.record.Says = u"says:";
         for (int tick = 0; tick < 80 && !HasFailure(); ++tick) {
-            if (tick == 30) modSettings::Settings().Says = u"wrote";
-            scrolled.MoveOn(a);
-            whole.MoveOn(b);
+            if (tick == 30) host.record.Says = u"wrote";
+            if (tick > 0) scrolled.MoveOn(a), whole.MoveOn(b);
             if (tick >= 20 && tick < 30) continue; // hidden in the notification area
             scrolled.DisplayOn(a, true);
             whole.Invalidate();
             whole.DisplayOn(b, true);
-            for (int x = 0; x < 240; ++x)
-                for (int y = 0; y < 24; ++y)
-                    if (a.Pixel(x, y) != b.Pixel(x, y)) {
-                        ADD_FAILURE() << "tick " << tick << " pixel " << x << "," << y;
-                        x = 240;
-                        break;
-                    }
+            for (int i = 0; i < kW * kH; ++i)
+                if (a.Pixel(i / kH, i % kH) != b.Pixel(i / kH, i % kH)) {
+                    ADD_FAILURE() << "tick " << tick << " pixel " << i / kH << "," << i % kH;
+                    break;
+                }
+            if (tick == 0)
+                for (gb::colMsg* strip : {&scrolled, &whole})
+                    strip->AddString(u"WIDE bold").TextFont()->SetBold(true);
         }
     }
 }

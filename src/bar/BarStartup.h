@@ -10,7 +10,7 @@ namespace gb {
 class colMsg;
 }
 
-namespace frmScrollRules {
+namespace BarRules {
 
 // The strip's line while no messenger can be reached.
 inline constexpr char16_t kNoMessengerLine[] =
@@ -58,4 +58,4 @@ class Once {
     bool done_ = false;
 };
 
-} // namespace frmScrollRules
+} // namespace BarRules

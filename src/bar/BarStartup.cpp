@@ -1,6 +1,5 @@
-#include "bar/BarLife.h"
+#include "bar/BarStartup.h"
 
-#include <algorithm>
 #include <cmath>
 #include <string>
 
@@ -8,7 +7,7 @@
 #include "app/modMain.h"
 #include "strip/colMsg.h"
 
-namespace frmScrollRules {
+namespace BarRules {
 
 void AddStartupBanner(gb::colMsg& strip, int blanks, bool showEmo, int emoticon) {
     strip.AddString(std::u16string(static_cast<std::size_t>(blanks > 0 ? blanks : 0), u' '));
@@ -30,7 +29,7 @@ MessengerRetry::Outcome MessengerRetry::AfterAttempt(bool attached) noexcept {
 
 float StoredSpeed(float speed) noexcept {
     if (std::isnan(speed)) return 10.0f;
-    return std::clamp(speed, kMinimumSpeed, kMaximumSpeed);
+    return gb::SpeedWithin(speed);
 }
 
 Geometry GeometryToStore(const Geometry& current, bool slidingIn, float slideTargetLeft) {
@@ -39,4 +38,4 @@ Geometry GeometryToStore(const Geometry& current, bool slidingIn, float slideTar
     return g;
 }
 
-} // namespace frmScrollRules
+} // namespace BarRules

@@ -6,6 +6,7 @@
 
 namespace {
 
+using namespace std::string_literals;
 using msgrsim::Op;
 using msgrsim::Request;
 using Calls = std::vector<std::string>;
@@ -68,20 +69,53 @@ TEST(SimState, RequestsAndWhatTheyDo) {
               "conversations:\n  (f@x) window 0\n  (a@x) window 102\n");
 }
 
-// Any program may ask: beyond 64 open conversations an open is refused with the reason (the
-// fuzz target holds every limit under any sequence), and the log keeps its newest 1000 entries.
+// Any program may ask: beyond 64 open conversations an open is refused with the reason and
+// InstantMessage fails (the fuzz target holds every limit under any sequence); InstantMessage
+// of an open conversation brings its window forward. The log keeps its newest 1000 entries.
 TEST(SimState, LimitsHold) {
     msgrsim::SimState state;
     FakeSimHost host;
-    for (int k = 0; k < 64; ++k)
+    EXPECT_EQ(state.InstantMessage("c0@x", host)->window, 100);
+    for (int k = 1; k < 64; ++k)
         state.Apply(Request{Op::Open, {"c" + std::to_string(k) + "@x"}}, host);
     EXPECT_EQ(state.Apply(Request{Op::Open, {"new@x"}}, host).text,
               "too many open conversations (limit 64); close one first");
+    host.calls.clear();
+    EXPECT_EQ(state.InstantMessage("new@x", host), nullptr);
+    EXPECT_EQ(state.InstantMessage("c0@x", host), state.Conversations().front());
+    EXPECT_EQ(host.calls, Calls{"front 100"});
     EXPECT_EQ(state.Conversations().size(), 64u);
+    EXPECT_EQ(state.CallLog().back(), "InstantMessage(c0@x)");
     for (int k = 0; k < 1001; ++k)
         state.LogCall("call " + std::to_string(k));
     EXPECT_EQ(state.CallLog().size(), 1000u);
     EXPECT_EQ(state.CallLog().front(), "call 1"); // the oldest went
+}
+
+// A request as the control window takes it: answered only to a window of another thread,
+// refused or not; carried out unanswered when no answer is wanted; Show counts the events.
+TEST(SimState, WhatARequestAnswers) {
+    using msgrsim::ReplyWindow;
+    const auto status = static_cast<std::uint64_t>(Op::Status);
+    const std::tuple<std::uint64_t, std::string, ReplyWindow, std::intptr_t,
+                     std::optional<std::string>>
+        rows[] = {
+            {static_cast<std::uint64_t>(Op::Show), "", ReplyWindow::Foreign, msgrsim::kResultDone,
+             "status: online\ncontacts:\nconversations:\nevents delivered: 2\n"},
+            {status, "zzz"s + '\0', ReplyWindow::Foreign, msgrsim::kResultRefused, "bad status"},
+            {status, "away"s + '\0', ReplyWindow::None, msgrsim::kResultDone, std::nullopt},
+        };
+    msgrsim::SimState state;
+    FakeSimHost host;
+    state.EventDelivered();
+    state.EventDelivered();
+    for (const auto& [tag, data, to, result, reply] : rows) {
+        SCOPED_TRACE(data);
+        const auto answer = state.Take(tag, data, to, host);
+        EXPECT_EQ(answer.result, result);
+        EXPECT_EQ(answer.reply, reply);
+    }
+    EXPECT_EQ(state.MyStatus(), 4); // away: the unanswered request was carried out
 }
 
 } // namespace
