@@ -172,6 +172,15 @@ void Session::Close(std::vector<SessionEvent>& events) {
     events_ = nullptr;
 }
 
+bool Session::SendText(std::string_view to, std::string_view body) {
+    if (state_ != SessionState::SignedIn || to.empty()) return false;
+    Element message = Make("message", kClient);
+    message.Set("to", to).Set("type", "chat");
+    message.Add(Make("body", kClient)).AddText(body);
+    Send(message);
+    return true;
+}
+
 std::string Session::TakeOutput() { return std::exchange(out_, {}); }
 
 void Session::Send(const Element& e) { out_ += Serialise(e, kClient); }

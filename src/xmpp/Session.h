@@ -97,6 +97,8 @@ class Session {
     void TlsUp();
     // Ends the session from our side.
     void Close(std::vector<SessionEvent>& events);
+    // A chat message with this body to `to`; false (nothing sent) unless signed in.
+    bool SendText(std::string_view to, std::string_view body);
     // The bytes to send since the last call.
     std::string TakeOutput();
 
