@@ -268,8 +268,11 @@ class NetClient:
             return [l.decode("utf-8", "replace").rstrip("\r") for l in f.read().split(b"\n") if l]
 
     def wait_line(self, prefix, timeout=20):
-        return wait_for(lambda: next((l for l in self.lines() if l.startswith(prefix)), None),
-                        timeout=timeout, what="%r from net_client (has %r)" % (prefix, self.lines()))
+        try:
+            return wait_for(lambda: next((l for l in self.lines() if l.startswith(prefix)), None),
+                            timeout=timeout, what="%r from net_client" % prefix)
+        except AssertionError as e:
+            raise AssertionError("%s; it printed %r" % (e, self.lines())) from None
 
     def say(self, line):
         self.process.stdin.write((line + "\n").encode("utf-8"))
@@ -319,6 +322,9 @@ class Buddy:
         async def end():
             self.xmpp.disconnect()
             await asyncio.sleep(0.2)
+            for task in asyncio.all_tasks():
+                if task is not asyncio.current_task():
+                    task.cancel()
             self.loop.stop()
         if self.loop.is_running():
             asyncio.run_coroutine_threadsafe(end(), self.loop)
