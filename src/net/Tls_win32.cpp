@@ -80,8 +80,8 @@ TlsClient::Status TlsClient::Start(std::string& out) {
     // Newer Windows negotiates TLS 1.3 where the server offers it through SCH_CREDENTIALS, with
     // everything before TLS 1.2 disabled; older systems and Wine take only SCHANNEL_CRED.
     TLS_PARAMETERS params{};
-    params.grbitDisabledProtocols =
-        static_cast<DWORD>(~(SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT));
+    constexpr DWORD kAllowed = SP_PROT_TLS1_2_CLIENT | SP_PROT_TLS1_3_CLIENT;
+    params.grbitDisabledProtocols = ~kAllowed;
     SCH_CREDENTIALS modern{};
     modern.dwVersion = SCH_CREDENTIALS_VERSION;
     modern.dwFlags = kCredFlags;

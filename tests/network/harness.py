@@ -1,15 +1,17 @@
 """The network level's setting: a real Prosody on 127.0.0.1 inside a network namespace with only
 loopback, a throwaway certificate authority and server certificates, a Wine prefix of the
-level's own in which only that authority is trusted, net_client.exe (the messenger's network
+level's own in which only that authority is trusted, netclient.exe (the messenger's network
 layer) under Wine, and slixmpp clients on the Linux side. Everything started is stopped at the
 end, also when a test fails."""
 import asyncio
+import atexit
 import os
 import queue
 import shutil
 import signal
 import socket
 import subprocess
+import sys
 import tempfile
 import threading
 import time
@@ -24,6 +26,28 @@ RELAY_PORT = 5223
 WINE_RUN = os.path.join(TOP, "scripts", "wine-run")
 # Accounts and their passwords; the passwords travel on standard input only.
 ACCOUNTS = {"juliet": "Balcony-4ever", "romeo": "Montague-1597", "nurse": "Angelica-77"}
+
+
+_ends = []
+
+
+def at_end(fn, *args):
+    """Runs fn(*args) when the level ends: after its tests (end_all), at exit, and on SIGTERM
+    (a timeout), latest first."""
+    _ends.append((fn, args))
+
+
+def end_all():
+    while _ends:
+        fn, args = _ends.pop()
+        try:
+            fn(*args)
+        except Exception as e:  # the other ends still run
+            print("harness: ending %s: %s" % (fn.__name__, e), file=sys.stderr)
+
+
+atexit.register(end_all)
+signal.signal(signal.SIGTERM, lambda *_: sys.exit(143))
 
 
 def only_loopback():
@@ -147,6 +171,14 @@ def stop_group(process):
         pass
     process.wait(timeout=5)
 
+    def group_gone():
+        try:
+            os.killpg(process.pid, 0)
+            return False
+        except ProcessLookupError:
+            return True
+    wait_for(group_gone, timeout=5, what="process group %d to end" % process.pid)
+
 
 class Relay:
     """Passes a connection from RELAY_PORT to Prosody, keeping what the client sent, so that a
@@ -222,22 +254,23 @@ class Wine:
         os.makedirs(self.build)
         shutil.copytree(os.path.join(base, "wineprefix"), os.path.join(self.build, "wineprefix"),
                         symlinks=True)
+        self.clients = []
         self._session(self.build, "--session-start")
+        at_end(self.stop)
         out = subprocess.run([WINE_RUN, "--env"], env=dict(os.environ, GB_BUILD_DIR=self.build),
                              capture_output=True, text=True, check=True).stdout
         parts = (p.split("=", 1) for p in out.replace("export ", "").split() if "=" in p)
         self.env = dict(os.environ, **{k: v.strip("'") for k, v in parts})
         self.folder = folder
-        self.clients = []
 
     def _session(self, build, what):
         subprocess.run([WINE_RUN, what], env=dict(os.environ, GB_BUILD_DIR=build), check=True,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=300)
 
     def run(self, *args, stdin=""):
-        """Runs net_client.exe to its end; its exit code."""
+        """Runs netclient.exe to its end; its exit code."""
         with tempfile.TemporaryFile() as out:
-            return subprocess.run(["wine", os.path.join(BUILD, "bin", "net_client.exe"), *args],
+            return subprocess.run(["wine", os.path.join(BUILD, "bin", "netclient.exe"), *args],
                                   env=self.env, input=stdin.encode(), stdout=out,
                                   stderr=subprocess.DEVNULL, timeout=60).returncode
 
@@ -253,13 +286,13 @@ class Wine:
 
 
 class NetClient:
-    """net_client.exe signed in (or trying to) in the background; its lines as they come."""
+    """netclient.exe signed in (or trying to) in the background; its lines as they come."""
 
     def __init__(self, wine, address, port):
         self.path = os.path.join(wine.folder, "client-%d.out" % len(wine.clients))
         self.out = open(self.path, "wb")
         self.process = subprocess.Popen(
-            ["wine", os.path.join(BUILD, "bin", "net_client.exe"), "signin", address, "127.0.0.1",
+            ["wine", os.path.join(BUILD, "bin", "netclient.exe"), "signin", address, "127.0.0.1",
              str(port)], env=wine.env, stdin=subprocess.PIPE, stdout=self.out,
             stderr=subprocess.DEVNULL, start_new_session=True)
 
@@ -270,7 +303,7 @@ class NetClient:
     def wait_line(self, prefix, timeout=20):
         try:
             return wait_for(lambda: next((l for l in self.lines() if l.startswith(prefix)), None),
-                            timeout=timeout, what="%r from net_client" % prefix)
+                            timeout=timeout, what="%r from netclient" % prefix)
         except AssertionError as e:
             raise AssertionError("%s; it printed %r" % (e, self.lines())) from None
 

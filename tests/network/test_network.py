@@ -1,4 +1,4 @@
-"""net_client.exe, the messenger's network layer under Wine, against a real Prosody: sign-in,
+"""netclient.exe, the messenger's network layer under Wine, against a real Prosody: sign-in,
 a contact's presence and texts in order, a reply, and the refusals with their words."""
 import os
 import shutil
@@ -15,8 +15,9 @@ state = {}
 def setUpModule():
     if not h.only_loopback():
         raise unittest.SkipTest("run inside a network namespace with only loopback (unshare -n)")
+    unittest.addModuleCleanup(h.end_all)
     folder = tempfile.mkdtemp(prefix="gb-network-")
-    unittest.addModuleCleanup(shutil.rmtree, folder, ignore_errors=True)
+    h.at_end(shutil.rmtree, folder, True)
     os.chmod(folder, 0o755)
     h.make_ca(folder, "ca")
     h.make_ca(folder, "stranger")
@@ -24,7 +25,7 @@ def setUpModule():
     h.make_server_cert(folder, "ca", "other.test", "othername")
     h.make_server_cert(folder, "stranger", h.DOMAIN, "untrusted")
     prosody = h.Prosody(folder)
-    unittest.addModuleCleanup(prosody.stop)
+    h.at_end(prosody.stop)
     configs = {name: prosody.config(name, cert) for name, cert in
                (("good", "good"), ("othername", "othername"), ("untrusted", "untrusted"),
                 ("plain", None))}
@@ -34,7 +35,6 @@ def setUpModule():
     h.write_roster(prosody.data, "juliet", [("romeo", "Romeo")])
     h.write_roster(prosody.data, "romeo", [("juliet", "Juliet")])
     wine = h.Wine(folder)
-    unittest.addModuleCleanup(wine.stop)
     assert wine.run("trust", os.path.join(folder, "ca.der")) == 0
     assert wine.run("store", ME, stdin=h.ACCOUNTS["juliet"] + "\n") == 0
     assert wine.run("store", "nurse@" + h.DOMAIN, stdin="not-her-password\n") == 0

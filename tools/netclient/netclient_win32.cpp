@@ -1,11 +1,11 @@
-// The network level's client: signs in over the messenger's network layer and prints what the
-// session reports, one line each, for the harness to read.
+// A client over the messenger's network layer: signs in and prints what the session reports,
+// one line each (the network level reads them).
 //
-//   net_client trust CA.der                    trust an authority (this user's Root store)
-//   net_client store ADDRESS                   the password, read from standard input, into
-//                                              the Credential Manager
-//   net_client signin ADDRESS HOST PORT        sign in with the stored password; standard input
-//                                              then takes "send JID TEXT" and "quit" lines
+//   netclient trust CA.der                   trust a test authority (this user's Root store)
+//   netclient store ADDRESS                  the password, read from standard input, into
+//                                            the Credential Manager
+//   netclient signin ADDRESS HOST PORT       sign in with the stored password; standard input
+//                                            then takes "send JID TEXT" and "quit" lines
 //
 // Lines printed: "signed-in JID", "contact JID NICKNAME online|offline", "text JID BODY",
 // "error JID TEXT", "ended WORDS".
@@ -16,6 +16,8 @@
 #include <cstdio>
 #include <fstream>
 #include <iterator>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -152,7 +154,7 @@ int main(int argc, char** argv) {
         return ok ? 0 : 1;
     }
     if (mode == "signin" && argc == 5) return SignIn(argv[2], argv[3], argv[4]);
-    std::fputs("usage: net_client trust CA.der | store ADDRESS | signin ADDRESS HOST PORT\n",
+    std::fputs("usage: netclient trust CA.der | store ADDRESS | signin ADDRESS HOST PORT\n",
                stderr);
     return 2;
 }
