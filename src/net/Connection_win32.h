@@ -41,8 +41,8 @@ class Connection : private ISocketEvents {
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    // Connects and signs in; the outcome comes as events. False (and nothing reported) when
-    // it cannot even start: then OnEnded has the words.
+    // Connects and signs in; the outcome comes as events, and one that cannot even start
+    // (no address to try) ends at once in OnEnded.
     void Start(const ConnectionConfig& config);
     // A chat message to a contact; false when not signed in.
     bool SendText(const std::string& to, const std::string& body);

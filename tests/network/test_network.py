@@ -44,6 +44,7 @@ def setUpModule():
 class SignedIn(unittest.TestCase):
     def test_presence_texts_in_order_and_a_reply(self):
         state["prosody"].start(state["configs"]["good"])
+        self.addCleanup(state["prosody"].stop)
         client = state["wine"].client(ME)
         self.addCleanup(client.stop)
         client.wait_line("signed-in " + ME)
@@ -67,6 +68,7 @@ class Refused(unittest.TestCase):
 
     def refused(self, config, address, words):
         state["prosody"].start(state["configs"][config])
+        self.addCleanup(state["prosody"].stop)
         relay = h.Relay()
         self.addCleanup(relay.close)
         client = state["wine"].client(address, port=h.RELAY_PORT)
