@@ -300,6 +300,17 @@ TEST(Session, SignedIn) {
     }
 }
 
+TEST(Session, SendsATextOnlyWhenSignedIn) {
+    Server t;
+    EXPECT_FALSE(t.session.SendText("romeo@montague.net", "early"));
+    t.SignIn();
+    ASSERT_TRUE(t.session.SendText("romeo@montague.net", "a <b> & :-)"));
+    EXPECT_EQ(t.session.TakeOutput(), "<message to=\"romeo@montague.net\" type=\"chat\"><body>a "
+                                      "&lt;b&gt; &amp; :-)</body></message>");
+    t.Say("</stream:stream>");
+    EXPECT_FALSE(t.session.SendText("romeo@montague.net", "late"));
+}
+
 TEST(Session, KeepsAtMostTheBoundOfContacts) {
     std::string items;
     for (std::size_t i = 0; i <= Session::kMaxContacts; ++i)
