@@ -123,7 +123,9 @@ void Connection::Handle(std::vector<xmpp::SessionEvent>& events) {
             break;
         }
         case xmpp::SessionEvent::Kind::SignedIn:
-            socket_.StopTimer();
+            // The sign-in's time limit gives way to the session's clock: its keepalive and the
+            // end of its sign-in window.
+            socket_.StartTimer(kTickMs);
             events_.OnSessionEvent(e);
             break;
         case xmpp::SessionEvent::Kind::Ended:
@@ -156,7 +158,14 @@ void Connection::OnClosed(bool wasConnected) {
 }
 
 void Connection::OnTimer() {
-    if (!ended_ && !SignedIn()) Fail(FailureWords(NetFailure::TimedOut, domain_));
+    if (ended_) return;
+    if (!SignedIn()) {
+        Fail(FailureWords(NetFailure::TimedOut, domain_));
+        return;
+    }
+    std::vector<xmpp::SessionEvent> events;
+    session_->Tick(::GetTickCount64(), events);
+    Handle(events);
 }
 
 void Connection::Fail(const std::string& words) {

@@ -35,6 +35,8 @@ struct ConnectionConfig {
 class Connection : private ISocketEvents {
   public:
     static constexpr unsigned kSignInTimeoutMs = 30'000;
+    // How often a signed-in session's clock moves on.
+    static constexpr unsigned kTickMs = 5'000;
 
     Connection(xmpp::ICrypto& crypto, IConnectionEvents& events);
     ~Connection() override;

@@ -58,9 +58,12 @@ std::string EndWords(xmpp::EndReason reason, std::string_view domain, std::strin
         return "The server ended the connection (" + std::string(text) + ").";
     case EndReason::BadXml:
     case EndReason::Protocol:
+    case EndReason::BadAck:
         return "The server of " + std::string(domain) + " sent something Glidebanner cannot read.";
     case EndReason::Closed:
         return "The server closed the connection.";
+    case EndReason::NoAnswer:
+        return "The server stopped answering.";
     }
     return "The connection to the server failed.";
 }

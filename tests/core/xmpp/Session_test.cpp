@@ -305,8 +305,8 @@ TEST(Session, SendsATextOnlyWhenSignedIn) {
     EXPECT_FALSE(t.session.SendText("romeo@montague.net", "early"));
     t.SignIn();
     ASSERT_TRUE(t.session.SendText("romeo@montague.net", "a <b> & :-)"));
-    EXPECT_EQ(t.session.TakeOutput(), "<message to=\"romeo@montague.net\" type=\"chat\"><body>a "
-                                      "&lt;b&gt; &amp; :-)</body></message>");
+    EXPECT_EQ(t.session.TakeOutput(), "<message to=\"romeo@montague.net\" type=\"chat\" "
+                                      "id=\"t1\"><body>a &lt;b&gt; &amp; :-)</body></message>");
     t.Say("</stream:stream>");
     EXPECT_FALSE(t.session.SendText("romeo@montague.net", "late"));
 }
