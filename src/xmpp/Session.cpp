@@ -1,6 +1,7 @@
 #include "Session.h"
 
 #include <algorithm>
+#include <optional>
 #include <utility>
 
 #include "Base64.h"
@@ -22,10 +23,57 @@ constexpr std::string_view kForward = "urn:xmpp:forward:0";
 constexpr std::string_view kNick = "http://jabber.org/protocol/nick";
 constexpr std::string_view kXhtmlIm = "http://jabber.org/protocol/xhtml-im";
 constexpr std::string_view kXhtml = "http://www.w3.org/1999/xhtml";
+constexpr std::string_view kSm = "urn:xmpp:sm:3";
+constexpr std::string_view kAckRequest = "<r xmlns='urn:xmpp:sm:3'/>";
 
 constexpr std::string_view kBindId = "bind";
 constexpr std::string_view kRosterId = "roster";
 constexpr std::string_view kCarbonsId = "carbons";
+constexpr std::string_view kKeepaliveId = "keepalive";
+
+bool IsStanza(const Element& e) {
+    return e.ns == kClient && (e.name == "message" || e.name == "presence" || e.name == "iq");
+}
+
+// Strict UTF-8 of characters XML allows, so that what we send is a stream the server accepts.
+bool XmlText(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto b = static_cast<unsigned char>(s[i]);
+        const std::size_t n = b < 0x80         ? 1
+                              : (b >> 5) == 6  ? 2
+                              : (b >> 4) == 14 ? 3
+                              : (b >> 3) == 30 ? 4
+                                               : 0;
+        if (n == 0 || i + n > s.size()) return false;
+        char32_t c = n == 1 ? b : b & (0x7F >> n);
+        for (std::size_t k = 1; k < n; ++k) {
+            const auto t = static_cast<unsigned char>(s[i + k]);
+            if ((t & 0xC0) != 0x80) return false;
+            c = (c << 6) | (t & 0x3F);
+        }
+        const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (c < least[n] || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF) || c == 0xFFFE ||
+            c == 0xFFFF || (c < 0x20 && c != '\t' && c != '\n' && c != '\r'))
+            return false;
+        i += n;
+    }
+    return true;
+}
+
+// Time since `then`; none when the caller's clock went back.
+std::uint64_t Since(std::uint64_t now, std::uint64_t then) { return now >= then ? now - then : 0; }
+
+// A stream-management count: a plain decimal below 2^32.
+std::optional<std::uint32_t> ParseCount(std::string_view h) {
+    if (h.empty() || h.size() > 10) return std::nullopt;
+    std::uint64_t v = 0;
+    for (const char c : h) {
+        if (c < '0' || c > '9') return std::nullopt;
+        v = v * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    if (v > 0xFFFFFFFFu) return std::nullopt;
+    return static_cast<std::uint32_t>(v);
+}
 
 // At most `max` bytes, cut where a character starts (the parser hands over valid UTF-8).
 std::string Bounded(std::string_view s, std::size_t max) {
@@ -163,6 +211,7 @@ void Session::OpenStream() {
 void Session::TlsUp() {
     if (state_ != SessionState::TlsHandshake) return;
     tls_ = true;
+    heard_ = false; // the handshake's time is not the server's silence
     OpenStream();
 }
 
@@ -174,11 +223,28 @@ void Session::Close(std::vector<SessionEvent>& events) {
 
 std::string Session::TakeOutput() { return std::exchange(out_, {}); }
 
-void Session::Send(const Element& e) { out_ += Serialise(e, kClient); }
+void Session::Send(const Element& e) {
+    if (IsStanza(e))
+        SendStanza(Serialise(e, kClient), e.name != "iq", e.name == "message");
+    else
+        out_ += Serialise(e, kClient);
+}
+
+// Answers and requests are not kept: resent after a reconnect they would answer or ask what
+// the server no longer waits for. Past the bound a presence is sent but not kept (the next full
+// sign-in sends one anyway); texts do not get this far (SendText refuses them).
+void Session::SendStanza(std::string stanza, bool keep, bool text) {
+    out_ += stanza;
+    if (!smOn_) return;
+    ++sent_;
+    if (keep && unacked_.size() < kMaxUnacked) unacked_.push_back({sent_, std::move(stanza), text});
+}
 
 void Session::End(EndReason reason, std::string text) {
     if (state_ == SessionState::Ended) return;
-    if (state_ != SessionState::Idle) out_ += "</stream:stream>";
+    // A close would end the server's session too, and one that stopped answering may come back.
+    if (state_ != SessionState::Idle && reason != EndReason::NoAnswer) out_ += "</stream:stream>";
+    if (reason != EndReason::NoAnswer) resumeId_.clear();
     state_ = SessionState::Ended;
     reason_ = reason;
     scram_.reset();
@@ -194,6 +260,13 @@ void Session::Receive(std::string_view bytes, std::uint64_t nowMs,
     if (state_ == SessionState::Ended || state_ == SessionState::Idle) return;
     events_ = &events;
     now_ = nowMs;
+    if (!bytes.empty()) {
+        // Anything at all, white space too, shows that the server is there.
+        heard_ = true;
+        heardAt_ = nowMs;
+        pinging_ = false;
+    }
+    if (settling_ && Since(nowMs, signedInAt_) >= kSignInWindowMs) Settle();
     std::vector<StreamEvent> got;
     parser_.Feed(bytes, got);
     const std::uint32_t stream = streams_;
@@ -245,10 +318,16 @@ void Session::OnStanza(const Element& e) {
         OnSasl(e);
         return;
     }
+    if (e.ns == kSm && authenticated_) {
+        OnSm(e);
+        return;
+    }
     if (e.ns != kClient || !authenticated_) {
         End(EndReason::Protocol, Bounded(e.name, kMaxErrorText));
         return;
     }
+    // Handled is counted whatever the stanza did: ignored is handled too.
+    if (smInbound_ && IsStanza(e)) ++handled_;
     if (e.name == "iq")
         OnIq(e);
     else if (state_ == SessionState::SignedIn && e.name == "presence")
@@ -304,7 +383,22 @@ void Session::OnFeatures(const Element& e) {
         Send(auth);
         return;
     }
-    if (!e.Child("bind", kBind)) {
+    smOffered_ = e.Child("sm", kSm) != nullptr;
+    bindOffered_ = e.Child("bind", kBind) != nullptr;
+    if (Resumable() && smOffered_) {
+        Element resume = Make("resume", kSm);
+        resume.Set("previd", resumeId_).Set("h", std::to_string(handled_));
+        Send(resume);
+        resuming_ = true;
+        state_ = SessionState::Binding;
+        return;
+    }
+    if (Resumable()) DropResumption();
+    Bind();
+}
+
+void Session::Bind() {
+    if (!bindOffered_) {
         End(EndReason::BindFailed, "no resource binding");
         return;
     }
@@ -393,6 +487,12 @@ void Session::OnIq(const Element& e) {
             }
             boundJid_ = bound;
             bareJid_ = Bare(bound);
+            if (smOffered_) {
+                // Counting starts here, so the roster, carbons and presence are acknowledged.
+                Send(Make("enable", kSm).Set("resume", "true"));
+                smOn_ = true;
+                sent_ = acked_ = 0;
+            }
             Element roster = Make("iq", kClient);
             roster.Set("type", "get").Set("id", kRosterId).Add(Make("query", kRoster));
             Send(roster);
@@ -401,18 +501,41 @@ void Session::OnIq(const Element& e) {
             carbons.Set("type", "set").Set("id", kCarbonsId).Add(Make("enable", kCarbons));
             Send(carbons);
         } else if (state_ == SessionState::Binding && id == kRosterId) {
-            // A server without a roster signs in with none.
-            if (const Element* query = e.Child("query", kRoster); query && type == "result")
+            // A server without a roster signs in with none; after a lost connection, with the
+            // contacts it had, each as the caller knew it until the sign-in window shows more.
+            const Element* query = e.Child("query", kRoster);
+            if (signedInBefore_) {
+                const auto before = std::move(contacts_);
+                contacts_.clear();
+                if (query && type == "result")
+                    ReadRoster(*query, false);
+                else
+                    contacts_ = before;
+                for (auto& [jid, entry] : contacts_) {
+                    entry.resources.clear(); // the server sends every presence again
+                    const auto was = before.find(jid);
+                    if (was == before.end()) continue;
+                    entry.reported = was->second.reported;
+                    if (entry.publishedNick.empty())
+                        entry.publishedNick = was->second.publishedNick;
+                }
+                settling_ = true;
+            } else if (query && type == "result") {
                 ReadRoster(*query, false);
+            }
             Send(Make("presence", kClient));
+            for (std::string& text : std::exchange(resend_, {}))
+                SendStanza(std::move(text), true, true);
             state_ = SessionState::SignedIn;
             signedInAt_ = now_;
+            signedInBefore_ = true;
+            resumeId_ = std::exchange(enabledId_, {});
             SessionEvent ev;
             ev.kind = SessionEvent::Kind::SignedIn;
             ev.jid = bareJid_;
             ev.roster = Contacts();
             Emit(std::move(ev));
-        } else if (type == "error" && id != kCarbonsId) {
+        } else if (type == "error" && id != kCarbonsId && id != kKeepaliveId) {
             EmitStanzaError(e);
         }
         return;
@@ -455,7 +578,7 @@ void Session::ReadRoster(const Element& query, bool push) {
 Contact Session::Describe(const std::string& jid, const Entry& entry) const {
     Contact c;
     c.jid = jid;
-    c.online = !entry.resources.empty();
+    c.online = settling_ ? entry.reported : !entry.resources.empty();
     c.nickname = !entry.rosterName.empty()      ? entry.rosterName
                  : !entry.publishedNick.empty() ? entry.publishedNick
                                                 : jid.substr(0, jid.find('@'));
@@ -477,7 +600,6 @@ void Session::OnPresence(const Element& e) {
     const std::string_view type = AttrOr(e, "type");
     if (!type.empty() && type != "unavailable") return; // subscriptions, probes, errors
     Entry& entry = it->second;
-    const bool wasOnline = !entry.resources.empty();
     const std::string resource = Bounded(Resource(from), 1023);
     if (type.empty()) {
         if (entry.resources.size() < kMaxResources) entry.resources.insert(resource);
@@ -488,7 +610,8 @@ void Session::OnPresence(const Element& e) {
     } else {
         entry.resources.erase(resource);
     }
-    if (wasOnline == !entry.resources.empty()) return;
+    if (settling_ || entry.reported == !entry.resources.empty()) return;
+    entry.reported = !entry.resources.empty();
     SessionEvent ev;
     const Contact c = Describe(it->first, entry);
     ev.kind = SessionEvent::Kind::ContactChanged;
@@ -530,6 +653,159 @@ void Session::OnMessage(const Element& e, bool carbon) {
     if (ev.text.empty()) return;
     XhtmlStyle(e, ev.font, ev.colour);
     Emit(std::move(ev));
+}
+
+void Session::OnSm(const Element& e) {
+    if (e.name == "r" && smInbound_) {
+        out_ += "<a xmlns='urn:xmpp:sm:3' h='" + std::to_string(handled_) + "'/>";
+    } else if (e.name == "a" && smOn_) {
+        Acknowledge(AttrOr(e, "h"));
+    } else if (e.name == "enabled" && smOn_ && !smInbound_) {
+        smInbound_ = true;
+        handled_ = 0;
+        const std::string_view resume = AttrOr(e, "resume");
+        const std::string_view id = AttrOr(e, "id");
+        // Only a stream that signed in is worth resuming: the roster would not come again.
+        if ((resume == "true" || resume == "1") && !id.empty() && id.size() <= kMaxResumeId)
+            (state_ == SessionState::SignedIn ? resumeId_ : enabledId_) = id;
+    } else if (e.name == "resumed" && resuming_) {
+        if (AttrOr(e, "previd") != resumeId_) {
+            End(EndReason::Protocol, "resumed another stream");
+            return;
+        }
+        if (!Acknowledge(AttrOr(e, "h"))) return;
+        // What the server did not get goes again, counted from its count on.
+        resuming_ = false;
+        sent_ = acked_;
+        for (Pending& p : unacked_) {
+            out_ += p.stanza;
+            p.seq = ++sent_;
+        }
+        state_ = SessionState::SignedIn;
+        SessionEvent ev;
+        ev.kind = SessionEvent::Kind::SignedIn;
+        ev.jid = bareJid_;
+        ev.roster = Contacts();
+        ev.resumed = true;
+        Emit(std::move(ev));
+    } else if (e.name == "failed" && resuming_) {
+        // The server may say what it got before it forgot the session.
+        if (e.Attr("h") && !Acknowledge(AttrOr(e, "h"))) return;
+        DropResumption();
+        Bind();
+    } else if (e.name == "failed" && smOn_ && !smInbound_) {
+        smOn_ = false; // no acknowledgements will come on this stream
+        unacked_.clear();
+    }
+}
+
+bool Session::Acknowledge(std::string_view h) {
+    const std::optional<std::uint32_t> count = ParseCount(h);
+    if (!count) {
+        End(EndReason::Protocol, "a count that is not a number");
+        return false;
+    }
+    // Modulo 2^32: the count may wrap, never pass what we sent.
+    if (static_cast<std::uint32_t>(*count - acked_) > static_cast<std::uint32_t>(sent_ - acked_)) {
+        out_ += "<stream:error><undefined-condition xmlns='" + std::string(kStreams) +
+                "'/><handled-count-too-high xmlns='urn:xmpp:sm:3' h='" + std::to_string(*count) +
+                "' send-count='" + std::to_string(sent_) + "'/></stream:error>";
+        End(EndReason::BadAck,
+            std::to_string(*count) + " acknowledged, " + std::to_string(sent_) + " sent");
+        return false;
+    }
+    acked_ = *count;
+    while (!unacked_.empty() && static_cast<std::uint32_t>(sent_ - unacked_.front().seq) >=
+                                    static_cast<std::uint32_t>(sent_ - acked_))
+        unacked_.pop_front();
+    return true;
+}
+
+void Session::DropResumption() {
+    for (Pending& p : unacked_)
+        if (p.text) resend_.push_back(std::move(p.stanza));
+    unacked_.clear();
+    resumeId_.clear();
+    enabledId_.clear();
+    resuming_ = smOn_ = smInbound_ = false;
+    sent_ = acked_ = handled_ = 0;
+}
+
+void Session::Settle() {
+    settling_ = false;
+    for (auto& [jid, entry] : contacts_) {
+        const bool online = !entry.resources.empty();
+        if (online == entry.reported) continue;
+        entry.reported = online;
+        const Contact c = Describe(jid, entry);
+        SessionEvent ev;
+        ev.kind = SessionEvent::Kind::ContactChanged;
+        ev.jid = c.jid;
+        ev.nickname = c.nickname;
+        ev.online = c.online;
+        Emit(std::move(ev));
+    }
+}
+
+void Session::Tick(std::uint64_t nowMs, std::vector<SessionEvent>& events) {
+    if (state_ == SessionState::Idle || state_ == SessionState::Ended ||
+        state_ == SessionState::TlsHandshake)
+        return;
+    events_ = &events;
+    now_ = nowMs;
+    if (!heard_) {
+        heard_ = true;
+        heardAt_ = nowMs;
+    }
+    if (settling_ && Since(nowMs, signedInAt_) >= kSignInWindowMs) Settle();
+    const std::uint64_t quiet = Since(nowMs, heardAt_);
+    if (pinging_ ? Since(nowMs, pingAt_) >= kAnswerMs
+                 : state_ != SessionState::SignedIn && quiet >= kQuietMs + kAnswerMs) {
+        End(EndReason::NoAnswer);
+    } else if (!pinging_ && state_ == SessionState::SignedIn && quiet >= kQuietMs) {
+        if (smInbound_) {
+            out_ += kAckRequest;
+        } else {
+            Element ping = Make("iq", kClient);
+            ping.Set("type", "get").Set("id", kKeepaliveId).Set("to", domain_);
+            ping.Add(Make("ping", kPing));
+            Send(ping);
+        }
+        pinging_ = true;
+        pingAt_ = nowMs;
+    }
+    events_ = nullptr;
+}
+
+bool Session::SendText(std::string_view to, std::string_view body) {
+    if (state_ != SessionState::SignedIn || body.empty() || body.size() > kMaxSentBody ||
+        Bare(to).empty() || !XmlText(to) || !XmlText(body))
+        return false;
+    if (smOn_ && unacked_.size() >= kMaxUnacked) {
+        out_ += kAckRequest;
+        return false;
+    }
+    Element message = Make("message", kClient);
+    message.Set("to", to).Set("type", "chat").Set("id", "t" + std::to_string(++texts_));
+    message.Add(Make("body", kClient)).AddText(body);
+    Send(message);
+    if (smOn_) out_ += kAckRequest;
+    return true;
+}
+
+void Session::Reset(bool directTls) {
+    // Ended by us or by the server, the server's session is gone: resuming would only fail.
+    if (state_ == SessionState::Ended && reason_ != EndReason::NoAnswer) resumeId_.clear();
+    if (!Resumable()) DropResumption();
+    parser_.Reset();
+    out_.clear();
+    state_ = SessionState::Idle;
+    reason_ = EndReason::None;
+    tls_ = directTls;
+    authenticated_ = serverVerified_ = false;
+    scram_.reset();
+    resuming_ = smOffered_ = bindOffered_ = false;
+    heard_ = pinging_ = false;
 }
 
 } // namespace xmpp

@@ -5,6 +5,7 @@
 // it keeps are in docs/xmpp.md.
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <memory>
 #include <set>
@@ -51,6 +52,10 @@ enum class EndReason {
     Protocol,    // something out of order: no features where they belong, a wrong root
     Closed,      // the server closed the stream
     ClosedByUs,
+    NoAnswer, // nothing came from the server within the keepalive's bound: "The server stopped
+              // answering."; the connection is presumed dead, so no close is sent and the
+              // session may still be resumed
+    BadAck,   // the server acknowledged more stanzas than were sent to it
 };
 
 struct Contact {
@@ -72,6 +77,7 @@ struct SessionEvent {
     bool withSignIn = false;            // ContactChanged: came with sign-in, no sign-in line
     EndReason reason = EndReason::None; // Ended
     std::vector<Contact> roster;        // SignedIn
+    bool resumed = false;               // SignedIn: the previous stream resumed, nothing missed
     bool operator==(const SessionEvent&) const = default;
 };
 
@@ -86,6 +92,14 @@ class Session {
     static constexpr std::size_t kMaxStyle = 64; // a font family or colour
     // Presences within this long after initial presence came with sign-in.
     static constexpr std::uint64_t kSignInWindowMs = 5000;
+    // Texts (and our presences) sent but not yet acknowledged that are kept for resending.
+    static constexpr std::size_t kMaxUnacked = 256;
+    static constexpr std::size_t kMaxSentBody = 65'536;
+    static constexpr std::size_t kMaxResumeId = 1024;
+    // After this long with nothing from the server a ping goes out (an ack request when stream
+    // management is on); the server has kAnswerMs to send anything at all.
+    static constexpr std::uint64_t kQuietMs = 60'000;
+    static constexpr std::uint64_t kAnswerMs = 30'000;
 
     Session(ICrypto& crypto, SessionConfig config);
 
@@ -97,6 +111,17 @@ class Session {
     void TlsUp();
     // Ends the session from our side.
     void Close(std::vector<SessionEvent>& events);
+    // The caller's clock moved on (a timer's tick): the keepalive, and after a sign-in that
+    // followed a lost connection, the contacts whose state changed meanwhile.
+    void Tick(std::uint64_t nowMs, std::vector<SessionEvent>& events);
+    // Sends a chat message. False, and nothing sent, when not signed in, when the body is empty,
+    // longer than kMaxSentBody or not text, when `to` is no address, or when kMaxUnacked texts
+    // wait for the server's acknowledgement (an ack request goes out instead).
+    bool SendText(std::string_view to, std::string_view body);
+    // For a new connection after the old one was lost: back to Idle for Start(), keeping the
+    // contacts, the texts the server has not acknowledged and, unless the session ended in a way
+    // that ends the server's session too, what resuming the stream needs.
+    void Reset(bool directTls);
     // The bytes to send since the last call.
     std::string TakeOutput();
 
@@ -104,16 +129,36 @@ class Session {
     EndReason Reason() const { return reason_; }
     const std::string& BoundJid() const { return boundJid_; }
     std::vector<Contact> Contacts() const;
+    // Stream management: the stanzas kept until acknowledged, the stanzas handled from the
+    // server, and whether a Reset() session would try resuming.
+    std::size_t Unacked() const { return unacked_.size(); }
+    std::uint32_t Handled() const { return handled_; }
+    bool Resumable() const { return !resumeId_.empty(); }
 
   private:
     struct Entry {
         std::string rosterName;
         std::string publishedNick;
         std::set<std::string> resources;
+        bool reported = false; // online, as the events last told the caller
+    };
+    struct Pending {
+        std::uint32_t seq; // its number in the outbound count
+        std::string stanza;
+        bool text;
     };
 
     void OpenStream();
     void Send(const Element& e);
+    void SendStanza(std::string stanza, bool keep, bool text);
+    void Bind();
+    void OnSm(const Element& e);
+    // The server's count of our stanzas: false, and the stream ended, when beyond what was sent.
+    bool Acknowledge(std::string_view h);
+    // Resumption is off: counts start again and the unacknowledged texts wait to be resent once.
+    void DropResumption();
+    // The end of the sign-in window after a lost connection: the changes that happened meanwhile.
+    void Settle();
     void End(EndReason reason, std::string text = {});
     void OnStanza(const Element& e);
     void OnFeatures(const Element& e);
@@ -134,18 +179,39 @@ class Session {
     std::string domain_;
     StreamParser parser_;
     std::string out_;
-    SessionState state_ = SessionState::Idle;
-    EndReason reason_ = EndReason::None;
-    bool tls_ = false;
-    bool authenticated_ = false;
     std::unique_ptr<ScramClient> scram_;
-    bool serverVerified_ = false;
     std::string boundJid_;
     std::string bareJid_;
     std::map<std::string, Entry> contacts_; // by bare JID
-    std::uint32_t streams_ = 0; // streams opened, so that a restart stops the old one's events
     std::uint64_t now_ = 0;
     std::uint64_t signedInAt_ = 0;
+    // Stream management.
+    std::string resumeId_;
+    std::string enabledId_; // the id <enabled/> gave, until the stream signs in
+    std::deque<Pending> unacked_;
+    std::vector<std::string> resend_; // texts to send once after the next full sign-in
+    // Keepalive.
+    std::uint64_t heardAt_ = 0;
+    std::uint64_t pingAt_ = 0;
+    SessionState state_ = SessionState::Idle;
+    EndReason reason_ = EndReason::None;
+    std::uint32_t streams_ = 0; // streams opened, so that a restart stops the old one's events
+    std::uint32_t sent_ = 0;    // our stanzas since <enable/>, modulo 2^32 as the server counts
+    std::uint32_t acked_ = 0;   // the server's last count of them
+    std::uint32_t handled_ = 0; // the server's stanzas since <enabled/>
+    std::uint32_t texts_ = 0;   // for the ids of our messages
+    bool tls_ = false;
+    bool authenticated_ = false;
+    bool serverVerified_ = false;
+    bool signedInBefore_ = false; // contacts known from an earlier connection
+    bool settling_ = false;       // their changes are reported at the sign-in window's end
+    bool smOffered_ = false;      // the current stream's features
+    bool bindOffered_ = false;
+    bool smOn_ = false;      // <enable/> sent: our stanzas counted
+    bool smInbound_ = false; // <enabled/> received: the server's stanzas counted
+    bool resuming_ = false;  // <resume/> sent
+    bool heard_ = false;     // heardAt_ is set
+    bool pinging_ = false;
     std::vector<SessionEvent>* events_ = nullptr;
 };
 

@@ -1,6 +1,11 @@
-// A signed-in session over any bytes a server may send: the first byte picks the size of the
-// pieces the rest arrives in. Checked: every text an event carries keeps to its bound; the
-// contacts never pass their bound; once the session has ended it sends nothing more.
+// A session signed in with stream management over any bytes a server may send: the first byte
+// picks the size of the pieces the rest arrives in. After a 0xFF byte the next one says what
+// comes: the server's bytes (0 mod 4), a text sent to a contact (1), the clock moved on by its
+// top six bits in seconds (2), or a new connection that asks to resume (3), each followed by
+// the server's bytes. Checked: every text an event carries keeps to its bound; the contacts never
+// pass their bound; the unacknowledged stanzas never pass theirs; the count of handled stanzas
+// the session would send never passes what the server sent; once the session has ended it
+// sends nothing more until it is reset.
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
@@ -9,6 +14,7 @@
 #include <vector>
 
 #include "xmpp/Session.h"
+#include "xmpp/StreamParser.h"
 
 namespace {
 
@@ -43,6 +49,14 @@ void CheckEvent(const SessionEvent& e) {
     Check(e.roster.size() <= Session::kMaxContacts);
 }
 
+constexpr std::string_view kAuthenticated =
+    "<stream:features><mechanisms xmlns='urn:ietf:params:xml:ns:xmpp-sasl'>"
+    "<mechanism>PLAIN</mechanism></mechanisms></stream:features>"
+    "<success xmlns='urn:ietf:params:xml:ns:xmpp-sasl'/>";
+constexpr std::string_view kBindAndSm =
+    "<stream:features><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/><sm "
+    "xmlns='urn:xmpp:sm:3'/></stream:features>";
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -56,25 +70,68 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         session.Receive(bytes, now, events);
         now += 100;
     };
-    say(std::string(kHeader) +
-        "<stream:features><mechanisms xmlns='urn:ietf:params:xml:ns:xmpp-sasl'>"
-        "<mechanism>PLAIN</mechanism></mechanisms></stream:features>"
-        "<success xmlns='urn:ietf:params:xml:ns:xmpp-sasl'/>");
-    say(std::string(kHeader) +
-        "<stream:features><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/></stream:features>"
+    say(std::string(kHeader) + std::string(kAuthenticated));
+    say(std::string(kHeader) + std::string(kBindAndSm) +
         "<iq type='result' id='bind'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'>"
         "<jid>juliet@example.org/balcony</jid></bind></iq>"
-        "<iq type='result' id='carbons'/><iq type='result' id='roster'/>");
-    Check(session.State() == SessionState::SignedIn);
+        "<enabled xmlns='urn:xmpp:sm:3' id='s1' resume='true'/><iq type='result' id='carbons'/>"
+        "<iq type='result' id='roster'><query xmlns='jabber:iq:roster'><item "
+        "jid='romeo@montague.net'/><item jid='nurse@capulet.lit'/></query></iq>");
+    Check(session.State() == SessionState::SignedIn && session.Handled() == 2);
     session.TakeOutput();
 
+    // The server's stanzas, counted apart from the session.
+    StreamParser mirror;
+    std::vector<StreamEvent> parsed;
+    mirror.Feed(kHeader, parsed);
+    std::uint64_t received = session.Handled();
+    bool ended = false;
+    const auto feed = [&](std::string_view bytes, std::size_t piece) {
+        for (std::size_t at = 0; at < bytes.size(); at += piece) {
+            const std::string_view chunk = bytes.substr(at, piece);
+            say(chunk);
+            parsed.clear();
+            mirror.Feed(chunk, parsed);
+            for (const StreamEvent& s : parsed)
+                if (s.kind == StreamEvent::Kind::Stanza && s.element.ns == "jabber:client" &&
+                    (s.element.name == "iq" || s.element.name == "message" ||
+                     s.element.name == "presence"))
+                    ++received;
+            Check(session.Unacked() <= Session::kMaxUnacked);
+            Check(session.Handled() <= received);
+            const std::string out = session.TakeOutput();
+            if (ended) Check(out.empty());
+            ended = session.State() == SessionState::Ended;
+        }
+    };
+
     const std::size_t piece = data[0] % 64 + 1;
-    const std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
-    for (std::size_t at = 0; at < rest.size(); at += piece) {
-        const bool ended = session.State() == SessionState::Ended;
-        say(rest.substr(at, piece));
+    std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+    for (bool first = true; !rest.empty() || first; first = false) {
+        const std::size_t mark = rest.find('\xFF');
+        std::string_view segment = rest.substr(0, mark);
+        rest = mark == std::string_view::npos ? std::string_view() : rest.substr(mark + 1);
+        const unsigned op = first || segment.empty() ? 0 : static_cast<unsigned char>(segment[0]);
+        if (!first && !segment.empty()) segment.remove_prefix(1);
+        if (op % 4 == 1) {
+            if (session.SendText("romeo@montague.net", segment)) Check(!ended);
+            segment = {};
+        } else if (op % 4 == 2) {
+            now += (op >> 2) * 1000;
+            session.Tick(now, events);
+        } else if (op % 4 == 3) {
+            session.Reset(true);
+            session.Start(events);
+            say(std::string(kHeader) + std::string(kAuthenticated));
+            say(std::string(kHeader) + std::string(kBindAndSm));
+            mirror.Reset();
+            mirror.Feed(kHeader, parsed);
+            ended = false;
+        }
+        feed(segment, piece);
         const std::string out = session.TakeOutput();
         if (ended) Check(out.empty());
+        ended = session.State() == SessionState::Ended;
     }
     for (const SessionEvent& e : events)
         CheckEvent(e);

@@ -24,38 +24,6 @@ TEST(Scram, ExchangesAndRefusals) {
     } rows[] = {
         {kSha1, "user", "pencil", ScramError::None},
         {kSha256, "user", "pencil", ScramError::None},
-        {{Hash::Sha1, "abc", "r=abd1,s=QSXCR+Q6sek8bf92,i=4096", "", ""},
-         "user",
-         "pencil",
-         ScramError::NonceMismatch},
-        {{Hash::Sha1, "abc", "r=abc,s=QSXCR+Q6sek8bf92,i=4096", "", ""},
-         "user",
-         "pencil",
-         ScramError::NonceMismatch},
-        {{Hash::Sha1, "abc", "r=abc1,s=QSXCR+Q6sek8bf92,i=4095", "", ""},
-         "user",
-         "pencil",
-         ScramError::BadIterations},
-        {{Hash::Sha1, "abc", "r=abc1,s=QSXCR+Q6sek8bf92,i=10000001", "", ""},
-         "user",
-         "pencil",
-         ScramError::BadIterations},
-        {{Hash::Sha1, "abc", "r=abc1,s=QSXCR+Q6sek8bf9,i=4096", "", ""},
-         "user",
-         "pencil",
-         ScramError::BadServerMessage},
-        {{Hash::Sha1, "abc", "m=x,r=abc1,s=QSXCR+Q6sek8bf92,i=4096", "", ""},
-         "user",
-         "pencil",
-         ScramError::BadServerMessage},
-        {{Hash::Sha1, "abc", "r=abc1,i=4096", "", ""},
-         "user",
-         "pencil",
-         ScramError::BadServerMessage},
-        {{Hash::Sha1, "abc", "r=abc1,s=QSXCR+Q6sek8bf92,i=04096", "", ""},
-         "user",
-         "pencil",
-         ScramError::BadServerMessage},
         {{kSha1.hash, kSha1.nonce, kSha1.serverFirst, kSha1.clientFinal, "e=invalid-proof"},
          "user",
          "pencil",
@@ -70,7 +38,28 @@ TEST(Scram, ExchangesAndRefusals) {
         {kSha1, "user", "\xC0\xA0", ScramError::BadCredentials},
         {kSha1, "", "pencil", ScramError::BadCredentials},
     };
+    // Server-first messages refused, to the client-first message with nonce "abc".
+    const struct {
+        const char* serverFirst;
+        ScramError error;
+    } refusedFirst[] = {
+        {"r=abd1,s=QSXCR+Q6sek8bf92,i=4096", ScramError::NonceMismatch},
+        {"r=abc,s=QSXCR+Q6sek8bf92,i=4096", ScramError::NonceMismatch},
+        {"r=abc1,s=QSXCR+Q6sek8bf92,i=4095", ScramError::BadIterations},
+        {"r=abc1,s=QSXCR+Q6sek8bf92,i=10000001", ScramError::BadIterations},
+        {"r=abc1,s=QSXCR+Q6sek8bf9,i=4096", ScramError::BadServerMessage},
+        {"m=x,r=abc1,s=QSXCR+Q6sek8bf92,i=4096", ScramError::BadServerMessage},
+        {"r=abc1,i=4096", ScramError::BadServerMessage},
+        {"r=abc1,s=QSXCR+Q6sek8bf92,i=04096", ScramError::BadServerMessage},
+    };
     HostCrypto crypto;
+    for (const auto& row : refusedFirst) {
+        SCOPED_TRACE(row.serverFirst);
+        ScramClient client(crypto, Hash::Sha1, "user", "pencil");
+        ASSERT_TRUE(client.Start("abc"));
+        EXPECT_FALSE(client.Answer(row.serverFirst));
+        EXPECT_EQ(client.Error(), row.error);
+    }
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.x.serverFirst) + " " + row.x.serverFinal + " " + row.password);
         ScramClient client(crypto, row.x.hash, row.user, row.password);

@@ -14,6 +14,8 @@ using namespace xmpp;
 constexpr char kHeader[] = "<stream:stream xmlns='jabber:client' "
                            "xmlns:stream='http://etherx.jabber.org/streams' version='1.0'>";
 constexpr char kSalt[] = "QSXCR+Q6sek8bf92";
+constexpr char kBindFeature[] = "<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>";
+constexpr char kSmFeature[] = "<sm xmlns='urn:xmpp:sm:3'/>";
 
 std::string Features(const std::string& inner) {
     return std::string(kHeader) + "<stream:features>" + inner + "</stream:features>";
@@ -42,7 +44,7 @@ std::string Line(const SessionEvent& e) {
     case SessionEvent::Kind::StartTls:
         return "starttls";
     case SessionEvent::Kind::SignedIn:
-        return "signed in " + std::to_string(e.roster.size());
+        return "signed in " + std::to_string(e.roster.size()) + (e.resumed ? " resumed" : "");
     case SessionEvent::Kind::ContactChanged:
         return e.jid + " " + e.nickname + (e.online ? " online" : " offline") +
                (e.withSignIn ? " with sign-in" : "");
@@ -98,9 +100,8 @@ struct Server {
         if (spoil) signature[0] ^= 1;
         Say(Sasl("success", "v=" + Base64Encode(signature)));
     }
-    // Through STARTTLS, SASL (the mechanism the client picks), binding and the roster.
-    void SignIn(const std::string& mechanisms = "SCRAM-SHA-1 SCRAM-SHA-256",
-                const std::string& rosterItems = "") {
+    // Through STARTTLS and SASL (the mechanism the client picks) to the features after it.
+    std::string Authenticate(const std::string& mechanisms, const std::string& features) {
         Say(Features("<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>"));
         Say("<proceed xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>");
         session.TlsUp();
@@ -112,11 +113,23 @@ struct Server {
             Scram(Hash::Sha1, auth, false);
         else
             Say(Sasl("success", ""));
-        Say(Features("<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>"));
-        Say("<iq type='result' id='bind'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'>"
-            "<jid>juliet@example.org/balcony</jid></bind></iq>");
-        Say("<iq type='result' id='roster'><query xmlns='jabber:iq:roster'>" + rosterItems +
-            "</query></iq>");
+        return Say(Features(features));
+    }
+    // Binding, stream management when the client enables it, and the roster.
+    std::string Bind(const std::string& rosterItems) {
+        std::string out =
+            Say("<iq type='result' id='bind'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'>"
+                "<jid>juliet@example.org/balcony</jid></bind></iq>");
+        const bool sm = out.find("<enable xmlns=\"urn:xmpp:sm:3\"") != std::string::npos;
+        return out +
+               Say(std::string(sm ? "<enabled xmlns='urn:xmpp:sm:3' id='s1' resume='1'/>" : "") +
+                   "<iq type='result' id='roster'><query xmlns='jabber:iq:roster'>" + rosterItems +
+                   "</query></iq>");
+    }
+    void SignIn(const std::string& mechanisms = "SCRAM-SHA-1 SCRAM-SHA-256",
+                const std::string& rosterItems = "", bool sm = false) {
+        Authenticate(mechanisms, std::string(kBindFeature) + (sm ? kSmFeature : ""));
+        Bind(rosterItems);
         events.clear();
     }
 };
@@ -178,14 +191,11 @@ TEST(Session, SignsInWithTheBestMechanismAndRefusesWhatItMust) {
             t.Scram(picked == "SCRAM-SHA-1" ? Hash::Sha1 : Hash::Sha256, auth, row.outcome == 1);
         }
         if (t.session.State() == SessionState::Negotiating) {
-            t.Say(Features("<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>"));
+            t.Say(Features(kBindFeature));
             t.Say("<iq type='result' id='bind'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'>"
                   "<jid>juliet@example.org/balcony</jid></bind></iq>");
-            EXPECT_NE(t.sent.find("<resource>balcony</resource>"), std::string::npos);
-            EXPECT_NE(t.sent.find("<enable xmlns=\"urn:xmpp:carbons:2\"/>"), std::string::npos);
             t.Say("<iq type='error' id='carbons'/><iq type='result' id='roster'/>");
             EXPECT_EQ(t.session.BoundJid(), "juliet@example.org/balcony");
-            EXPECT_NE(t.sent.find("<presence/>"), std::string::npos);
         }
         EXPECT_EQ(t.Lines() + (picked.empty() ? "" : " " + picked), row.expected);
         if (t.session.State() == SessionState::Ended) {
@@ -290,6 +300,17 @@ TEST(Session, SignedIn) {
     }
 }
 
+TEST(Session, SendsATextOnlyWhenSignedIn) {
+    Server t;
+    EXPECT_FALSE(t.session.SendText("romeo@montague.net", "early"));
+    t.SignIn();
+    ASSERT_TRUE(t.session.SendText("romeo@montague.net", "a <b> & :-)"));
+    EXPECT_EQ(t.session.TakeOutput(), "<message to=\"romeo@montague.net\" type=\"chat\" "
+                                      "id=\"t1\"><body>a &lt;b&gt; &amp; :-)</body></message>");
+    t.Say("</stream:stream>");
+    EXPECT_FALSE(t.session.SendText("romeo@montague.net", "late"));
+}
+
 TEST(Session, KeepsAtMostTheBoundOfContacts) {
     std::string items;
     for (std::size_t i = 0; i <= Session::kMaxContacts; ++i)
@@ -299,6 +320,136 @@ TEST(Session, KeepsAtMostTheBoundOfContacts) {
     t.Say("<iq type='set' id='r1'><query xmlns='jabber:iq:roster'><item jid='x@example.org'/>"
           "</query></iq>");
     EXPECT_EQ(t.session.Contacts().size(), Session::kMaxContacts);
+}
+
+// What the client sent, the stanzas that recur named by a word.
+std::string Named(std::string out) {
+    const std::pair<std::string, std::string> names[] = {
+        {"<stream:error><undefined-condition xmlns='urn:ietf:params:xml:ns:xmpp-streams'/>"
+         "<handled-count-too-high xmlns='urn:xmpp:sm:3' h='",
+         "too-high "},
+        {"' send-count='", "/"},
+        {"<message to=\"romeo@montague.net\" type=\"chat\" id=\"t", "text"},
+        {"\"><body>", ":"},
+        {"</body></message>", " "},
+        {"<r xmlns='urn:xmpp:sm:3'/>", "r "},
+        {"<a xmlns='urn:xmpp:sm:3' h='", "a"},
+        {"'/>", " "},
+        {"<resume xmlns=\"urn:xmpp:sm:3\" previd=\"s1\" h=\"3\"/>", "resume "},
+        {"<iq type=\"set\" id=\"bind\"><bind xmlns=\"urn:ietf:params:xml:ns:xmpp-bind\"><resource>"
+         "balcony</resource></bind></iq>",
+         "bind "},
+        {"<enable xmlns=\"urn:xmpp:sm:3\" resume=\"true\"/><iq type=\"get\" id=\"roster\"><query "
+         "xmlns=\"jabber:iq:roster\"/></iq><iq type=\"set\" id=\"carbons\"><enable "
+         "xmlns=\"urn:xmpp:carbons:2\"/></iq><presence/>",
+         "enable roster carbons presence "},
+        {"<iq type=\"get\" id=\"keepalive\" to=\"example.org\"><ping "
+         "xmlns=\"urn:xmpp:ping\"/></iq>",
+         "ping "},
+        {"</stream:error>", ""},
+        {"</stream:stream>", "close "},
+    };
+    for (const auto& [text, name] : names)
+        for (std::size_t at; (at = out.find(text)) != std::string::npos;)
+            out.replace(at, text.size(), name);
+    return out;
+}
+
+// Stream management, resumption and the keepalive over a session signed in with the three
+// contacts, romeo and nurse online. Steps, apart by '|': 's' the server says, 't' a text to
+// romeo, 'k' a tick at that time, 'n' texts until one is refused, 'c' the client closes, 'r' a
+// new connection through SASL to the features (stream management offered on "rsm"), 'b' binding
+// and the roster on it.
+TEST(Session, ResumesAndKeepsAlive) {
+    const struct {
+        const char* name;
+        bool sm;
+        const char* steps;
+        const char* out; // "!" for a text refused
+        const char* events;
+    } rows[] = {
+        {"acks drop what they count; requests get the count", true,
+         "ta|s<a xmlns='urn:xmpp:sm:3' h='4'/><r xmlns='urn:xmpp:sm:3'/>|rsm",
+         "text1:a r a3 resume ", ""},
+        {"an ack beyond what was sent", true, "s<a xmlns='urn:xmpp:sm:3' h='4'/>",
+         "too-high 4/3 close ", "ended 15: 4 acknowledged, 3 sent"},
+        {"a count that is not one", true, "s<a xmlns='urn:xmpp:sm:3' h='4294967296'/>", "close ",
+         "ended 11: a count that is not a number"},
+        {"resumed: what the server lacks goes again, contacts as they were", true,
+         "ta|tb|rsm|s<resumed xmlns='urn:xmpp:sm:3' previd='s1' h='4'/>|k9000",
+         "text1:a r text2:b r resume text2:b ", "signed in 3 resumed"},
+        {"resumed beyond what was sent", true,
+         "rsm|s<resumed xmlns='urn:xmpp:sm:3' previd='s1' h='5'/>", "resume too-high 5/3 close ",
+         "ended 15: 5 acknowledged, 3 sent"},
+        {"failed: a full sign-in, the text resent once, changed contacts told at the window's end",
+         true,
+         "ta|rsm|s<failed xmlns='urn:xmpp:sm:3' h='3'/>|b|s<presence from='romeo@montague.net/x'/>"
+         "<presence from='benvolio@montague.net/x'/>|k4999|k5000",
+         "text1:a r resume bind enable roster carbons presence text1:a ",
+         "signed in 3|benvolio@montague.net benvolio online|nurse@capulet.lit nurse offline"},
+        {"closed by us: no resumption", true, "c|rsm", "close bind ", "ended 13"},
+        {"lost before the roster came: that stream is not resumed", true,
+         "c|rsm|s<iq type='result' id='bind'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'><jid>"
+         "juliet@example.org/b</jid></bind></iq><enabled xmlns='urn:xmpp:sm:3' id='s2' resume='1'/>"
+         "|rsm",
+         "close bind <enable xmlns=\"urn:xmpp:sm:3\" resume=\"true\"/><iq type=\"get\" "
+         "id=\"roster\"><query xmlns=\"jabber:iq:roster\"/></iq><iq type=\"set\" id=\"carbons\">"
+         "<enable xmlns=\"urn:xmpp:carbons:2\"/></iq>bind ",
+         "ended 13"},
+        {"256 kept: the presence, 255 texts, then texts refused until acks come", true,
+         "n|s<a xmlns='urn:xmpp:sm:3' h='4'/>|tb", "255 texts text256:b r ", ""},
+        {"keepalive: an ack request after a quiet minute, the end 30 s on, resumable", true,
+         "k59999|k60000|k89999|k90000|rsm", "r resume ", "ended 14"},
+        {"anything heard answers; texts refused when empty or not text", true,
+         "k60000|s |k119999|t\x01|t", "r !!", ""},
+        {"without stream management: pings; silence ends a sign-in too", false,
+         "ta|k60000|k90000|tb|r|k179999|k180000", "text1:a ping !bind ", "ended 14|ended 14"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        Server t;
+        t.SignIn("PLAIN", kRoster, row.sm);
+        t.Say("<presence from='romeo@montague.net/a'/><presence from='nurse@capulet.lit/a'/>");
+        t.events.clear();
+        std::string out;
+        for (std::string_view steps = row.steps; !steps.empty();) {
+            const std::string step(steps.substr(0, steps.find('|')));
+            steps.remove_prefix(std::min(steps.size(), step.size() + 1));
+            const char op = step[0];
+            const std::string arg = step.substr(1);
+            if (op == 's') {
+                out += t.Say(arg);
+            } else if (op == 't') {
+                if (!t.session.SendText("romeo@montague.net", arg)) out += "!";
+            } else if (op == 'k') {
+                t.now = std::stoull(arg);
+                t.session.Tick(t.now, t.events);
+            } else if (op == 'n') {
+                int n = 0;
+                while (t.session.SendText("romeo@montague.net", "x"))
+                    ++n;
+                t.session.TakeOutput();
+                out += std::to_string(n) + " texts ";
+            } else if (op == 'c') {
+                t.session.Close(t.events);
+            } else if (op == 'r') {
+                out += t.session.TakeOutput();
+                t.session.Reset(false);
+                t.session.Start(t.events);
+                t.session.TakeOutput();
+                out += t.Authenticate("PLAIN",
+                                      kBindFeature + std::string(arg == "sm" ? kSmFeature : ""));
+                std::erase_if(t.events, [](const SessionEvent& e) {
+                    return e.kind == SessionEvent::Kind::StartTls;
+                });
+            } else if (op == 'b') {
+                out += t.Bind(kRoster);
+            }
+            out += t.session.TakeOutput();
+        }
+        EXPECT_EQ(Named(out), row.out);
+        EXPECT_EQ(t.Lines(), row.events);
+    }
 }
 
 } // namespace
