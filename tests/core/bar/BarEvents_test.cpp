@@ -172,9 +172,9 @@ TEST(BarEvents, StateChangesGiveSignInAndSignOutLines) {
 }
 
 // The window of a text is the first whose participants are the session's, in the same order;
-// a window the messenger cannot describe whole is passed over. Where its calls fail or its
-// counts are no counts the search ends without a window: the fuzz target holds that, with fakes
-// that throw when a walk goes on past an item that could not be read.
+// a window the messenger cannot describe whole is passed over. Where its calls fail the search
+// ends: the fuzz target holds that, with fakes that throw when a walk goes on past an item that
+// could not be read.
 TEST(BarEvents, ConversationWindowSearch) {
     const struct {
         std::vector<std::string> with;
@@ -198,6 +198,8 @@ TEST(BarEvents, ConversationWindowSearch) {
              all[2]->session->participants->countFails = true;
              all[3]->session->participants->claimedCount = 200;
          }},
+        // A window count that is no count, though the match lies within what there is.
+        {{"ann", "bob"}, 0, [](Bar&, auto& w) { w.claimedCount = INT32_MAX; }},
         // clang-format on
     };
     for (const auto& row : rows) {
