@@ -7,6 +7,7 @@
 
 #include <set>
 
+#include "FuzzCheck.h"
 #include "app/modMain.h"
 #include "app/modSettings.h"
 #include "bar/BarEvents.h"
@@ -17,10 +18,6 @@
 namespace {
 
 using messenger::WindowHandle;
-
-void Check(bool holds) {
-    if (!holds) __builtin_trap();
-}
 
 struct Input : FuzzedDataProvider {
     using FuzzedDataProvider::FuzzedDataProvider;

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "messenger/EventArguments.h"
 
 namespace {
@@ -75,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const V expected = declared.empty() ? V::UnknownEvent
                            : named != 0     ? V::NamedArguments
                                             : V::WrongCount;
-        if (call.verdict != expected) __builtin_trap();
+        Check(call.verdict == expected);
         return 0;
     }
     // Taken exactly when every declared argument can be read; otherwise the first one in
@@ -83,11 +84,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::size_t k = 0;
     while (k < declared.size() && Readable(declared[k], args[declared.size() - 1 - k]))
         ++k;
-    if (!(call.declared == declared.size() &&
+    Check(call.declared == declared.size() &&
           (k == declared.size()
                ? call.verdict == V::Take
                : call.verdict == V::WrongType && call.refused == declared.size() - 1 - k &&
-                     call.refused != 0)))
-        __builtin_trap();
+                     call.refused != 0));
     return 0;
 }

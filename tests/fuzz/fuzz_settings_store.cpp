@@ -2,10 +2,7 @@
 // any decimal separator the user may have), saved and loaded again.
 #include <fuzzer/FuzzedDataProvider.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
+#include "FuzzCheck.h"
 #include "app/modSettings.h"
 #include "fakes/MemorySettingsStore.h"
 
@@ -35,8 +32,6 @@ std::u16string Separator(FuzzedDataProvider& in) {
     }
     return sep;
 }
-
-[[noreturn]] void Fail() { __builtin_trap(); }
 
 } // namespace
 
@@ -72,21 +67,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const modSettings::SettingsRecord first = load(stored);
     for (const auto* text : {&first.Says, &first.PlaceHolder, &first.UnreadMail, &first.BuddyLogon,
                              &first.BuddyLogoff, &first.Version})
-        if (text->empty() || text->size() > modSettings::kMaxTextLength) Fail();
+        Check(!text->empty() && text->size() <= modSettings::kMaxTextLength);
 
     // Saved and loaded again, a record is the same record, and saved again the same values.
     MemorySettingsStore saved, savedAgain;
     modSettings::SaveSettings(saved, sep);
     const modSettings::SettingsRecord second = load(saved);
     modSettings::SaveSettings(savedAgain, sep);
-    if (!(load(savedAgain) == second)) Fail();
+    Check(load(savedAgain) == second);
     for (const auto& [name, value] : saved.values)
-        if (savedAgain.values[name].bytes != value.bytes) Fail();
+        Check(savedAgain.values[name].bytes == value.bytes);
     // The first load may hold a single with more digits than its text form keeps (seven);
     // only the singles and the version, now the running one, differ from it.
     modSettings::SettingsRecord expected = first;
     expected.Speed = second.Speed, expected.X = second.X, expected.Y = second.Y;
     expected.Width = second.Width, expected.Version = u"1.1";
-    if (!(expected == second)) Fail();
+    Check(expected == second);
     return 0;
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "CommandLine.h"
+#include "FuzzCheck.h"
 #include "SimState.h"
 #include "Utf8.h"
 #include "fakes/FakeSimHost.h"
@@ -29,10 +30,6 @@ struct Input {
     }
     std::size_t Length() { return Byte() | (Byte() << 8); }
 };
-
-void Check(bool ok) {
-    if (!ok) __builtin_trap();
-}
 
 // Everything a request may change; the log only ever grows at its end.
 std::string Snapshot(const msgrsim::SimState& state) {

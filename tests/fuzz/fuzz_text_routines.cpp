@@ -1,8 +1,5 @@
 // The text routines take what remote buddies and their clients chose: any bytes, any header.
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
+#include "FuzzCheck.h"
 #include "app/modMain.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -10,22 +7,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The first byte picks how the rest is read (bytes or UTF-16), so that every routine sees
     // every shape.
     const std::uint8_t mode = data[0];
-    std::u16string text;
-    for (std::size_t i = 1; i < size; i += (mode & 1) ? 2 : 1)
-        if (!(mode & 1) || i + 1 < size)
-            text.push_back(
-                static_cast<char16_t>((mode & 1) ? data[i] | (data[i + 1] << 8) : data[i]));
+    const std::u16string text = TextOf(data + 1, size - 1, (mode & 1) != 0);
 
     // Folding never lengthens a text and leaves no NUL, CR or LF.
     std::u16string decoded = text;
     modMain::DecodeUtf8Text(decoded);
-    if (decoded.size() > text.size() || decoded.find_first_of(u"\r\n\0", 0, 3) != decoded.npos)
-        __builtin_trap();
+    Check(decoded.size() <= text.size() && decoded.find_first_of(u"\r\n\0", 0, 3) == decoded.npos);
     (void)modMain::HexToColor(text);
-    if (!text.empty() && modMain::StripDomain(text).size() >= text.size()) __builtin_trap();
+    Check(text.empty() || modMain::StripDomain(text).size() < text.size());
     const std::size_t split = text.empty() ? 0 : mode % (text.size() + 1);
     const std::u16string key = text.substr(0, std::min<std::size_t>(split, 4));
-    if (modMain::GetFormatField(text, key).size() > text.size()) __builtin_trap();
+    Check(modMain::GetFormatField(text, key).size() <= text.size());
     (void)modMain::ParseStoredVersion(text);
     return 0;
 }

@@ -171,9 +171,10 @@ TEST(BarEvents, StateChangesGiveSignInAndSignOutLines) {
                            "signed in.', act 'bob has signed out.', act 'bob has signed out.'");
 }
 
-// The window of a text is the first whose participants are the session's, in the same order.
-// Where the messenger fails the search passes over or ends; the fakes see to it that every walk
-// ends at the first item that cannot be read, whatever the count claimed.
+// The window of a text is the first whose participants are the session's, in the same order;
+// a window the messenger cannot describe whole is passed over. Where its calls fail the search
+// ends: the fuzz target holds that, with fakes that throw when a walk goes on past an item that
+// could not be read.
 TEST(BarEvents, ConversationWindowSearch) {
     const struct {
         std::vector<std::string> with;
@@ -184,11 +185,6 @@ TEST(BarEvents, ConversationWindowSearch) {
         {{"ann"}, 11},
         {{"bob", "ann"}, 14},
         {{"ann", "bob", "cy"}, 0},
-        {{"ann", "bob"}, 0, [](Bar& b, auto&) { b.factory.app->windowsFail = true; }},
-        // The matching window closes while the list is walked: it is last, gone at the third.
-        {{"ann", "bob"}, 0, [](Bar&, auto& w) { w.windows.pop_back(), w.shrinkAfter = 2; }},
-        // A gap in the list before the match: the list is not asked past it.
-        {{"ann", "bob"}, 0, [](Bar&, auto& w) { w.windows.insert(w.windows.begin(), nullptr); }},
         // Passed over before the match: a window without session, with a participant without
         // address, with a participant count unreadable or claiming more than there are, and
         // matching windows without a handle, or with 0 or -1.
@@ -202,14 +198,8 @@ TEST(BarEvents, ConversationWindowSearch) {
              all[2]->session->participants->countFails = true;
              all[3]->session->participants->claimedCount = 200;
          }},
-        // Counts that are no counts: more windows than there are (and no match), or INT32_MAX.
-        {{"ann", "bob"}, 0, [](Bar&, auto& w) {
-             w.windows.erase(w.windows.begin() + 2), w.claimedCount = 200;
-         }},
+        // A window count that is no count, though the match lies within what there is.
         {{"ann", "bob"}, 0, [](Bar&, auto& w) { w.claimedCount = INT32_MAX; }},
-        {{"ann", "bob"}, 0, [](Bar& b, auto&) {
-             b.textSession->participants->claimedCount = INT32_MAX;
-         }},
         // clang-format on
     };
     for (const auto& row : rows) {

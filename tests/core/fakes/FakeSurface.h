@@ -3,7 +3,6 @@
 // that tests can state exact pixels: each character is half the font's whole points wide (6 at
 // 12 points), one more when bold, two more in any face but Arial; the height is the points
 // at 96 dots per inch (16 at 12 points).
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -34,27 +33,16 @@ class FakeSurface final : public gb::ISurface {
     // (x, y, the face and the ForeColor; "b" bold, "u" underlined).
     std::vector<std::string> calls;
     int dpi = gb::kDefaultDpi;
-    // When painting: one character a column, as a line through the text shows it: each
-    // character over its width, '#' a picture, '|' the frame's sides, ' ' the back colour, '?'
-    // columns scrolled in and never drawn.
-    bool painting = false;
-    std::u16string columns;
 
     std::int32_t Width() const override { return width_; }
     std::int32_t Height() const override { return height_; }
     void Resize(std::int32_t height, std::int32_t width) override {
         Note("resize", {height_ = height, width_ = width});
-        if (painting) columns.assign(static_cast<std::size_t>(width), u'?');
     }
-    void Clear() override {
-        Note("clear", {});
-        Paint(0, width_, u' ');
-    }
-    void ScrollLeft(std::int32_t pixels) override {
-        if (painting) columns = columns.substr(pixels) + std::u16string(pixels, u'?');
-    }
-    void ClipColumns(std::int32_t left, std::int32_t right) override { clip_ = {left, right}; }
-    void ResetClip() override { clip_ = {0, INT32_MAX}; }
+    void Clear() override { Note("clear", {}); }
+    void ScrollLeft(std::int32_t) override {}
+    void ClipColumns(std::int32_t, std::int32_t) override {}
+    void ResetClip() override {}
     gb::Color BackColor() const override { return back_; }
     void SetBackColor(gb::Color color) override { back_ = color; }
     gb::Color ForeColor() const override { return fore_; }
@@ -70,9 +58,6 @@ class FakeSurface final : public gb::ISurface {
             << (font_.Underline() ? " u" : "");
         Note("text " + Narrow(text), {x, y});
         calls.back() += out.str();
-        const std::int32_t w = TextWidthIn(font_, u"a", dpi);
-        for (const char16_t c : text)
-            Paint(x, w, c), x += w;
     }
     std::int32_t StringWidth(std::u16string_view text) override {
         return TextWidthIn(font_, text, dpi);
@@ -80,8 +65,6 @@ class FakeSurface final : public gb::ISurface {
     std::int32_t StringHeight(std::u16string_view) override { return TextHeightIn(font_, dpi); }
     void DrawRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
         Note("rect", {x1, y1, x2, y2});
-        Paint(x1, 1, u'|');
-        Paint(x2, 1, u'|');
     }
     void DrawLine(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) override {
         Note("line", {x1, y1, x2, y2});
@@ -92,10 +75,9 @@ class FakeSurface final : public gb::ISurface {
     void SetLineWidth(std::int16_t width) override { lineWidth_ = width; }
     gb::Color FillColor() const override { return fill_; }
     void SetFillColor(gb::Color color) override { fill_ = color; }
-    void BltTo(gb::ISurface& to, std::int32_t x, std::int32_t y, std::int32_t srcX,
-               std::int32_t srcY, std::int32_t srcHeight, std::int32_t srcWidth) override {
+    void BltTo(gb::ISurface&, std::int32_t x, std::int32_t y, std::int32_t srcX, std::int32_t srcY,
+               std::int32_t srcHeight, std::int32_t srcWidth) override {
         Note("blt", {x, y, srcX, srcY, srcHeight, srcWidth});
-        if (auto* f = dynamic_cast<FakeSurface*>(&to)) f->Paint(x, srcWidth, u'#');
     }
 
   private:
@@ -106,14 +88,6 @@ class FakeSurface final : public gb::ISurface {
         calls.push_back(std::move(what));
     }
 
-    void Paint(std::int32_t x, std::int32_t w, char16_t c) {
-        if (!painting) return;
-        for (std::int32_t i = std::max({x, clip_.first, 0});
-             i < std::min({x + w, clip_.second, width_}); ++i)
-            columns[static_cast<std::size_t>(i)] = c;
-    }
-
-    std::pair<std::int32_t, std::int32_t> clip_{0, INT32_MAX};
     std::int32_t width_ = 1, height_ = 1;
     gb::Color back_ = 0xFFFFFF, fore_ = 0, line_ = 0, fill_ = 0xFFFFFF;
     std::int16_t lineWidth_ = 1;
@@ -125,12 +99,7 @@ class FakeSurfaceFactory final : public gb::ISurfaceFactory {
   public:
     FakeSurface* canvas = nullptr;
     FakeSurface* emoticons = nullptr;
-    bool painting = false; // the canvases made keep their columns
-    std::unique_ptr<gb::ISurface> CreateCanvas() override {
-        auto made = Make(canvas);
-        canvas->painting = painting;
-        return made;
-    }
+    std::unique_ptr<gb::ISurface> CreateCanvas() override { return Make(canvas); }
     std::unique_ptr<gb::ISurface> CreateEmoticonStrip(int) override { return Make(emoticons); }
 
   private:

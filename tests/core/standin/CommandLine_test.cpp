@@ -25,7 +25,6 @@ TEST(ControllerCommandLine, RequestsItSendsAndWrongArgumentsNamed) {
          Request{Op::Text,
                  {"a@x", "", "CO=0080FF; FN=Courier%20New; EF=; CS=0; PF=22", "hi", "a@x", "0"}}},
         {{}, "no command given"},
-        {{u"text", u"a@x"}, "text takes 2 arguments, got 1"},
         {{u"text", u"a@x", u"hi", u"--nick", u"A", u"--nick", u"B"}, "option --nick given twice"},
         {{u"text", u"a@x", u"\xD800"}, "an argument is not valid text"},
         {{u"state", u"b@x", u"-1"}, "a state cannot be negative: -1"},

@@ -20,7 +20,6 @@ TEST(StandInRequest, WhatTheControlWindowCarriesOut) {
     const std::tuple<std::uint64_t, std::optional<std::string>, ReplyWindow, std::intptr_t> rows[] =
         {
             {mail, ok, ReplyWindow::Foreign, 0},
-            {mail, ok, ReplyWindow::Own, malformed},
             {msgrsim::kReplyTag, ok, ReplyWindow::Foreign, 0},
             {mail + (1ull << 32), ok, ReplyWindow::Foreign, 0},
             {mail, std::nullopt, ReplyWindow::Foreign, malformed},
