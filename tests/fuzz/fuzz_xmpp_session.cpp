@@ -41,14 +41,6 @@ constexpr std::string_view kHeader = "<stream:stream xmlns='jabber:client' "
                                      "xmlns:stream='http://etherx.jabber.org/streams' "
                                      "version='1.0'>";
 
-void CheckEvent(const SessionEvent& e) {
-    Check(e.jid.size() <= Session::kMaxJid);
-    Check(e.nickname.size() <= Session::kMaxNickname);
-    Check(e.text.size() <= std::max(Session::kMaxBody, Session::kMaxErrorText));
-    Check(e.font.size() <= Session::kMaxStyle && e.colour.size() <= Session::kMaxStyle);
-    Check(e.roster.size() <= Session::kMaxContacts);
-}
-
 constexpr std::string_view kAuthenticated =
     "<stream:features><mechanisms xmlns='urn:ietf:params:xml:ns:xmpp-sasl'>"
     "<mechanism>PLAIN</mechanism></mechanisms></stream:features>"
@@ -86,6 +78,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     mirror.Feed(kHeader, parsed);
     std::uint64_t received = session.Handled();
     bool ended = false;
+    const auto settle = [&] {
+        const std::string out = session.TakeOutput();
+        if (ended) Check(out.empty());
+        ended = session.State() == SessionState::Ended;
+    };
     const auto feed = [&](std::string_view bytes, std::size_t piece) {
         for (std::size_t at = 0; at < bytes.size(); at += piece) {
             const std::string_view chunk = bytes.substr(at, piece);
@@ -99,9 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                     ++received;
             Check(session.Unacked() <= Session::kMaxUnacked);
             Check(session.Handled() <= received);
-            const std::string out = session.TakeOutput();
-            if (ended) Check(out.empty());
-            ended = session.State() == SessionState::Ended;
+            settle();
         }
     };
 
@@ -129,12 +124,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             ended = false;
         }
         feed(segment, piece);
-        const std::string out = session.TakeOutput();
-        if (ended) Check(out.empty());
-        ended = session.State() == SessionState::Ended;
+        settle();
     }
-    for (const SessionEvent& e : events)
-        CheckEvent(e);
+    for (const SessionEvent& e : events) {
+        Check(e.jid.size() <= Session::kMaxJid && e.nickname.size() <= Session::kMaxNickname);
+        Check(e.text.size() <= std::max(Session::kMaxBody, Session::kMaxErrorText));
+        Check(e.font.size() <= Session::kMaxStyle && e.colour.size() <= Session::kMaxStyle);
+        Check(e.roster.size() <= Session::kMaxContacts);
+    }
     Check(session.Contacts().size() <= Session::kMaxContacts);
     return 0;
 }

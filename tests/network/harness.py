@@ -5,6 +5,7 @@ layer) under Wine, and slixmpp clients on the Linux side. Everything started is 
 end, also when a test fails."""
 import asyncio
 import atexit
+import contextlib
 import os
 import queue
 import shutil
@@ -24,6 +25,7 @@ DOMAIN = "glide.test"
 PORT = 5222
 RELAY_PORT = 5223
 WINE_RUN = os.path.join(TOP, "scripts", "wine-run")
+NETCLIENT = ["wine", os.path.join(BUILD, "bin", "netclient.exe")]
 # Accounts and their passwords; the passwords travel on standard input only.
 ACCOUNTS = {"juliet": "Balcony-4ever", "romeo": "Montague-1597", "nurse": "Angelica-77"}
 
@@ -75,21 +77,20 @@ def openssl(*args, cwd):
                    stderr=subprocess.DEVNULL, timeout=60)
 
 
-def make_ca(folder, name):
-    """A certificate authority's key and certificate (PEM), and the certificate as DER."""
-    openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
-            "/CN=%s" % name, "-keyout", name + ".key", "-out", name + ".pem", "-addext",
-            "basicConstraints=critical,CA:TRUE", "-addext", "keyUsage=critical,keyCertSign,cRLSign",
-            cwd=folder)
-    openssl("x509", "-in", name + ".pem", "-outform", "DER", "-out", name + ".der", cwd=folder)
-
-
-def make_server_cert(folder, ca, name, file):
-    """A server certificate for `name` signed by the authority `ca`."""
+def make_cert(folder, file, name, ca=None):
+    """A certificate authority `file` (PEM and DER) when `ca` is None, else a server certificate
+    for `name` signed by the authority `ca`."""
+    if ca is None:
+        openssl("req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj",
+                "/CN=" + name, "-keyout", file + ".key", "-out", file + ".pem", "-addext",
+                "basicConstraints=critical,CA:TRUE", "-addext",
+                "keyUsage=critical,keyCertSign,cRLSign", cwd=folder)
+        return openssl("x509", "-in", file + ".pem", "-outform", "DER", "-out", file + ".der",
+                       cwd=folder)
     with open(os.path.join(folder, file + ".ext"), "w") as f:
         f.write("subjectAltName=DNS:%s\nextendedKeyUsage=serverAuth\nbasicConstraints=CA:FALSE\n"
                 "keyUsage=critical,digitalSignature,keyEncipherment\n" % name)
-    openssl("req", "-new", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=%s" % name, "-keyout",
+    openssl("req", "-new", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=" + name, "-keyout",
             file + ".key", "-out", file + ".csr", cwd=folder)
     openssl("x509", "-req", "-in", file + ".csr", "-CA", ca + ".pem", "-CAkey", ca + ".key",
             "-CAcreateserial", "-days", "2", "-extfile", file + ".ext", "-out", file + ".crt",
@@ -132,10 +133,7 @@ class Prosody:
 
     def start(self, config):
         self.stop()
-        self.process = subprocess.Popen(
-            ["runuser", "-u", "prosody", "--", "prosody", "--config", config, "-F"],
-            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-            start_new_session=True)
+        self.process = spawn(["runuser", "-u", "prosody", "--", "prosody", "--config", config, "-F"])
         wait_for(lambda: listening(PORT) or self.process.poll() is not None, what="Prosody")
         if self.process.poll() is not None:
             raise AssertionError("Prosody ended at start: %s" % self.log())
@@ -147,37 +145,33 @@ class Prosody:
             wait_for(lambda: not listening(PORT), what="Prosody's port to close")
 
     def log(self):
-        out = ""
-        for name in ("prosody.log", "prosody.err"):
-            try:
-                with open(os.path.join(self.folder, name)) as f:
-                    out += f.read()[-3000:]
-            except OSError:
-                pass
-        return out
+        return "".join(open(os.path.join(self.folder, n)).read()[-3000:]
+                       for n in ("prosody.log", "prosody.err")
+                       if os.path.exists(os.path.join(self.folder, n)))
+
+
+def spawn(args, **kw):
+    """A process in a session (and process group) of its own, for stop_group."""
+    return subprocess.Popen(args, stdin=kw.pop("stdin", subprocess.DEVNULL),
+                            stdout=kw.pop("stdout", subprocess.DEVNULL),
+                            stderr=subprocess.DEVNULL, start_new_session=True, **kw)
 
 
 def stop_group(process):
-    """Ends a process started with start_new_session and everything in its group."""
-    if process.poll() is None:
+    """Ends a process from spawn and everything in its group."""
+    def group_alive():
         try:
-            os.killpg(process.pid, signal.SIGTERM)
-            process.wait(timeout=5)
-        except (ProcessLookupError, subprocess.TimeoutExpired):
-            pass
-    try:
-        os.killpg(process.pid, signal.SIGKILL)
-    except ProcessLookupError:
-        pass
-    process.wait(timeout=5)
-
-    def group_gone():
-        try:
-            os.killpg(process.pid, 0)
-            return False
+            return os.killpg(process.pid, 0) is None
         except ProcessLookupError:
-            return True
-    wait_for(group_gone, timeout=5, what="process group %d to end" % process.pid)
+            return False
+    for sig in (signal.SIGTERM, signal.SIGKILL):
+        if group_alive() or process.poll() is None:
+            with contextlib.suppress(ProcessLookupError):
+                os.killpg(process.pid, sig)
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                process.wait(timeout=5)
+    process.wait(timeout=5)
+    wait_for(lambda: not group_alive(), timeout=5, what="process group %d to end" % process.pid)
 
 
 class Relay:
@@ -191,33 +185,25 @@ class Relay:
         self.threads[0].start()
 
     def _accept(self):
-        try:
-            client, _ = self.server.accept()
-        except OSError:
-            return
+        with contextlib.suppress(OSError):
+            self._pass(self.server.accept()[0])
+
+    def _pass(self, client):
         upstream = socket.create_connection(("127.0.0.1", PORT))
         self.sockets = (client, upstream)
         for a, b, keep in ((client, upstream, True), (upstream, client, False)):
-            t = threading.Thread(target=self._pump, args=(a, b, keep), daemon=True)
-            t.start()
-            self.threads.append(t)
+            self.threads.append(threading.Thread(target=self._pump, args=(a, b, keep), daemon=True))
+            self.threads[-1].start()
 
     def _pump(self, a, b, keep):
-        try:
-            while True:
-                data = a.recv(65536)
-                if not data:
-                    break
+        with contextlib.suppress(OSError):
+            while data := a.recv(65536):
                 if keep and len(self.sent) < 1 << 20:
                     self.sent += data
                 b.sendall(data)
-        except OSError:
-            pass
         for s in (a, b):
-            try:
+            with contextlib.suppress(OSError):
                 s.shutdown(socket.SHUT_RDWR)
-            except OSError:
-                pass
 
     def close(self):
         self.server.close()
@@ -270,7 +256,7 @@ class Wine:
     def run(self, *args, stdin=""):
         """Runs netclient.exe to its end; its exit code."""
         with tempfile.TemporaryFile() as out:
-            return subprocess.run(["wine", os.path.join(BUILD, "bin", "netclient.exe"), *args],
+            return subprocess.run(NETCLIENT + list(args),
                                   env=self.env, input=stdin.encode(), stdout=out,
                                   stderr=subprocess.DEVNULL, timeout=60).returncode
 
@@ -291,10 +277,8 @@ class NetClient:
     def __init__(self, wine, address, port):
         self.path = os.path.join(wine.folder, "client-%d.out" % len(wine.clients))
         self.out = open(self.path, "wb")
-        self.process = subprocess.Popen(
-            ["wine", os.path.join(BUILD, "bin", "netclient.exe"), "signin", address, "127.0.0.1",
-             str(port)], env=wine.env, stdin=subprocess.PIPE, stdout=self.out,
-            stderr=subprocess.DEVNULL, start_new_session=True)
+        self.process = spawn(NETCLIENT + ["signin", address, "127.0.0.1", str(port)],
+                             env=wine.env, stdin=subprocess.PIPE, stdout=self.out)
 
     def lines(self):
         with open(self.path, "rb") as f:
@@ -313,11 +297,9 @@ class NetClient:
 
     def stop(self):
         if self.process.poll() is None:
-            try:
+            with contextlib.suppress(OSError, subprocess.TimeoutExpired):
                 self.say("quit")
                 self.process.wait(timeout=10)
-            except (OSError, subprocess.TimeoutExpired):
-                pass
         stop_group(self.process)
         self.out.close()
 

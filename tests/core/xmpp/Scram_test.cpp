@@ -20,23 +20,17 @@ TEST(Scram, ExchangesAndRefusals) {
         Exchange x;
         const char* user;
         const char* password;
-        ScramError error; // where the exchange stops, None for success
+        ScramError error;        // where the exchange stops, None for success
+        const char* serverFinal; // in place of the exchange's
     } rows[] = {
-        {kSha1, "user", "pencil", ScramError::None},
-        {kSha256, "user", "pencil", ScramError::None},
-        {{kSha1.hash, kSha1.nonce, kSha1.serverFirst, kSha1.clientFinal, "e=invalid-proof"},
-         "user",
-         "pencil",
-         ScramError::ServerError},
-        {{kSha1.hash, kSha1.nonce, kSha1.serverFirst, kSha1.clientFinal,
-          "v=rmF9pqV8S7suAoZWja4dJRkFsKA="},
-         "user",
-         "pencil",
-         ScramError::BadSignature},
-        {kSha1, "user", "pen\ncil", ScramError::BadCredentials},
-        {kSha1, "us\xC2\x85r", "pencil", ScramError::BadCredentials},
-        {kSha1, "user", "\xC0\xA0", ScramError::BadCredentials},
-        {kSha1, "", "pencil", ScramError::BadCredentials},
+        {kSha1, "user", "pencil", ScramError::None, nullptr},
+        {kSha256, "user", "pencil", ScramError::None, nullptr},
+        {kSha1, "user", "pencil", ScramError::ServerError, "e=other-error"},
+        {kSha1, "user", "pencil", ScramError::BadSignature, "v=rmF9pqV8S7suAoZWja4dJRkFsKA="},
+        {kSha1, "user", "pen\ncil", ScramError::BadCredentials, nullptr},
+        {kSha1, "us\xC2\x85r", "pencil", ScramError::BadCredentials, nullptr},
+        {kSha1, "user", "\xC0\xA0", ScramError::BadCredentials, nullptr},
+        {kSha1, "", "pencil", ScramError::BadCredentials, nullptr},
     };
     // Server-first messages refused, to the client-first message with nonce "abc".
     const struct {
@@ -61,7 +55,8 @@ TEST(Scram, ExchangesAndRefusals) {
         EXPECT_EQ(client.Error(), row.error);
     }
     for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.x.serverFirst) + " " + row.x.serverFinal + " " + row.password);
+        const char* serverFinal = row.serverFinal ? row.serverFinal : row.x.serverFinal;
+        SCOPED_TRACE(std::string(row.x.serverFirst) + " " + serverFinal + " " + row.password);
         ScramClient client(crypto, row.x.hash, row.user, row.password);
         const auto first = client.Start(row.x.nonce);
         if (first) {
@@ -71,13 +66,10 @@ TEST(Scram, ExchangesAndRefusals) {
         if (final && *row.x.clientFinal) {
             EXPECT_EQ(*final, row.x.clientFinal);
         }
-        EXPECT_EQ(final && client.Verify(row.x.serverFinal), row.error == ScramError::None);
+        EXPECT_EQ(final && client.Verify(serverFinal), row.error == ScramError::None);
         EXPECT_EQ(client.Error(), row.error);
+        EXPECT_EQ(client.ErrorText() == "other-error", row.error == ScramError::ServerError);
     }
-    ScramClient refused(crypto, Hash::Sha1, "user", "pencil");
-    ASSERT_TRUE(refused.Start("abc") && refused.Answer("r=abc1,s=QSXCR+Q6sek8bf92,i=4096"));
-    EXPECT_FALSE(refused.Verify("e=other-error"));
-    EXPECT_EQ(refused.ErrorText(), "other-error");
     // '=' and ',' in a name travel escaped; a random nonce is 24 base64 characters.
     ScramClient named(crypto, Hash::Sha256, "a=b,c", "pencil");
     const auto first = named.Start();
