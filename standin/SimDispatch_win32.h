@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Utf8.h"
+#include "contract/MessengerCom_win32.h"
 #include "contract/MessengerText.h"
 #include "kit/ComObject_win32.h"
 #include "kit/Handles_win32.h"
@@ -121,6 +122,32 @@ template <class I, const IID* Iid> class Dual : public Unknown<I, &IID_IDispatch
         result->vt = VT_DISPATCH;
         result->pdispVal = owned.detach(); // the variant holds the reference now
         return S_OK;
+    }
+};
+
+// A collection as scripts see it: Count, and Item(index) giving an object. The interface
+// declares get_Count and Item; this answers both through IDispatch.
+template <class I, const IID* Iid> class List : public Dual<I, Iid> {
+  protected:
+    std::span<const Member> Members() const override {
+        static constexpr Member members[] = {{L"Count", msgr::dispid::kCount},
+                                             {L"Item", msgr::dispid::kItem}};
+        return members;
+    }
+    HRESULT Call(DISPID id, WORD flags, const DISPPARAMS& p, VARIANT* result) override {
+        if (!this->IsGet(flags)) return DISP_E_MEMBERNOTFOUND;
+        if (id == msgr::dispid::kCount) {
+            if (FAILED(this->NoArgs(p))) return DISP_E_BADPARAMCOUNT;
+            LONG count = 0;
+            const HRESULT hr = this->get_Count(&count);
+            return this->PutLong(hr, count, result);
+        }
+        if (id != msgr::dispid::kItem) return DISP_E_MEMBERNOTFOUND;
+        LONG index = 0;
+        if (const HRESULT hr = this->IndexArg(p, index); FAILED(hr)) return hr;
+        IDispatch* item = nullptr;
+        const HRESULT hr = this->Item(index, &item);
+        return this->PutObject(hr, item, result);
     }
 };
 

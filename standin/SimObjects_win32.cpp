@@ -66,7 +66,7 @@ class Contact final : public Dual<msgr::IMessengerContact, &msgr::IID_IMessenger
 };
 
 class ContactList final
-    : public Dual<msgr::IMessengerContactList, &msgr::IID_IMessengerContactList> {
+    : public List<msgr::IMessengerContactList, &msgr::IID_IMessengerContactList> {
   public:
     explicit ContactList(std::vector<ContactRef> contacts) : contacts_(std::move(contacts)) {}
     HRESULT STDMETHODCALLTYPE get_Count(LONG* count) noexcept override {
@@ -85,29 +85,6 @@ class ContactList final
     }
 
   private:
-    std::span<const Member> Members() const override {
-        static constexpr Member members[] = {{L"Count", msgr::dispid::kCount},
-                                             {L"Item", msgr::dispid::kItem}};
-        return members;
-    }
-    HRESULT Call(DISPID id, WORD flags, const DISPPARAMS& p, VARIANT* result) override {
-        if (!IsGet(flags)) return DISP_E_MEMBERNOTFOUND;
-        if (id == msgr::dispid::kCount) {
-            if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
-            LONG count = 0;
-            {
-                const HRESULT hr = get_Count(&count);
-                return PutLong(hr, count, result);
-            }
-        }
-        if (id != msgr::dispid::kItem) return DISP_E_MEMBERNOTFOUND;
-        LONG index = 0;
-        if (const HRESULT hr = IndexArg(p, index); FAILED(hr)) return hr;
-        IDispatch* contact = nullptr;
-        const HRESULT hr = Item(index, &contact);
-        return PutObject(hr, contact, result);
-    }
-
     std::vector<ContactRef> contacts_;
 };
 
@@ -180,7 +157,7 @@ class ConversationWindow final
 };
 
 // Live: every call sees the conversation windows open at that moment.
-class WindowList final : public Dual<msgr::IMessengerWindowList, &msgr::IID_IMessengerWindowList> {
+class WindowList final : public List<msgr::IMessengerWindowList, &msgr::IID_IMessengerWindowList> {
   public:
     HRESULT STDMETHODCALLTYPE get_Count(LONG* count) noexcept override {
         if (!count) return E_POINTER;
@@ -194,30 +171,6 @@ class WindowList final : public Dual<msgr::IMessengerWindowList, &msgr::IID_IMes
             if (index < 0 || static_cast<std::size_t>(index) >= open.size()) return E_INVALIDARG;
             return Hand(gb::MakeCom<ConversationWindow>(open[index]), window);
         });
-    }
-
-  private:
-    std::span<const Member> Members() const override {
-        static constexpr Member members[] = {{L"Count", msgr::dispid::kCount},
-                                             {L"Item", msgr::dispid::kItem}};
-        return members;
-    }
-    HRESULT Call(DISPID id, WORD flags, const DISPPARAMS& p, VARIANT* result) override {
-        if (!IsGet(flags)) return DISP_E_MEMBERNOTFOUND;
-        if (id == msgr::dispid::kCount) {
-            if (FAILED(NoArgs(p))) return DISP_E_BADPARAMCOUNT;
-            LONG count = 0;
-            {
-                const HRESULT hr = get_Count(&count);
-                return PutLong(hr, count, result);
-            }
-        }
-        if (id != msgr::dispid::kItem) return DISP_E_MEMBERNOTFOUND;
-        LONG index = 0;
-        if (const HRESULT hr = IndexArg(p, index); FAILED(hr)) return hr;
-        IDispatch* window = nullptr;
-        const HRESULT hr = Item(index, &window);
-        return PutObject(hr, window, result);
     }
 };
 
