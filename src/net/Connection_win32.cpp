@@ -51,15 +51,20 @@ void Connection::Close() {
     Handle(events);
 }
 
+bool Connection::StartTls() {
+    tls_ = std::make_unique<TlsClient>(domain_);
+    std::string out;
+    if (tls_->Start(out) == TlsClient::Status::Failed) {
+        Fail(FailureWords(tls_->Failure(), domain_));
+        return false;
+    }
+    socket_.Send(out);
+    return true;
+}
+
 void Connection::OnConnected() {
     if (config_.directTls) {
-        tls_ = std::make_unique<TlsClient>(domain_);
-        std::string out;
-        if (tls_->Start(out) == TlsClient::Status::Failed) {
-            Fail(FailureWords(tls_->Failure(), domain_));
-            return;
-        }
-        socket_.Send(out);
+        StartTls();
         return;
     }
     std::vector<xmpp::SessionEvent> events;
@@ -112,16 +117,9 @@ void Connection::Handle(std::vector<xmpp::SessionEvent>& events) {
     for (const xmpp::SessionEvent& e : events) {
         if (ended_) return;
         switch (e.kind) {
-        case xmpp::SessionEvent::Kind::StartTls: {
-            tls_ = std::make_unique<TlsClient>(domain_);
-            std::string out;
-            if (tls_->Start(out) == TlsClient::Status::Failed) {
-                Fail(FailureWords(tls_->Failure(), domain_));
-                return;
-            }
-            socket_.Send(out);
+        case xmpp::SessionEvent::Kind::StartTls:
+            if (!StartTls()) return;
             break;
-        }
         case xmpp::SessionEvent::Kind::SignedIn:
             // The sign-in's time limit gives way to the session's clock: its keepalive and the
             // end of its sign-in window.

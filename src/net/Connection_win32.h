@@ -58,6 +58,8 @@ class Connection : private ISocketEvents {
     void OnClosed(bool wasConnected) override;
     void OnTimer() override;
 
+    // The TLS handshake's first bytes out; false when it cannot begin (the connection failed).
+    bool StartTls();
     void FromServer(std::string_view plain);
     void Handle(std::vector<xmpp::SessionEvent>& events);
     void Flush();
