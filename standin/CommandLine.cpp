@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "Utf8.h"
+#include "contract/MessageFormat.h"
 
 namespace msgrsim {
 namespace {
@@ -83,8 +84,6 @@ ParseResult Send(Op op, std::vector<std::string> args) {
     return ParseResult{c, {}};
 }
 
-constexpr const char* kDefaultHeader = "FN=Arial; EF=; CO=0; CS=0; PF=22";
-
 // The format header from --header, or made from --font and --color; error set when they
 // clash or are malformed.
 std::string HeaderOf(const Options& o, std::string& error) {
@@ -96,32 +95,17 @@ std::string HeaderOf(const Options& o, std::string& error) {
         return {};
     }
     if (header) return *header;
-    if (!font && !color) return kDefaultHeader;
-    std::string fn = font ? *font : "Arial";
-    if (fn.empty() || fn.find(';') != std::string::npos) {
+    if (font && (font->empty() || font->find(';') != std::string::npos)) {
         error = "--font needs a font name without ';'";
         return {};
     }
-    // The header's own spelling of a blank.
-    for (std::size_t at; (at = fn.find(' ')) != std::string::npos;)
-        fn.replace(at, 1, "%20");
-    std::string co = "0";
-    if (color) {
-        std::string_view rgb = *color;
-        if (rgb.starts_with('#')) rgb.remove_prefix(1);
-        if (rgb.size() != 6 || !std::all_of(rgb.begin(), rgb.end(), [](char c) {
-                return std::isxdigit(static_cast<unsigned char>(c)) != 0;
-            })) {
-            error = "--color needs six hex digits RRGGBB, got " + *color;
-            return {};
-        }
-        // The header holds a colour blue first, as the program reads it.
-        co = std::string(rgb.substr(4, 2)) + std::string(rgb.substr(2, 2)) +
-             std::string(rgb.substr(0, 2));
+    const auto made = messenger::FormatHeader(font ? *font : "", color ? *color : "");
+    if (color && (color->empty() || !made)) {
+        error = "--color needs six hex digits RRGGBB, got " + *color;
+        return {};
     }
-    // The colour first: the program finds a field by its first "CO" anywhere, and a font name
-    // may hold one.
-    return "CO=" + co + "; FN=" + fn + "; EF=; CS=0; PF=22";
+    if (!font && !color) return std::string(messenger::kDefaultFormat);
+    return made.value_or(std::string());
 }
 
 // The participants from --with (normalised), else the sender alone.
