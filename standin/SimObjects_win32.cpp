@@ -127,7 +127,11 @@ class ConversationWindow final
     }
     HRESULT STDMETHODCALLTYPE get_HWnd(LONG* hwnd) noexcept override {
         if (!hwnd) return E_POINTER;
-        *hwnd = static_cast<LONG>(conversation_->window);
+        // The messenger's window is gone when the messenger ended without saying so.
+        const std::intptr_t window = conversation_->window;
+        *hwnd = conversation_->external && !::IsWindow(reinterpret_cast<HWND>(window))
+                    ? 0
+                    : static_cast<LONG>(window);
         return S_OK;
     }
 

@@ -20,14 +20,18 @@ std::size_t Arity(Op op) {
     case Op::Open:
     case Op::Close:
         return 1;
+    case Op::Window:
+        return 2;
     case Op::Log:
     case Op::Show:
         return 0;
+    case Op::Contacts:
+        return 3; // per contact
     }
     return 0;
 }
 
-bool KnownOp(std::uint32_t op) { return op >= 1 && op <= 8; }
+bool KnownOp(std::uint32_t op) { return op >= 1 && op <= static_cast<std::uint32_t>(kLastOp); }
 
 struct NamedState {
     std::string_view name;
@@ -71,13 +75,15 @@ std::optional<Request> DecodeRequest(std::uint32_t op, std::string_view data) {
         request.args.emplace_back(data.substr(0, nul));
         data.remove_prefix(nul + 1);
     }
-    if (request.args.size() != Arity(request.op)) return std::nullopt;
+    const std::size_t n = request.args.size();
+    if (request.op == Op::Contacts ? n == 0 || n % Arity(request.op) != 0 : n != Arity(request.op))
+        return std::nullopt;
     return request;
 }
 
 Screened ScreenCopyData(std::uint64_t tag, std::optional<std::string_view> data, ReplyWindow to) {
     // An answer, or anything else that is no request, is not ours to answer.
-    if (tag == 0 || tag > static_cast<std::uint64_t>(Op::Show)) return {};
+    if (tag == 0 || tag > static_cast<std::uint64_t>(kLastOp)) return {};
     if (data && data->size() > kMaxRequestBytes) return {std::nullopt, kResultTooLong};
     if (to == ReplyWindow::Own || to == ReplyWindow::Invalid || !data) {
         return {std::nullopt, kResultMalformed};

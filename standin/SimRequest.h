@@ -35,6 +35,22 @@ enum class Op : std::uint32_t {
     Close = 6,  // participants
     Log = 7,    //
     Show = 8,   //
+    // From the project's own messenger, which keeps the stand-in true to its account:
+    Contacts = 9, // (address, nickname, state) for each of one or more contacts; no event
+    Window = 10,  // participants, the messenger's window for them in decimal ("0": closed)
+};
+inline constexpr Op kLastOp = Op::Window;
+
+// The project's own messenger takes the stand-in's calls at a message-only window of this
+// class: one WM_COPYDATA, dwData a MessengerOp, the data UTF-8.
+inline constexpr wchar_t kMessengerWindowClass[] = L"GlidebannerMessenger";
+enum class MessengerOp : std::uint32_t {
+    // wParam a stand-in's control window that has just come: the messenger sends it everything
+    // it holds (contacts, status, windows). Data empty.
+    Hello = 1,
+    // InstantMessage: the data an address; the messenger opens or brings forward that contact's
+    // window and returns its handle (0 when it has none for that address).
+    Open = 2,
 };
 
 struct Request {

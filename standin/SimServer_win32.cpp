@@ -19,6 +19,41 @@ Module& TheModule() {
 namespace {
 
 constexpr UINT kTeardownMessage = WM_APP + 1;
+constexpr UINT kMeetMessage = WM_APP + 2;
+// The messenger answers from its own message loop; a hung one must not hold the bar for long.
+constexpr UINT kMessengerTimeoutMs = 2000;
+constexpr wchar_t kMessengerExe[] = L"gbmessenger.exe";
+constexpr wchar_t kAccountKey[] = L"Software\\Glidebanner\\Messenger";
+
+HWND FindMessenger() { return ::FindWindowExW(HWND_MESSAGE, nullptr, kMessengerWindowClass, nullptr); }
+
+// An account is set up when the messenger has stored its address.
+bool AccountSetUp() {
+    wchar_t address[8];
+    DWORD bytes = sizeof address;
+    const LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, kAccountKey, L"Address",
+                                          RRF_RT_REG_SZ, nullptr, address, &bytes);
+    return (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) && bytes > sizeof(wchar_t);
+}
+
+// Starts the messenger beside the stand-in's DLL; it finds the stand-in by itself.
+void StartMessenger() {
+    std::wstring path(MAX_PATH, L'\0');
+    const DWORD n = ::GetModuleFileNameW(TheModule().instance, path.data(), MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    path.resize(n);
+    path.resize(path.find_last_of(L'\\') + 1);
+    path += kMessengerExe;
+    std::wstring command = L"\"" + path + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (::CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                         nullptr, &startup, &process)) {
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+}
 constexpr int kEditId = 1;
 // The controller waits inside SendMessage and takes the answer at once; a window of a busy or
 // hung program must not hold the bar's thread for longer than this.
@@ -76,7 +111,44 @@ WindowClasses::~WindowClasses() {
     ::UnregisterClassW(kControlWindowClass, TheModule().instance);
 }
 
-Server::Server() { control_.Open(TheModule().instance); }
+Server::Server() {
+    if (control_.Open(TheModule().instance)) ::PostMessageW(control_.hWnd(), kMeetMessage, 0, 0);
+}
+
+void Server::MeetMessenger() {
+    const HWND messenger = FindMessenger();
+    if (!messenger) {
+        if (AccountSetUp()) StartMessenger();
+        return;
+    }
+    COPYDATASTRUCT hello{static_cast<ULONG_PTR>(MessengerOp::Hello), 0, nullptr};
+    DWORD_PTR ignored = 0;
+    // Its answers (the contacts, the status, the windows) arrive while this waits.
+    ::SendMessageTimeoutW(messenger, WM_COPYDATA, reinterpret_cast<WPARAM>(control_.hWnd()),
+                          reinterpret_cast<LPARAM>(&hello), SMTO_ABORTIFHUNG, kMessengerTimeoutMs,
+                          &ignored);
+}
+
+std::intptr_t Server::MessengerWindow(const std::string& address) {
+    const HWND messenger = FindMessenger();
+    if (!messenger) return 0;
+    COPYDATASTRUCT open{static_cast<ULONG_PTR>(MessengerOp::Open),
+                        static_cast<DWORD>(address.size()), const_cast<char*>(address.data())};
+    DWORD_PTR result = 0;
+    if (!::SendMessageTimeoutW(messenger, WM_COPYDATA, reinterpret_cast<WPARAM>(control_.hWnd()),
+                               reinterpret_cast<LPARAM>(&open), SMTO_ABORTIFHUNG,
+                               kMessengerTimeoutMs, &result))
+        return 0;
+    // Only a window of the messenger's own process is taken for its conversation.
+    const HWND window = reinterpret_cast<HWND>(result);
+    DWORD messengerProcess = 0;
+    DWORD windowProcess = 0;
+    ::GetWindowThreadProcessId(messenger, &messengerProcess);
+    if (!window || !::GetWindowThreadProcessId(window, &windowProcess) ||
+        windowProcess != messengerProcess)
+        return 0;
+    return reinterpret_cast<std::intptr_t>(window);
+}
 
 DWORD Server::Connect(const void* source, com_ptr<IDispatch> sink) {
     const DWORD cookie = nextCookie_++;
@@ -102,6 +174,10 @@ LRESULT ControlWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_COPYDATA && lp) {
         return server_.OnCopyData(reinterpret_cast<HWND>(wp),
                                   *reinterpret_cast<const COPYDATASTRUCT*>(lp));
+    }
+    if (msg == kMeetMessage) {
+        server_.MeetMessenger();
+        return 0;
     }
     if (msg == kTeardownMessage) {
         TeardownIfUnused(); // may destroy this object with its server: nothing of it is used after

@@ -88,6 +88,11 @@ class Server final : public ISimHost {
                    const std::string& header, const std::string& text) override;
     void RaiseStateChanged(const ContactRef& user, std::int32_t previous) override;
     void RaiseUnreadMail(std::int32_t folder, std::int32_t count) override;
+    std::intptr_t MessengerWindow(const std::string& address) override;
+
+    // Once the server is up: the project's messenger is told of this stand-in (or started,
+    // when an account is set up and it does not run).
+    void MeetMessenger();
 
     // A request of the controller (SimRequest.h); what the message returns.
     LRESULT OnCopyData(HWND from, const COPYDATASTRUCT& data);

@@ -1,6 +1,7 @@
 #include "SimState.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace msgrsim {
 namespace {
@@ -17,14 +18,22 @@ std::string JoinAddresses(const std::vector<ContactRef>& contacts) {
 Reply Done(std::string text = {}) { return Reply{true, std::move(text)}; }
 Reply Refused(std::string why) { return Reply{false, std::move(why)}; }
 
+// A window handle as the messenger writes it: decimal, 0 or more.
+std::optional<std::intptr_t> ParseHandle(std::string_view text) {
+    std::intptr_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value < 0)
+        return std::nullopt;
+    return value;
+}
+
 } // namespace
 
 ContactRef SimState::Contact(const std::string& address) {
-    for (const auto& c : contacts_) {
-        if (c->address == address) return c;
-    }
+    if (auto known = byAddress_.find(address); known != byAddress_.end()) return known->second;
     auto c = std::make_shared<ContactData>(ContactData{address, address, 1});
     contacts_.push_back(c);
+    byAddress_.emplace(address, c);
     return c;
 }
 
@@ -47,9 +56,7 @@ std::string SimState::Crowded(const std::vector<std::string>& addresses, bool op
     }
     std::vector<std::string_view> unknown;
     for (const auto& a : addresses) {
-        if (std::none_of(contacts_.begin(), contacts_.end(),
-                         [&](const ContactRef& c) { return c->address == a; }) &&
-            std::find(unknown.begin(), unknown.end(), a) == unknown.end()) {
+        if (!byAddress_.contains(a) && std::find(unknown.begin(), unknown.end(), a) == unknown.end()) {
             unknown.push_back(a);
             if (contacts_.size() + unknown.size() > kMaxContacts) {
                 return "too many contacts (limit " + std::to_string(kMaxContacts) + ")";
@@ -106,7 +113,7 @@ Reply SimState::Apply(const Request& request, ISimHost& host) {
         if (!a[1].empty()) sender->nickname = a[1];
         // Whoever writes is evidently there.
         if (sender->state == 0 || sender->state == 1) sender->state = 2;
-        if (session->window != 0) host.ShowText(session->window, *sender, a[3]);
+        if (session->window != 0 && !session->external) host.ShowText(session->window, *sender, a[3]);
         host.RaiseText(session, sender, a[2], a[3]);
         return Done();
     }
@@ -155,6 +162,26 @@ Reply SimState::Apply(const Request& request, ISimHost& host) {
         if (window != 0) host.CloseWindow(window);
         return Done();
     }
+    case Op::Contacts: {
+        std::vector<std::string> addresses;
+        for (std::size_t i = 0; i < a.size(); i += 3) {
+            if (a[i].empty() || !ParseState(a[i + 2])) return Refused("bad contact");
+            addresses.push_back(a[i]);
+        }
+        if (auto why = Crowded(addresses, false); !why.empty()) return Refused(why);
+        for (std::size_t i = 0; i < a.size(); i += 3) {
+            ContactRef c = Contact(a[i]);
+            if (!a[i + 1].empty()) c->nickname = a[i + 1];
+            c->state = *ParseState(a[i + 2]);
+        }
+        return Done();
+    }
+    case Op::Window: {
+        const auto participants = ParseAddressList(a[0]);
+        const auto window = ParseHandle(a[1]);
+        if (!participants || !window) return Refused("bad participants or window");
+        return MessengerWindowFor(*participants, *window, host);
+    }
     case Op::Log: {
         std::string text;
         for (const auto& entry : log_)
@@ -165,6 +192,33 @@ Reply SimState::Apply(const Request& request, ISimHost& host) {
         return Done(Describe());
     }
     return Refused("unknown request");
+}
+
+Reply SimState::MessengerWindowFor(const std::vector<std::string>& participants,
+                                   std::intptr_t window, ISimHost& host) {
+    ConversationRef open = FindConversation(participants);
+    if (window == 0) {
+        // Only the messenger's own windows are its to close.
+        if (open && open->external) {
+            std::erase(open_, open);
+            open->window = 0;
+        }
+        return Done();
+    }
+    if (open) {
+        if (!open->external && open->window != 0) host.CloseWindow(open->window);
+        open->window = window;
+        open->external = true;
+        return Done();
+    }
+    if (auto why = Crowded(participants, true); !why.empty()) return Refused(why);
+    auto conversation = std::make_shared<Conversation>();
+    for (const auto& p : participants)
+        conversation->participants.push_back(Contact(p));
+    conversation->window = window;
+    conversation->external = true;
+    open_.push_back(conversation);
+    return Done();
 }
 
 Answer SimState::Take(std::uint64_t tag, std::optional<std::string_view> data, ReplyWindow to,
@@ -182,6 +236,11 @@ Answer SimState::Take(std::uint64_t tag, std::optional<std::string_view> data, R
 ConversationRef SimState::InstantMessage(const std::string& address, ISimHost& host) {
     LogCall("InstantMessage(" + address + ")");
     const std::vector<std::string> participants{address};
+    // The project's messenger, when it runs, holds the conversations and brings its own forward.
+    if (const std::intptr_t window = host.MessengerWindow(address)) {
+        MessengerWindowFor(participants, window, host);
+        return FindConversation(participants);
+    }
     if (auto open = FindConversation(participants)) {
         if (open->window != 0) host.BringForward(open->window);
         return open;

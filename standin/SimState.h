@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "SimRequest.h"
@@ -25,6 +26,7 @@ using ContactRef = std::shared_ptr<ContactData>;
 struct Conversation {
     std::vector<ContactRef> participants; // in the order they were given
     std::intptr_t window = 0;             // the window's handle; 0 when it has none
+    bool external = false; // the window is the project's messenger's, not the stand-in's
 };
 using ConversationRef = std::shared_ptr<Conversation>;
 
@@ -43,12 +45,16 @@ class ISimHost {
                            const std::string& header, const std::string& text) = 0;
     virtual void RaiseStateChanged(const ContactRef& user, std::int32_t previous) = 0;
     virtual void RaiseUnreadMail(std::int32_t folder, std::int32_t count) = 0;
+    // The project's own messenger's window for that contact, opened or brought forward by it;
+    // 0 when no messenger runs (or it has no window for that address).
+    virtual std::intptr_t MessengerWindow(const std::string& address) = 0;
 };
 
 // What any program may make the stand-in hold; beyond these a request is refused (the log
 // drops its oldest entry instead). Every conversation with a window is a real top-level
-// window of the program that hosts the stand-in, whose windows are few (10,000 a process).
-inline constexpr std::size_t kMaxContacts = 256;
+// window of the program that hosts the stand-in, whose windows are few (10,000 a process). The
+// contacts are as many as the project's messenger keeps of an account.
+inline constexpr std::size_t kMaxContacts = 10'000;
 inline constexpr std::size_t kMaxConversations = 64;
 inline constexpr std::size_t kMaxLogEntries = 1000;
 
@@ -103,7 +109,12 @@ class SimState {
     std::string Crowded(const std::vector<std::string>& addresses, bool opens) const;
 
     std::int32_t myStatus_ = 2;
+    // Applies a messenger's window for these participants (0: it closed).
+    Reply MessengerWindowFor(const std::vector<std::string>& participants, std::intptr_t window,
+                             ISimHost& host);
+
     std::vector<ContactRef> contacts_;
+    std::unordered_map<std::string, ContactRef> byAddress_;
     std::vector<ConversationRef> open_;
     std::deque<std::string> log_;      // the newest kMaxLogEntries
     unsigned long long delivered_ = 0; // events a sink took, for the soak's count

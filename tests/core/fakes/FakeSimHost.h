@@ -13,6 +13,7 @@ class FakeSimHost final : public msgrsim::ISimHost {
     std::set<std::intptr_t> live; // the windows open now
     // Set: a closed window is reported back at once, as a real one's destruction does.
     msgrsim::SimState* state = nullptr;
+    std::intptr_t messengerWindow = 0; // what the project's messenger answers; 0: none runs
 
     std::intptr_t OpenWindow(const msgrsim::Conversation& c) override {
         std::string who;
@@ -44,6 +45,11 @@ class FakeSimHost final : public msgrsim::ISimHost {
     }
     void RaiseUnreadMail(std::int32_t folder, std::int32_t count) override {
         calls.push_back("mail " + std::to_string(folder) + " " + std::to_string(count));
+    }
+
+    std::intptr_t MessengerWindow(const std::string& address) override {
+        if (messengerWindow) calls.push_back("messenger " + address);
+        return messengerWindow;
     }
 
   private:

@@ -91,6 +91,39 @@ TEST(SimState, LimitsHold) {
     EXPECT_EQ(state.CallLog().front(), "call 1"); // the oldest went
 }
 
+// The project's messenger: its contacts arrive without events; its windows hold their
+// conversations (texts are its to show, and only its windows are its to close); InstantMessage
+// goes to it while it runs.
+TEST(SimState, TheMessengersContactsAndWindows) {
+    const std::tuple<Request, bool, Calls> steps[] = {
+        {Request{Op::Contacts, {"r@x", "Romeo", "online", "n@x", "", "offline"}}, true, {}},
+        {Request{Op::Contacts, {"t@x", "", "zzz"}}, false, {}},
+        {Request{Op::Window, {"r@x", "7000"}}, true, {}},
+        {Text("r@x", "hi", "r@x"), true, {"text 7000 r@x [H] hi"}},
+        {Request{Op::Window, {"r@x", "-1"}}, false, {}},
+        {Request{Op::Open, {"n@x"}}, true, {"open n@x"}},
+        {Request{Op::Window, {"n@x", "0"}}, true, {}}, // not its window: stays
+        {Request{Op::Window, {"r@x", "0"}}, true, {}},
+    };
+    msgrsim::SimState state;
+    FakeSimHost host;
+    for (const auto& [request, done, calls] : steps) {
+        SCOPED_TRACE(request.args.back());
+        host.calls.clear();
+        EXPECT_EQ(state.Apply(request, host).done, done);
+        EXPECT_EQ(host.calls, calls);
+    }
+    EXPECT_EQ(state.Describe(), "status: online\ncontacts:\n  r@x \"Romeo\" online\n"
+                                "  n@x \"n@x\" offline\nconversations:\n  (n@x) window 100\n");
+    host.messengerWindow = 7001;
+    host.calls.clear();
+    const auto own = state.InstantMessage("n@x", host);
+    ASSERT_TRUE(own);
+    EXPECT_EQ(own->window, 7001);
+    EXPECT_TRUE(own->external);
+    EXPECT_EQ(host.calls, (Calls{"messenger n@x", "close 100"}));
+}
+
 // A request as the control window takes it: answered only to a window of another thread,
 // refused or not; carried out unanswered when no answer is wanted; Show counts the events.
 TEST(SimState, WhatARequestAnswers) {
