@@ -83,7 +83,7 @@ class Printer : public net::IConnectionEvents {
             break;
         }
     }
-    void OnEnded(const std::string& words) override {
+    void OnEnded(const std::string& words, xmpp::ReconnectPolicy::Failure) override {
         Print("ended " + words);
         ::PostQuitMessage(0);
     }
