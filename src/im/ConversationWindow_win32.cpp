@@ -253,6 +253,11 @@ LRESULT ConversationWindow::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_SETFOCUS:
         ::SetFocus(reply_);
         return 0;
+    case WM_ACTIVATE:
+        // Brought to the front by another program (the bar, on a click) while minimised: the
+        // user wants to read it. Wine does not restore a window another process restores.
+        if (LOWORD(wp) != WA_INACTIVE && ::IsIconic(hWnd())) ::ShowWindow(hWnd(), SW_RESTORE);
+        return Default(msg, wp, lp);
     case WM_CTLCOLORSTATIC:
         // The history is read-only but reads as text, not as a disabled box.
         if (reinterpret_cast<HWND>(lp) == history_) {
