@@ -27,6 +27,7 @@ BUILD = os.environ.get("GB_BUILD_DIR", os.path.join(TOP, "build", "win32"))
 DOMAIN = "glide.test"
 PORT = 5222
 RELAY_PORT = 5223
+DIRECT_TLS_PORT = 5224
 WINE_RUN = os.path.join(TOP, "scripts", "wine-run")
 NETCLIENT = ["wine", os.path.join(BUILD, "bin", "netclient.exe")]
 # Accounts and their passwords; the passwords travel on standard input only.
@@ -109,9 +110,12 @@ class Prosody:
         os.makedirs(self.data, exist_ok=True)
         self.process = None
 
-    def config(self, name, cert=None):
-        """Writes a configuration; `cert` names the server certificate, None for no TLS."""
+    def config(self, name, cert=None, sha1=False):
+        """Writes a configuration; `cert` names the server certificate, None for no TLS. With
+        `sha1` the accounts (its own) offer SCRAM-SHA-1 and no SCRAM-SHA-256."""
         path = os.path.join(self.folder, name + ".cfg.lua")
+        data = self.data + ("-sha1" if sha1 else "")
+        os.makedirs(data, exist_ok=True)
         tls = ('ssl = { certificate = "%s/%s.crt"; key = "%s/%s.key"; }\n'
                'c2s_require_encryption = true\n' % (self.folder, cert, self.folder, cert)
                if cert else 'c2s_require_encryption = false\nmodules_disabled = { "tls" }\n')
@@ -119,13 +123,14 @@ class Prosody:
             f.write('pidfile = "%(d)s/prosody.pid"\ndata_path = "%(d)s"\n'
                     'log = { info = "%(f)s/prosody.log"; error = "%(f)s/prosody.err"; }\n'
                     'interfaces = { "127.0.0.1" }\nlocal_interfaces = { "127.0.0.1" }\n'
-                    'c2s_ports = { %(p)d }\ns2s_ports = { }\nc2s_direct_tls_ports = { }\n'
+                    'c2s_ports = { %(p)d }\ns2s_ports = { }\nc2s_direct_tls_ports = { %(dt)s }\n'
                     'modules_enabled = { "roster"; "saslauth"; "tls"; "disco"; "ping"; '
                     '"carbons"; "posix"; "offline"; "smacks"; }\n'
-                    'authentication = "internal_hashed"\npassword_hash = "SHA-256"\n'
+                    'authentication = "internal_hashed"\npassword_hash = "%(hash)s"\n'
                     'allow_unencrypted_plain_auth = false\n%(t)s'
                     'VirtualHost "%(h)s"\n'
-                    % {"d": self.data, "f": self.folder, "p": PORT, "t": tls, "h": DOMAIN})
+                    % {"d": data, "f": self.folder, "p": PORT, "t": tls, "h": DOMAIN,
+                       "dt": DIRECT_TLS_PORT if cert else "", "hash": "SHA-1" if sha1 else "SHA-256"})
         return path
 
     def add_user(self, config, user, password):
@@ -286,8 +291,8 @@ class Wine:
         return [[tuple(data[k:k + 3]) for k in range(3 * width * j, 3 * width * (j + 1), 3)]
                 for j in range(height)]
 
-    def client(self, address, port=PORT):
-        c = NetClient(self, address, port)
+    def client(self, address, port=PORT, direct_tls=False):
+        c = NetClient(self, address, port, direct_tls)
         self.clients.append(c)
         return c
 
@@ -300,10 +305,11 @@ class Wine:
 class NetClient:
     """netclient.exe signed in (or trying to) in the background; its lines as they come."""
 
-    def __init__(self, wine, address, port):
+    def __init__(self, wine, address, port, direct_tls):
         self.path = os.path.join(wine.folder, "client-%d.out" % len(wine.clients))
         self.out = open(self.path, "wb")
-        self.process = spawn(NETCLIENT + ["signin", address, "127.0.0.1", str(port)],
+        self.process = spawn(NETCLIENT + ["signin", address, "127.0.0.1", str(port)] +
+                             (["tls"] if direct_tls else []),
                              env=wine.env, stdin=subprocess.PIPE, stdout=self.out)
 
     def lines(self):
@@ -414,9 +420,11 @@ def setting():
     configs = {name: prosody.config(name, cert) for name, cert in
                (("good", "good"), ("othername", "othername"), ("untrusted", "untrusted"),
                 ("plain", None))}
+    configs["sha1"] = prosody.config("sha1", "good", sha1=True)
     subprocess.run(["chown", "-R", "prosody:prosody", folder], check=True)
     for user, password in ACCOUNTS.items():
         prosody.add_user(configs["good"], user, password)
+    prosody.add_user(configs["sha1"], "juliet", ACCOUNTS["juliet"])
     write_roster(prosody.data, "juliet", [("romeo", "Romeo")])
     write_roster(prosody.data, "romeo", [("juliet", "Juliet")])
     wine = Wine(folder)

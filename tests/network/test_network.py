@@ -35,6 +35,18 @@ class SignedIn(unittest.TestCase):
         self.assertEqual(romeo.messages.get(timeout=20), (ME, "Thou art ;-) ünïcode"))
 
 
+    def test_scram_sha1_and_tls_from_the_first_byte(self):
+        for config, direct in (("sha1", False), ("good", True)):
+            with self.subTest(config=config, direct_tls=direct):
+                state["prosody"].start(state["configs"][config])
+                self.addCleanup(state["prosody"].stop)
+                client = state["wine"].client(
+                    ME, port=h.DIRECT_TLS_PORT if direct else h.PORT, direct_tls=direct)
+                self.addCleanup(client.stop)
+                client.wait_line("signed-in " + ME)
+                client.stop()
+
+
 class Refused(unittest.TestCase):
     """Each refusal with its words; where the refusal is the client's, nothing of the account
     leaves it: no application data over TLS, no SASL in the clear."""
