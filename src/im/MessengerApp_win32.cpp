@@ -1,5 +1,7 @@
 #include "MessengerApp_win32.h"
 
+#include <iphlpapi.h>
+
 #include <random>
 #include <utility>
 
@@ -13,11 +15,16 @@ namespace {
 constexpr wchar_t kAppClass[] = L"GlidebannerMessengerApp";
 constexpr UINT_PTR kReconnectTimer = 1;
 constexpr UINT kReleaseClosed = WM_APP + 1;
+constexpr UINT kNetworkChanged = WM_APP + 2;
 constexpr char kResource[] = "glidebanner";
 
 std::uint32_t Random() {
     static std::mt19937 generator{std::random_device{}()};
     return static_cast<std::uint32_t>(generator());
+}
+
+void CALLBACK NetworkChangedOnPool(void* window, BOOLEAN) {
+    ::PostMessageW(static_cast<HWND>(window), kNetworkChanged, 0, 0);
 }
 
 std::string Domain(const std::string& address) { return address.substr(address.find('@') + 1); }
@@ -48,6 +55,11 @@ void SetStartAtSignIn(bool on) {
 MessengerApp::MessengerApp(HINSTANCE instance) : instance_(instance), policy_(Random) {}
 
 MessengerApp::~MessengerApp() {
+    if (networkWait_) ::UnregisterWaitEx(networkWait_, INVALID_HANDLE_VALUE);
+    if (networkChanged_) {
+        ::CancelIPChangeNotify(&networkOverlapped_);
+        ::CloseHandle(networkChanged_);
+    }
     ::SecureZeroMemory(password_.data(), password_.size());
     Destroy();
 }
@@ -58,6 +70,7 @@ bool MessengerApp::Start() {
     if (!Create(0, kAppClass, L"Glidebanner Messenger", WS_POPUP, {}, nullptr, 0, instance_) ||
         !link_.Create(instance_) || !tray_.Create(instance_))
         return false;
+    WatchNetwork();
     // Programs that attached before the messenger ran learn that it is here, signed out.
     Tell(bridge_.Snapshot());
     account_ = LoadAccount();
@@ -221,6 +234,20 @@ void MessengerApp::OnEnded(const std::string& words, xmpp::ReconnectPolicy::Fail
     ScheduleReconnect(policy_.Failed(failure, ::GetTickCount64()));
 }
 
+void MessengerApp::WatchNetwork() {
+    if (!networkChanged_) {
+        networkChanged_ = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        if (!networkChanged_) return;
+        // The wait runs on a pool thread, which only posts to this window's thread.
+        ::RegisterWaitForSingleObject(&networkWait_, networkChanged_, NetworkChangedOnPool, hWnd(),
+                                      INFINITE, WT_EXECUTEDEFAULT);
+    }
+    networkOverlapped_ = {};
+    networkOverlapped_.hEvent = networkChanged_;
+    HANDLE ignored = nullptr;
+    ::NotifyAddrChange(&ignored, &networkOverlapped_); // without it, only the timers reconnect
+}
+
 void MessengerApp::StandInCame(HWND control) { StandInLink::SendTo(control, bridge_.Snapshot()); }
 
 ConversationWindow* MessengerApp::Conversation(const std::string& jid, bool inFront) {
@@ -266,6 +293,11 @@ LRESULT MessengerApp::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
         if (wp == PBT_APMRESUMEAUTOMATIC && started_ && !connection_.SignedIn())
             ScheduleReconnect(policy_.WokeFromSleep());
         return TRUE;
+    case kNetworkChanged:
+        WatchNetwork();
+        if (started_ && !signingOut_ && !connection_.SignedIn())
+            ScheduleReconnect(policy_.NetworkChanged());
+        return 0;
     case kReleaseClosed:
         closed_.clear();
         return 0;

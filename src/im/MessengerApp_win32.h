@@ -75,6 +75,11 @@ class MessengerApp final : public gb::Window,
     std::size_t server_ = 0; // the one tried now
     bool started_ = false;   // a session was started since the last sign-out
     bool signingOut_ = false;
+    // The machine's addresses changed: a connection that failed may work at once now.
+    void WatchNetwork();
+    HANDLE networkChanged_ = nullptr; // signalled by NotifyAddrChange
+    HANDLE networkWait_ = nullptr;
+    OVERLAPPED networkOverlapped_{};
     std::map<std::string, std::unique_ptr<ConversationWindow>> conversations_;
     // Closed by the user inside their own message: destroyed once that message is done.
     std::vector<std::unique_ptr<ConversationWindow>> closed_;
