@@ -4,9 +4,12 @@
 // objects return for the conversation.
 #include <windows.h>
 
+#include <cstddef>
 #include <ctime>
+#include <deque>
 #include <string>
 
+#include "kit/Handles_win32.h"
 #include "kit/Window_win32.h"
 
 namespace im {
@@ -23,6 +26,11 @@ class IConversationOwner {
 
 class ConversationWindow final : public gb::Window {
   public:
+    // The history keeps the newest entries within both bounds, so that a flood of texts
+    // cannot grow it (and the edit control's work on each new line) without end.
+    static constexpr std::size_t kHistoryEntries = 1000;
+    static constexpr std::size_t kHistoryChars = 128 * 1024; // 256 KiB of UTF-16
+
     ConversationWindow(IConversationOwner& owner, std::string jid, std::string nickname);
     ~ConversationWindow() override;
 
@@ -40,12 +48,21 @@ class ConversationWindow final : public gb::Window {
   private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
     bool OnChildMessage(HWND child, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+    void OnCreate(HINSTANCE instance);
+    void Layout();
+    void ApplyDpi(int dpi);
+    void AddLine(const std::string& who, const std::string& text, std::time_t at);
+    void SendFromReplyBox();
 
     IConversationOwner& owner_;
     std::string jid_;
     std::string nickname_;
     HWND history_ = nullptr;
     HWND reply_ = nullptr;
+    gb::unique_hfont font_;
+    int dpi_ = 96;
+    std::deque<std::size_t> entries_; // each entry's length in the history, its line end included
+    std::size_t historyChars_ = 0;
 };
 
 } // namespace im

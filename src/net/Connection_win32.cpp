@@ -25,10 +25,24 @@ void Connection::Start(const ConnectionConfig& config) {
         crypto_,
         xmpp::SessionConfig{config.address, config.password, config.resource, config.directTls});
     config_.password.clear(); // the session holds the one copy
+    Connect();
+}
+
+void Connection::Reconnect(const std::string& host, std::uint16_t port, bool directTls) {
+    if (!session_) return;
+    socket_.Close();
+    config_.host = host;
+    config_.port = port;
+    config_.directTls = directTls;
+    session_->Reset(directTls);
+    Connect();
+}
+
+void Connection::Connect() {
     tls_.reset();
     ended_ = false;
-    if (!socket_.Connect(config.host, config.port)) {
-        Fail(FailureWords(NetFailure::CannotReach, domain_));
+    if (!socket_.Connect(config_.host, config_.port)) {
+        Fail(NetFailure::CannotReach);
         return;
     }
     socket_.StartTimer(kSignInTimeoutMs);
@@ -55,7 +69,7 @@ bool Connection::StartTls() {
     tls_ = std::make_unique<TlsClient>(domain_);
     std::string out;
     if (tls_->Start(out) == TlsClient::Status::Failed) {
-        Fail(FailureWords(tls_->Failure(), domain_));
+        Fail(tls_->Failure());
         return false;
     }
     socket_.Send(out);
@@ -85,11 +99,11 @@ void Connection::OnReadable() {
         const TlsClient::Status s = tls_->Feed(bytes, out, plain);
         if (!out.empty()) socket_.Send(out);
         if (s == TlsClient::Status::Failed) {
-            Fail(FailureWords(tls_->Failure(), domain_));
+            Fail(tls_->Failure());
             return;
         }
         if (s == TlsClient::Status::Closed) {
-            Fail(FailureWords(NetFailure::Lost, domain_));
+            Fail(NetFailure::Lost);
             return;
         }
         if (!wasUp && tls_->IsUp()) {
@@ -127,7 +141,7 @@ void Connection::Handle(std::vector<xmpp::SessionEvent>& events) {
             events_.OnSessionEvent(e);
             break;
         case xmpp::SessionEvent::Kind::Ended:
-            Fail(EndWords(e.reason, domain_, e.text));
+            Fail(EndWords(e.reason, domain_, e.text), xmpp::ReconnectPolicy::FailureOf(e.reason));
             return;
         default:
             events_.OnSessionEvent(e);
@@ -147,18 +161,18 @@ void Connection::Flush() {
     } else {
         sent = socket_.Send(out);
     }
-    if (!sent && !ended_) Fail(FailureWords(NetFailure::Lost, domain_));
+    if (!sent && !ended_) Fail(NetFailure::Lost);
 }
 
 void Connection::OnClosed(bool wasConnected) {
     if (ended_) return;
-    Fail(FailureWords(wasConnected ? NetFailure::Lost : NetFailure::CannotReach, domain_));
+    Fail(wasConnected ? NetFailure::Lost : NetFailure::CannotReach);
 }
 
 void Connection::OnTimer() {
     if (ended_) return;
     if (!SignedIn()) {
-        Fail(FailureWords(NetFailure::TimedOut, domain_));
+        Fail(NetFailure::TimedOut);
         return;
     }
     std::vector<xmpp::SessionEvent> events;
@@ -166,11 +180,21 @@ void Connection::OnTimer() {
     Handle(events);
 }
 
-void Connection::Fail(const std::string& words) {
+void Connection::Fail(NetFailure failure) {
+    // A certificate, or a server that will not speak TLS 1.2, stays as it is until the user acts.
+    const bool needsUser = failure == NetFailure::OldTls || failure == NetFailure::CertNotForDomain ||
+                           failure == NetFailure::CertUntrusted ||
+                           failure == NetFailure::CertExpired || failure == NetFailure::CertRevoked ||
+                           failure == NetFailure::CertInvalid;
+    Fail(FailureWords(failure, domain_), needsUser ? xmpp::ReconnectPolicy::Failure::NeedsUser
+                                                   : xmpp::ReconnectPolicy::Failure::Transient);
+}
+
+void Connection::Fail(const std::string& words, xmpp::ReconnectPolicy::Failure failure) {
     if (ended_) return;
     ended_ = true;
     socket_.Close();
-    events_.OnEnded(words);
+    events_.OnEnded(words, failure);
 }
 
 } // namespace net

@@ -10,6 +10,7 @@
 #include "Socket_win32.h"
 #include "Tls_win32.h"
 #include "xmpp/Crypto.h"
+#include "xmpp/ReconnectPolicy.h"
 #include "xmpp/Session.h"
 
 namespace net {
@@ -19,8 +20,9 @@ class IConnectionEvents {
     virtual ~IConnectionEvents() = default;
     // Every event of the session but its end.
     virtual void OnSessionEvent(const xmpp::SessionEvent& e) = 0;
-    // The connection ended, once, with the words a user reads.
-    virtual void OnEnded(const std::string& words) = 0;
+    // The connection ended, once, with the words a user reads and whether trying again could
+    // help.
+    virtual void OnEnded(const std::string& words, xmpp::ReconnectPolicy::Failure failure) = 0;
 };
 
 struct ConnectionConfig {
@@ -46,6 +48,10 @@ class Connection : private ISocketEvents {
     // Connects and signs in; the outcome comes as events, and one that cannot even start
     // (no address to try) ends at once in OnEnded.
     void Start(const ConnectionConfig& config);
+    // After the connection ended: connects again to that server with the same session, which
+    // resumes the stream when the server still holds it, and otherwise signs in again with the
+    // texts the server never acknowledged.
+    void Reconnect(const std::string& host, std::uint16_t port, bool directTls);
     // A chat message to a contact; false when not signed in.
     bool SendText(const std::string& to, const std::string& body);
     // Signs out: the stream is closed and the socket with it.
@@ -63,7 +69,10 @@ class Connection : private ISocketEvents {
     void FromServer(std::string_view plain);
     void Handle(std::vector<xmpp::SessionEvent>& events);
     void Flush();
-    void Fail(const std::string& words);
+    void Connect();
+    void Fail(const std::string& words,
+              xmpp::ReconnectPolicy::Failure failure = xmpp::ReconnectPolicy::Failure::Transient);
+    void Fail(NetFailure failure);
 
     xmpp::ICrypto& crypto_;
     IConnectionEvents& events_;

@@ -16,6 +16,9 @@ import sys
 import tempfile
 import threading
 import time
+import unittest
+import xml.etree.ElementTree as ET
+from xml.sax.saxutils import escape
 
 import slixmpp
 
@@ -24,6 +27,7 @@ BUILD = os.environ.get("GB_BUILD_DIR", os.path.join(TOP, "build", "win32"))
 DOMAIN = "glide.test"
 PORT = 5222
 RELAY_PORT = 5223
+DIRECT_TLS_PORT = 5224
 WINE_RUN = os.path.join(TOP, "scripts", "wine-run")
 NETCLIENT = ["wine", os.path.join(BUILD, "bin", "netclient.exe")]
 # Accounts and their passwords; the passwords travel on standard input only.
@@ -106,9 +110,12 @@ class Prosody:
         os.makedirs(self.data, exist_ok=True)
         self.process = None
 
-    def config(self, name, cert=None):
-        """Writes a configuration; `cert` names the server certificate, None for no TLS."""
+    def config(self, name, cert=None, sha1=False):
+        """Writes a configuration; `cert` names the server certificate, None for no TLS. With
+        `sha1` the accounts (its own) offer SCRAM-SHA-1 and no SCRAM-SHA-256."""
         path = os.path.join(self.folder, name + ".cfg.lua")
+        data = self.data + ("-sha1" if sha1 else "")
+        os.makedirs(data, exist_ok=True)
         tls = ('ssl = { certificate = "%s/%s.crt"; key = "%s/%s.key"; }\n'
                'c2s_require_encryption = true\n' % (self.folder, cert, self.folder, cert)
                if cert else 'c2s_require_encryption = false\nmodules_disabled = { "tls" }\n')
@@ -116,13 +123,14 @@ class Prosody:
             f.write('pidfile = "%(d)s/prosody.pid"\ndata_path = "%(d)s"\n'
                     'log = { info = "%(f)s/prosody.log"; error = "%(f)s/prosody.err"; }\n'
                     'interfaces = { "127.0.0.1" }\nlocal_interfaces = { "127.0.0.1" }\n'
-                    'c2s_ports = { %(p)d }\ns2s_ports = { }\nc2s_direct_tls_ports = { }\n'
+                    'c2s_ports = { %(p)d }\ns2s_ports = { }\nc2s_direct_tls_ports = { %(dt)s }\n'
                     'modules_enabled = { "roster"; "saslauth"; "tls"; "disco"; "ping"; '
-                    '"carbons"; "posix"; }\n'
-                    'authentication = "internal_hashed"\npassword_hash = "SHA-256"\n'
+                    '"carbons"; "posix"; "offline"; "smacks"; }\n'
+                    'authentication = "internal_hashed"\npassword_hash = "%(hash)s"\n'
                     'allow_unencrypted_plain_auth = false\n%(t)s'
                     'VirtualHost "%(h)s"\n'
-                    % {"d": self.data, "f": self.folder, "p": PORT, "t": tls, "h": DOMAIN})
+                    % {"d": data, "f": self.folder, "p": PORT, "t": tls, "h": DOMAIN,
+                       "dt": DIRECT_TLS_PORT if cert else "", "hash": "SHA-1" if sha1 else "SHA-256"})
         return path
 
     def add_user(self, config, user, password):
@@ -260,8 +268,31 @@ class Wine:
                                   env=self.env, input=stdin.encode(), stdout=out,
                                   stderr=subprocess.DEVNULL, timeout=60).returncode
 
-    def client(self, address, port=PORT):
-        c = NetClient(self, address, port)
+    def start(self, exe, *args):
+        """A program of the build's bin folder in the background, stopped at the level's end."""
+        p = spawn(["wine", os.path.join(BUILD, "bin", exe), *args], env=self.env)
+        at_end(stop_group, p)
+        return p
+
+    def wine(self, *args):
+        """A Wine command (reg, regsvr32, taskkill, ...) to its end; its output."""
+        return subprocess.run(["wine", *args], env=self.env, capture_output=True, text=True,
+                              timeout=120).stdout
+
+    def xdotool(self, *args):
+        return subprocess.run(["xdotool", *map(str, args)], env=self.env, capture_output=True,
+                              text=True, timeout=30).stdout
+
+    def pixels(self, x, y, width, height):
+        """The screen's pixels in a rectangle, as rows of (r, g, b)."""
+        data = subprocess.run(["import", "-window", "root", "-crop", "%dx%d+%d+%d" %
+                               (width, height, x, y), "-depth", "8", "rgb:-"], env=self.env,
+                              capture_output=True, timeout=30, check=True).stdout
+        return [[tuple(data[k:k + 3]) for k in range(3 * width * j, 3 * width * (j + 1), 3)]
+                for j in range(height)]
+
+    def client(self, address, port=PORT, direct_tls=False):
+        c = NetClient(self, address, port, direct_tls)
         self.clients.append(c)
         return c
 
@@ -274,10 +305,11 @@ class Wine:
 class NetClient:
     """netclient.exe signed in (or trying to) in the background; its lines as they come."""
 
-    def __init__(self, wine, address, port):
+    def __init__(self, wine, address, port, direct_tls):
         self.path = os.path.join(wine.folder, "client-%d.out" % len(wine.clients))
         self.out = open(self.path, "wb")
-        self.process = spawn(NETCLIENT + ["signin", address, "127.0.0.1", str(port)],
+        self.process = spawn(NETCLIENT + ["signin", address, "127.0.0.1", str(port)] +
+                             (["tls"] if direct_tls else []),
                              env=wine.env, stdin=subprocess.PIPE, stdout=self.out)
 
     def lines(self):
@@ -329,9 +361,17 @@ class Buddy:
             self.stop()
             raise AssertionError("%s did not sign in" % user)
 
-    def send(self, to, body):
-        self.loop.call_soon_threadsafe(
-            lambda: self.xmpp.send_message(mto=to, mbody=body, mtype="chat"))
+    def send(self, to, body, colour=None):
+        """A chat message; with `colour` ("#rrggbb") also its XHTML-IM form in that colour."""
+        def go():
+            m = self.xmpp.make_message(mto=to, mbody=body, mtype="chat")
+            if colour:
+                m.append(ET.fromstring(
+                    '<html xmlns="http://jabber.org/protocol/xhtml-im"><body xmlns='
+                    '"http://www.w3.org/1999/xhtml"><span style="color: %s">%s</span></body>'
+                    '</html>' % (colour, escape(body))))
+            m.send()
+        self.loop.call_soon_threadsafe(go)
 
     def stop(self):
         async def end():
@@ -357,3 +397,39 @@ def write_roster(data, user, contacts):
     with open(path, "w") as f:
         f.write('return {\n%s\t[false] = { ["version"] = 1; };\n};\n' % items)
     subprocess.run(["chown", "-R", "prosody:prosody", data], check=True)
+
+
+def setting():
+    """The level's setting, once per module: the authorities and certificates, Prosody with a
+    configuration for each case (stopped), the accounts with their rosters, and a Wine prefix
+    that trusts the test authority and holds the passwords of juliet and of nurse (a wrong one).
+    Skips unless run with only loopback."""
+    if not only_loopback():
+        raise unittest.SkipTest("run inside a network namespace with only loopback (unshare -n)")
+    unittest.addModuleCleanup(end_all)
+    folder = tempfile.mkdtemp(prefix="gb-network-")
+    at_end(shutil.rmtree, folder, True)
+    os.chmod(folder, 0o755)
+    make_cert(folder, "ca", "ca")
+    make_cert(folder, "stranger", "stranger")
+    make_cert(folder, "good", DOMAIN, "ca")
+    make_cert(folder, "othername", "other.test", "ca")
+    make_cert(folder, "untrusted", DOMAIN, "stranger")
+    prosody = Prosody(folder)
+    at_end(prosody.stop)
+    configs = {name: prosody.config(name, cert) for name, cert in
+               (("good", "good"), ("othername", "othername"), ("untrusted", "untrusted"),
+                ("plain", None))}
+    configs["sha1"] = prosody.config("sha1", "good", sha1=True)
+    subprocess.run(["chown", "-R", "prosody:prosody", folder], check=True)
+    for user, password in ACCOUNTS.items():
+        prosody.add_user(configs["good"], user, password)
+    prosody.add_user(configs["sha1"], "juliet", ACCOUNTS["juliet"])
+    write_roster(prosody.data, "juliet", [("romeo", "Romeo")])
+    write_roster(prosody.data, "romeo", [("juliet", "Juliet")])
+    wine = Wine(folder)
+    assert wine.run("trust", os.path.join(folder, "ca.der")) == 0
+    assert wine.run("store", "juliet@" + DOMAIN, stdin=ACCOUNTS["juliet"] + "\n") == 0
+    assert wine.run("store", "nurse@" + DOMAIN, stdin="not-her-password\n") == 0
+    return dict(folder=folder, prosody=prosody, configs=configs, wine=wine,
+                ca=os.path.join(folder, "ca.pem"))

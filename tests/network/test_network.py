@@ -1,8 +1,6 @@
 """netclient.exe, the messenger's network layer under Wine, against a real Prosody: sign-in,
 a contact's presence and texts in order, a reply, and the refusals with their words."""
 import os
-import shutil
-import tempfile
 import unittest
 
 import harness as h
@@ -13,32 +11,7 @@ state = {}
 
 
 def setUpModule():
-    if not h.only_loopback():
-        raise unittest.SkipTest("run inside a network namespace with only loopback (unshare -n)")
-    unittest.addModuleCleanup(h.end_all)
-    folder = tempfile.mkdtemp(prefix="gb-network-")
-    h.at_end(shutil.rmtree, folder, True)
-    os.chmod(folder, 0o755)
-    h.make_cert(folder, "ca", "ca")
-    h.make_cert(folder, "stranger", "stranger")
-    h.make_cert(folder, "good", h.DOMAIN, "ca")
-    h.make_cert(folder, "othername", "other.test", "ca")
-    h.make_cert(folder, "untrusted", h.DOMAIN, "stranger")
-    prosody = h.Prosody(folder)
-    h.at_end(prosody.stop)
-    configs = {name: prosody.config(name, cert) for name, cert in
-               (("good", "good"), ("othername", "othername"), ("untrusted", "untrusted"),
-                ("plain", None))}
-    h.subprocess.run(["chown", "-R", "prosody:prosody", folder], check=True)
-    for user, password in h.ACCOUNTS.items():
-        prosody.add_user(configs["good"], user, password)
-    h.write_roster(prosody.data, "juliet", [("romeo", "Romeo")])
-    h.write_roster(prosody.data, "romeo", [("juliet", "Juliet")])
-    wine = h.Wine(folder)
-    assert wine.run("trust", os.path.join(folder, "ca.der")) == 0
-    assert wine.run("store", ME, stdin=h.ACCOUNTS["juliet"] + "\n") == 0
-    assert wine.run("store", "nurse@" + h.DOMAIN, stdin="not-her-password\n") == 0
-    state.update(folder=folder, prosody=prosody, configs=configs, wine=wine)
+    state.update(h.setting())
 
 
 class SignedIn(unittest.TestCase):
@@ -60,6 +33,18 @@ class SignedIn(unittest.TestCase):
                          ["text %s %s" % (ROMEO, t) for t in texts])
         client.say("send %s Thou art ;-) ünïcode" % ROMEO)
         self.assertEqual(romeo.messages.get(timeout=20), (ME, "Thou art ;-) ünïcode"))
+
+
+    def test_scram_sha1_and_tls_from_the_first_byte(self):
+        for config, direct in (("sha1", False), ("good", True)):
+            with self.subTest(config=config, direct_tls=direct):
+                state["prosody"].start(state["configs"][config])
+                self.addCleanup(state["prosody"].stop)
+                client = state["wine"].client(
+                    ME, port=h.DIRECT_TLS_PORT if direct else h.PORT, direct_tls=direct)
+                self.addCleanup(client.stop)
+                client.wait_line("signed-in " + ME)
+                client.stop()
 
 
 class Refused(unittest.TestCase):

@@ -9,10 +9,14 @@
 //   gbinfo controls TITLE       one line per window inside the visible top-level window of
 //                               that title: class, id, flags (v visible, e enabled, c
 //                               checked), text; tab-separated, UTF-8
+//   gbinfo lines TITLE          the lines the window of that title gives assistive technology
+//                               (its accessible value), each once as it comes, UTF-8, until
+//                               the window closes
 //   gbinfo texts N FROM         FROM says "1", "2", ... "N" through the stand-in, as fast as it
 //                               takes them (one conversation window, opened by the first)
 #include <windows.h>
 
+#include <oleacc.h>
 #include <psapi.h>
 #include <tlhelp32.h>
 
@@ -191,6 +195,44 @@ int SendTexts(long count, const std::string& from) {
     return refused == 0 ? 0 : 3;
 }
 
+// The window's accessible value, read every 20 ms: each line the bar shows stays its value
+// while it is the newest, longer than that.
+int PrintLines(const wchar_t* title) {
+    CoInitialize(nullptr);
+    HWND window = nullptr;
+    for (int i = 0; i < 500 && !window; ++i, Sleep(20))
+        window = FindWindowW(nullptr, title);
+    if (!window) {
+        std::fprintf(stderr, "gbinfo: no window of that title\n");
+        return 1;
+    }
+    IAccessible* accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
+                                          IID_IAccessible,
+                                          reinterpret_cast<void**>(&accessible))) ||
+        !accessible)
+        return 1;
+    std::wstring last;
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    while (IsWindow(window)) {
+        BSTR value = nullptr;
+        if (SUCCEEDED(accessible->get_accValue(self, &value)) && value) {
+            const std::wstring now(value, SysStringLen(value));
+            SysFreeString(value);
+            if (now != last && !now.empty()) {
+                last = now;
+                std::printf("%s\n", Narrow(now.c_str()).c_str());
+                std::fflush(stdout);
+            }
+        }
+        Sleep(20);
+    }
+    accessible->Release();
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -224,9 +266,10 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (argc == 3 && std::wcscmp(argv[1], L"controls") == 0) return PrintControls(argv[2]);
+    if (argc == 3 && std::wcscmp(argv[1], L"lines") == 0) return PrintLines(argv[2]);
     if (argc == 4 && std::wcscmp(argv[1], L"texts") == 0)
         return SendTexts(std::wcstol(argv[2], nullptr, 10), Narrow(argv[3]));
     std::fprintf(stderr, "usage: gbinfo workarea | front | resources NAME.exe | controls TITLE | "
-                         "texts N FROM\n");
+                         "lines TITLE | texts N FROM\n");
     return 2;
 }

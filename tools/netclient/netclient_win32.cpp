@@ -4,7 +4,8 @@
 //   netclient trust CA.der                   trust a test authority (this user's Root store)
 //   netclient store ADDRESS                  the password, read from standard input, into
 //                                            the Credential Manager
-//   netclient signin ADDRESS HOST PORT       sign in with the stored password; standard input
+//   netclient signin ADDRESS HOST PORT [tls] sign in with the stored password (with "tls", TLS
+//                                            from the first byte); standard input
 //                                            then takes "send JID TEXT" and "quit" lines
 //
 // Lines printed: "signed-in JID", "contact JID NICKNAME online|offline", "text JID BODY",
@@ -83,7 +84,7 @@ class Printer : public net::IConnectionEvents {
             break;
         }
     }
-    void OnEnded(const std::string& words) override {
+    void OnEnded(const std::string& words, xmpp::ReconnectPolicy::Failure) override {
         Print("ended " + words);
         ::PostQuitMessage(0);
     }
@@ -99,7 +100,8 @@ DWORD WINAPI ReadCommands(void* thread) {
     return 0;
 }
 
-int SignIn(const std::string& address, const std::string& host, const std::string& port) {
+int SignIn(const std::string& address, const std::string& host, const std::string& port,
+           bool directTls) {
     std::optional<std::string> password = net::ReadPassword(address);
     if (!password) {
         Print("ended No password is stored for " + address + ".");
@@ -114,6 +116,7 @@ int SignIn(const std::string& address, const std::string& host, const std::strin
     config.resource = "net-client";
     config.host = host;
     config.port = static_cast<std::uint16_t>(std::stoi(port));
+    config.directTls = directTls;
     connection.Start(config);
     ::SecureZeroMemory(config.password.data(), config.password.size());
 
@@ -153,8 +156,9 @@ int main(int argc, char** argv) {
         ::SecureZeroMemory(password.data(), password.size());
         return ok ? 0 : 1;
     }
-    if (mode == "signin" && argc == 5) return SignIn(argv[2], argv[3], argv[4]);
-    std::fputs("usage: netclient trust CA.der | store ADDRESS | signin ADDRESS HOST PORT\n",
+    if (mode == "signin" && (argc == 5 || (argc == 6 && std::string(argv[5]) == "tls")))
+        return SignIn(argv[2], argv[3], argv[4], argc == 6);
+    std::fputs("usage: netclient trust CA.der | store ADDRESS | signin ADDRESS HOST PORT [tls]\n",
                stderr);
     return 2;
 }

@@ -1,0 +1,139 @@
+"""The bar and gbmessenger.exe under Wine against a real Prosody, end to end: the messenger,
+started by the stand-in when the bar attaches, signs in; a contact's sign-in and a message with
+an emoticon reach the bar in order; a click on the message brings its conversation window
+forward holding it; a reply typed there reaches the Linux side; a message sent while the
+server was down arrives once; and the bar outlives a killed messenger and hears a new one."""
+import subprocess
+import unittest
+
+import harness as h
+
+ME = "juliet@" + h.DOMAIN
+ROMEO = "romeo@" + h.DOMAIN
+ACCOUNT = r"HKCU\Software\Glidebanner\Messenger"
+state = {}
+
+
+def setUpModule():
+    state.update(h.setting())
+    wine = state["wine"]
+    wine.wine("regsvr32", "/s", h.os.path.join(h.BUILD, "bin", "msgrsim.dll"))
+    # A user who has seen the welcome, and whose messenger account is set up.
+    wine.wine("reg", "add", r"HKCU\Software\Glidebanner", "/v", "Version", "/d", "1.1", "/f")
+    for name, kind, value in (("Address", "REG_SZ", ME), ("Server", "REG_SZ", "127.0.0.1"),
+                              ("Port", "REG_DWORD", str(h.PORT)),
+                              ("SignInAtStart", "REG_DWORD", "1")):
+        wine.wine("reg", "add", ACCOUNT, "/v", name, "/t", kind, "/d", value, "/f")
+
+
+class Lines:
+    """The lines the bar gives assistive technology, as they come (gbinfo lines)."""
+
+    def __init__(self, wine):
+        self.path = h.os.path.join(wine.folder, "bar-lines.out")
+        self.out = open(self.path, "wb")
+        self.process = h.spawn(["wine", h.os.path.join(h.BUILD, "bin", "gbinfo.exe"), "lines",
+                                "Glidebanner"], env=wine.env, stdout=self.out,
+                               stdin=subprocess.PIPE)
+
+    def all(self):
+        with open(self.path, "rb") as f:
+            return [l.decode("utf-8", "replace").rstrip("\r") for l in f.read().split(b"\n") if l]
+
+    def wait(self, part, timeout=30):
+        return h.wait_for(lambda: [l for l in self.all() if part in l], timeout=timeout,
+                          what="%r on the bar; it showed %r" % (part, self.all()))
+
+    def stop(self):
+        h.stop_group(self.process)
+        self.out.close()
+
+
+BLUE = (0, 0, 255)
+
+
+class OnTheBar(unittest.TestCase):
+    def window(self, title):
+        ids = state["wine"].xdotool("search", "--onlyvisible", "--name", "^%s$" % title).split()
+        return ids[0] if ids else None
+
+    def geometry(self, window):
+        out = state["wine"].xdotool("getwindowgeometry", "--shell", window)
+        g = dict(line.split("=", 1) for line in out.split())
+        return int(g["X"]), int(g["Y"]), int(g["WIDTH"]), int(g["HEIGHT"])
+
+    def columns_of(self, colour, tolerance=60):
+        x, y, w, hh = self.geometry(self.bar_window)
+        return sorted({x + i for row in state["wine"].pixels(x, y + 2, w - 20, hh - 4)
+                       for i, p in enumerate(row)
+                       if sum(abs(a - b) for a, b in zip(p, colour)) <= tolerance})
+
+    def gbinfo(self, *args):
+        return state["wine"].wine(h.os.path.join(h.BUILD, "bin", "gbinfo.exe"), *args)
+
+    def msgrctl(self, *args):
+        return state["wine"].wine(h.os.path.join(h.BUILD, "bin", "msgrctl.exe"), *args)
+
+    def test_sign_in_message_click_reply_restart_and_a_new_messenger(self):
+        wine, prosody = state["wine"], state["prosody"]
+        prosody.start(state["configs"]["good"])
+        self.addCleanup(prosody.stop)
+        # The bar's stand-in starts the messenger, which signs in with the stored account.
+        bar = wine.start("glidebanner.exe")
+        self.addCleanup(h.stop_group, bar)
+        lines = Lines(wine)
+        self.addCleanup(lines.stop)
+        self.bar_window = h.wait_for(lambda: self.window("Glidebanner"), what="the bar")
+        h.wait_for(lambda: "status: online" in self.msgrctl("show"), what="the messenger in")
+        # Presences within the sign-in's first seconds fill the contacts without a line.
+        h.time.sleep(5.5)
+        romeo = h.Buddy("romeo", state["ca"])
+        self.addCleanup(romeo.stop)
+        signed_in = lines.wait("romeo has signed in")[0]
+        romeo.send(ME, "Good morrow :)", colour="#0000ff")
+        said = lines.wait("Good morrow")[0]
+        self.assertEqual(said, "romeo says: Good morrow smiling face")
+        self.assertLess(lines.all().index(signed_in), lines.all().index(said))
+
+        # Hold the strip with the right button, then click the blue message.
+        x, y, w, hh = self.geometry(self.bar_window)
+        columns = h.wait_for(lambda: self.columns_of(BLUE), what="the blue message")
+        wine.xdotool("mousemove", x + 5, y + hh // 2, "mousedown", 3)
+        columns = h.wait_for(lambda: (lambda a, b: a == b and a)(
+            self.columns_of(BLUE), (h.time.sleep(0.3), self.columns_of(BLUE))[1]),
+            what="the strip held")
+        wine.xdotool("mouseup", 3)
+        wine.xdotool("mousemove", columns[len(columns) // 2], y + hh // 2, "click", 1)
+        title = "Romeo - Conversation"
+        h.wait_for(lambda: self.gbinfo("front").strip() == title, what="the conversation in front")
+        self.assertIn("Good morrow :)", self.gbinfo("controls", title))
+
+        # A reply typed there reaches the Linux side (keys sent to the window lose their Shift).
+        conversation = self.window(title)
+        wine.xdotool("type", "--window", conversation, "--delay", "30",
+                     "parting is such sweet sorrow")
+        wine.xdotool("key", "--window", conversation, "Return")
+        self.assertEqual(romeo.messages.get(timeout=20), (ME, "parting is such sweet sorrow"))
+
+        # The server goes and comes back: a message sent meanwhile reaches the bar once.
+        romeo.stop()
+        prosody.stop()
+        prosody.start(state["configs"]["good"])
+        romeo = h.Buddy("romeo", state["ca"])
+        self.addCleanup(romeo.stop)
+        romeo.send(ME, "Art thou there?")
+        lines.wait("Art thou there?", timeout=40)
+        h.time.sleep(3)
+        self.assertEqual(len([l for l in lines.all() if "Art thou there?" in l]), 1)
+
+        # The messenger killed: the bar runs on, and a new messenger is heard.
+        wine.wine("taskkill", "/f", "/im", "gbmessenger.exe")
+        h.wait_for(lambda: "gbmessenger" not in subprocess.run(
+            ["ps", "ax"], capture_output=True, text=True).stdout, what="the messenger gone")
+        self.assertIsNone(bar.poll())
+        self.msgrctl("status", "offline")
+        wine.start("gbmessenger.exe")
+        h.wait_for(lambda: "status: online" in self.msgrctl("show"), what="the new messenger in")
+        romeo.send(ME, "Once more")
+        lines.wait("Once more")
+        self.assertIsNone(bar.poll())

@@ -1,0 +1,262 @@
+// The messenger's windows on the real controls: a conversation's reply box and history, the
+// notification icon's menu and tooltip, and the sign-in dialog driven as a user would.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "im/ConversationWindow_win32.h"
+#include "im/MessengerTray_win32.h"
+#include "im/SignInDialog_win32.h"
+#include "im/Utf16_win32.h"
+
+namespace im {
+namespace {
+
+std::wstring Text(HWND w) {
+    std::wstring s(static_cast<std::size_t>(::GetWindowTextLengthW(w)) + 1, L'\0');
+    s.resize(static_cast<std::size_t>(::GetWindowTextW(w, s.data(), static_cast<int>(s.size()))));
+    return s;
+}
+
+// The conversation's two boxes: the read-only history and the reply box.
+std::pair<HWND, HWND> Boxes(HWND window) {
+    std::pair<HWND, HWND> boxes{};
+    for (HWND c = nullptr; (c = ::FindWindowExW(window, c, L"EDIT", nullptr));)
+        (::GetWindowLongW(c, GWL_STYLE) & ES_READONLY ? boxes.first : boxes.second) = c;
+    return boxes;
+}
+
+void SetShift(bool down) {
+    BYTE keys[256] = {};
+    ::GetKeyboardState(keys);
+    keys[VK_SHIFT] = down ? 0x80 : 0;
+    ::SetKeyboardState(keys);
+}
+
+struct Owner : IConversationOwner {
+    bool accept = true;
+    std::vector<std::string> sent;
+    std::unique_ptr<ConversationWindow> window;
+    bool SendReply(const std::string& jid, const std::string& text) override {
+        sent.push_back(jid + " " + text);
+        return accept;
+    }
+    void ConversationClosed(const std::string&) override { window.reset(); }
+};
+
+std::time_t At(int hour, int minute) {
+    std::tm t{};
+    t.tm_year = 126, t.tm_mon = 11, t.tm_mday = 8, t.tm_hour = hour, t.tm_min = minute;
+    t.tm_isdst = -1;
+    return std::mktime(&t);
+}
+
+TEST(ConversationWindow, EnterSendsShiftEnterBreaksARefusalKeepsTheText) {
+    Owner owner;
+    owner.window = std::make_unique<ConversationWindow>(owner, "anna@example.org", "Anna");
+    ASSERT_TRUE(owner.window->Open(::GetModuleHandleW(nullptr), false));
+    const HWND w = owner.window->hWnd();
+    EXPECT_TRUE(::IsIconic(w)); // it came without taking the focus
+    EXPECT_EQ(Text(w), L"Anna - Conversation");
+    const auto [history, reply] = Boxes(w);
+    ASSERT_TRUE(history && reply);
+
+    owner.window->AddReceived("Ol\xC3\xA1!\nCoffee?", At(9, 5));
+    struct Step {
+        const wchar_t* typed;
+        bool shift, accept;
+        const wchar_t* left; // in the reply box afterwards
+        const char* sent;    // nothing when no reply went
+    } steps[] = {
+        {L"Yes", true, true, L"Yes\r\n", nullptr},
+        {L"Yes\r\nat ten", false, true, L"", "anna@example.org Yes\nat ten"},
+        {L"  \r\n ", false, true, L"  \r\n ", nullptr},
+        {L"Still there?", false, false, L"Still there?", "anna@example.org Still there?"},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << "typed " << Narrow(s.typed));
+        owner.sent.clear();
+        owner.accept = s.accept;
+        ::SetWindowTextW(reply, s.typed);
+        ::SendMessageW(reply, EM_SETSEL, 0x7FFF, 0x7FFF);
+        SetShift(s.shift);
+        ::SendMessageW(reply, WM_CHAR, L'\r', 1);
+        SetShift(false);
+        EXPECT_EQ(Text(reply), s.left);
+        EXPECT_EQ(owner.sent,
+                  s.sent ? std::vector<std::string>{s.sent} : std::vector<std::string>{});
+    }
+    const std::wstring shown = Text(history);
+    EXPECT_TRUE(shown.starts_with(L"[09:05] Anna: Ol\u00E1!\r\nCoffee?\r\n[")) << Narrow(shown);
+    EXPECT_NE(shown.find(L"] Me: Yes\r\nat ten"), std::wstring::npos);
+    EXPECT_EQ(shown.find(L"Still there?"), std::wstring::npos);
+
+    // Closing hands the window to its owner, which ends it inside the call.
+    ::SendMessageW(w, WM_CLOSE, 0, 0);
+    EXPECT_FALSE(owner.window);
+    EXPECT_FALSE(::IsWindow(w));
+}
+
+TEST(ConversationWindow, HistoryKeepsTheNewestWithinItsBounds) {
+    Owner owner;
+    ConversationWindow window(owner, "flood@example.org", "Flood");
+    ASSERT_TRUE(window.Open(::GetModuleHandleW(nullptr), false));
+    const HWND history = Boxes(window.hWnd()).first;
+    struct Row {
+        std::size_t lines, length;
+    } rows[] = {{1500, 10}, {300, 2000}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.length);
+        for (std::size_t i = 0; i < row.lines; ++i)
+            window.AddReceived(std::to_string(i) + ":" + std::string(row.length, 'x'), At(12, 0));
+        const std::wstring shown = Text(history);
+        std::size_t entries = 0;
+        for (auto at = shown.find(L"] Flood: "); at != std::wstring::npos;
+             at = shown.find(L"] Flood: ", at + 1))
+            ++entries;
+        EXPECT_LE(shown.size(), ConversationWindow::kHistoryChars);
+        EXPECT_LE(entries, ConversationWindow::kHistoryEntries);
+        EXPECT_GT(entries, 50u);
+        // Whole entries only: the oldest kept starts the text, the newest ends it.
+        EXPECT_TRUE(shown.starts_with(L"[12:00] Flood: "));
+        EXPECT_TRUE(shown.ends_with(std::to_wstring(row.lines - 1) + L":" +
+                                    std::wstring(row.length, L'x')));
+    }
+}
+
+struct Commands : ITrayCommands {
+    std::string called;
+    void SignIn() override { called += "in "; }
+    void SignOut() override { called += "out "; }
+    void EditAccount() override { called += "account "; }
+    void Exit() override { called += "exit "; }
+};
+
+TEST(MessengerTray, MenuPerStateAndItsCommands) {
+    Commands commands;
+    MessengerTray tray(commands);
+    tray.Create(::GetModuleHandleW(nullptr)); // Wine without a taskbar may refuse the icon
+    ASSERT_TRUE(tray.hWnd());
+    struct Row {
+        TrayState state;
+        const char* enabled; // one letter an entry: Sign in, Sign out, Account..., -, Exit
+        const char* called;  // each entry chosen in turn
+    } rows[] = {
+        {TrayState::SignedOut, "yny-y", "in account exit "},
+        {TrayState::SigningIn, "nyy-y", "out account exit "},
+        {TrayState::SignedIn, "nyy-y", "out account exit "},
+        {TrayState::CannotConnect, "yny-y", "in account exit "},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(static_cast<int>(row.state));
+        tray.Show(row.state, "no route");
+        const gb::unique_hmenu menu = TrayMenu(row.state);
+        ASSERT_EQ(::GetMenuItemCount(menu.get()), 5);
+        const wchar_t* const entries[] = {L"Sign in", L"Sign out", L"Account...", L"", L"Exit"};
+        std::string enabled;
+        commands.called.clear();
+        for (int i = 0; i < 5; ++i) {
+            wchar_t text[32] = {};
+            ::GetMenuStringW(menu.get(), i, text, 32, MF_BYPOSITION);
+            EXPECT_STREQ(text, entries[i]);
+            const UINT state = ::GetMenuState(menu.get(), i, MF_BYPOSITION);
+            enabled += state & MF_SEPARATOR ? '-' : state & MF_GRAYED ? 'n' : 'y';
+            if (!(state & MF_SEPARATOR))
+                ::SendMessageW(tray.hWnd(), WM_COMMAND, ::GetMenuItemID(menu.get(), i), 0);
+        }
+        EXPECT_EQ(enabled, row.enabled);
+        EXPECT_EQ(commands.called, row.called);
+    }
+    EXPECT_EQ(TrayTip(TrayState::SigningIn, "x"), L"Glidebanner Messenger - Signing in...");
+    EXPECT_EQ(TrayTip(TrayState::CannotConnect, "The password is not right."),
+              L"Glidebanner Messenger - Cannot connect: The password is not right.");
+    // Cut within the notification area's 127 characters, never inside a surrogate pair.
+    const std::string prefix(125 - 40, 'a'); // the tip's own words and ": " are 40
+    for (const std::string& tail : {std::string(50, 'b'), std::string("\xF0\x9F\x98\x80xyz")}) {
+        const std::wstring tip = TrayTip(TrayState::CannotConnect, prefix + tail);
+        SCOPED_TRACE(tip.size());
+        EXPECT_LE(tip.size(), 127u);
+        EXPECT_FALSE(tip[tip.size() - 1] >= 0xD800 && tip[tip.size() - 1] <= 0xDBFF);
+        EXPECT_FALSE(tip[tip.size() - 2] >= 0xD800 && tip[tip.size() - 2] <= 0xDBFF);
+    }
+}
+
+// What the user types into the dialog, step by step, from inside its own loop.
+std::vector<std::pair<int, std::wstring>> g_typing; // control id (0: press Sign in), text
+std::vector<std::wstring> g_errors;                 // the error line after each press
+bool g_typed = false;
+void CALLBACK Type(HWND, UINT, UINT_PTR, DWORD) {
+    const HWND d = ::FindWindowW(L"#32770", L"Glidebanner Messenger - Sign in");
+    if (g_typed || !d || !::IsWindowVisible(d)) return;
+    g_typed = true;
+    for (const auto& [id, text] : g_typing) {
+        if (id) {
+            ::SetDlgItemTextW(d, id, text.c_str());
+            continue;
+        }
+        ::SendMessageW(d, WM_COMMAND, IDOK, 0);
+        if (!::IsWindowVisible(d)) return; // it ended
+        const HWND line = ::GetDlgItem(d, 100);
+        g_errors.push_back(::GetWindowLongW(line, GWL_STYLE) & WS_VISIBLE ? Text(line) : L"");
+    }
+    ::SendMessageW(d, WM_COMMAND, IDCANCEL, 0);
+}
+
+TEST(SignInDialog, ChecksTheFieldsAndKeepsTheStoredPassword) {
+    constexpr int kAddress = 102, kPassword = 104, kPort = 111;
+    Account current{"anna@example.org", "", 0, true, true};
+    struct Row {
+        bool havePassword;
+        std::vector<std::pair<int, std::wstring>> typing;
+        std::vector<std::wstring> errors; // before the dialog closed
+        bool chosen;
+        const char* password;
+        std::uint16_t port;
+    } rows[] = {
+        {true, {{0, L""}}, {}, true, "", 0},
+        {false,
+         {{0, L""}, {kPassword, L"s\u00E9cret"}, {0, L""}},
+         {L"Enter your password."},
+         true,
+         "s\xC3\xA9"
+         "cret",
+         0},
+        {true,
+         {{kAddress, L"anna example.org"},
+          {0, L""},
+          {kAddress, L" anna@example.org "},
+          {kPort, L"70000"},
+          {0, L""},
+          {kPort, L"5223"},
+          {0, L""}},
+         {L"Enter your address as name@example.org.", L"The port is a number from 1 to 65535."},
+         true,
+         "",
+         5223},
+        {true, {}, {}, false, "", 0}, // cancelled
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.errors.size());
+        g_typing = row.typing;
+        g_errors.clear();
+        g_typed = false;
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, 10, Type);
+        const auto choice =
+            AskAccount(::GetModuleHandleW(nullptr), nullptr, current, row.havePassword, "");
+        ::KillTimer(nullptr, timer);
+        EXPECT_EQ(g_errors, row.errors);
+        ASSERT_EQ(choice.has_value(), row.chosen);
+        if (!choice) continue;
+        EXPECT_EQ(choice->account.address, "anna@example.org");
+        EXPECT_EQ(choice->account.port, row.port);
+        EXPECT_EQ(choice->password, row.password);
+    }
+}
+
+} // namespace
+} // namespace im
