@@ -4,6 +4,7 @@ inside that prefix's Wine session (GB_BUILD_DIR=build/install)."""
 import os
 import re
 import struct
+import subprocess
 import sys
 import unittest
 import zipfile
@@ -20,8 +21,43 @@ ZIP = os.path.join(PACKAGE, "glidebanner-%s-portable.zip" % VERSION)
 UNINSTALL = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Glidebanner"
 RUN = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
 APP_CLASS = r"HKCU\Software\Classes\Messenger.MessengerApp"
-PROGRAMS = ["glidebanner.exe", "msgrsim.dll", "msgrctl.exe"]
+ACCOUNT = harness.KEY + r"\Messenger"
+MESSENGER = "Glidebanner Messenger"  # its Start-menu entry and its Run value
+PROGRAMS = ["glidebanner.exe", "msgrsim.dll", "msgrctl.exe", "gbmessenger.exe"]
 LICENCES = ["GPL-3.txt", "gcc-runtime.txt", "mingw-w64.txt"]
+
+
+def netclient(*args, password=None):
+    """The win32 build's netclient in this prefix: the Credential Manager as the messenger
+    reads and writes it."""
+    return subprocess.run(["wine", os.path.join(TOP, "build", "win32", "bin", "netclient.exe"),
+                           *args], env=harness.ENV, input=password, capture_output=True,
+                          text=True, timeout=60)
+
+
+def password_stored(address):
+    # Reading the password comes before any connection, which stdin's end then closes.
+    return netclient("signin", address, "127.0.0.1", "1").returncode == 0
+
+
+def messenger_running():
+    """A gbmessenger.exe of this prefix runs (other prefixes on the machine may have theirs)."""
+    prefix = ("WINEPREFIX=" + harness.ENV["WINEPREFIX"]).encode()
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            with open("/proc/%s/cmdline" % pid, "rb") as c, open("/proc/%s/environ" % pid,
+                                                                   "rb") as e:
+                if b"gbmessenger.exe" in c.read() and prefix in e.read().split(b"\0"):
+                    return True
+        except OSError:
+            pass
+    return False
+
+
+def run_values():
+    """The names under the Run key; `registry` reads no name with a blank in it."""
+    out = wine("reg", "query", RUN, check=False).stdout
+    return set(re.findall(r"(?m)^[ \t]+(\S.*?)[ \t]+REG_\w+", out))
 
 
 def file_version(path):
@@ -70,11 +106,18 @@ class InstallTest(harness.WineTestCase):
         self.assertEqual(sorted(os.listdir(unix_home)),
                          sorted(PROGRAMS + ["licences", "uninstall.exe"]))
         self.assertEqual(sorted(os.listdir(os.path.join(unix_home, "licences"))), LICENCES)
-        for name in PROGRAMS + ["uninstall.exe"]:
+        # gbmessenger.exe carries no version resource yet.
+        for name in [n for n in PROGRAMS if n != "gbmessenger.exe"] + ["uninstall.exe"]:
             self.assertEqual(file_version(os.path.join(unix_home, name)), VERSION, name)
-        menu = "../../../Roaming/Microsoft/Windows/Start Menu/Programs"
-        shortcut = os.path.normpath(os.path.join(unix_home, menu, "Glidebanner.lnk"))
-        self.assertTrue(os.path.isfile(shortcut))
+        menu = os.path.normpath(os.path.join(unix_home, "../../../Roaming/Microsoft/Windows/"
+                                                        "Start Menu/Programs"))
+        shortcuts = [os.path.join(menu, n + ".lnk") for n in ("Glidebanner", MESSENGER)]
+        for shortcut, target in zip(shortcuts, ["glidebanner.exe", "gbmessenger.exe"]):
+            with open(shortcut, "rb") as f:
+                link = f.read()
+            # The target's path, as the link holds it in either of its text forms.
+            self.assertTrue(any(("\\" + target).encode(e) in link for e in ("ascii", "utf-16-le")),
+                            shortcut)
         entry = registry(UNINSTALL)
         self.assertEqual((entry["DisplayName"], entry["DisplayVersion"], entry["UninstallString"]),
                          ("Glidebanner", VERSION, '"%s\\uninstall.exe"' % home))
@@ -90,9 +133,20 @@ class InstallTest(harness.WineTestCase):
         # the installer writes: the program finds the stand-in here only when it is also
         # registered machine-wide.
         dll, msgrctl = (os.path.join(unix_home, n) for n in ("msgrsim.dll", "msgrctl.exe"))
+        # What the messenger leaves once signed in with "Remember my password" and "Sign in
+        # when the messenger starts" (off here, so that it stays signed out): its account, its
+        # password and its Run value. With an account, the stand-in starts the messenger.
+        address = "anna@example.org"
+        wine("reg", "add", ACCOUNT, "/v", "Address", "/d", address, "/f")
+        wine("reg", "add", ACCOUNT, "/v", "SignInAtStart", "/t", "REG_DWORD", "/d", "0", "/f")
+        wine("reg", "add", RUN, "/v", MESSENGER, "/d", "gbmessenger.exe", "/f")
+        netclient("store", address, password="secret\n")
+        self.assertIn(MESSENGER, run_values())
         wine("regsvr32", "/s", dll, timeout=120)
         try:
             bar = self.start_bar(unix_home)
+            wait_for(messenger_running, timeout=40, interval=1.0,
+                     what="the stand-in to start the installed messenger")
             delivered = lambda: re.findall(r"events delivered: (\d+)",
                                            wine(msgrctl, "show", check=False).stdout)
             before = int(wait_for(delivered, timeout=40, interval=1.0,
@@ -104,16 +158,21 @@ class InstallTest(harness.WineTestCase):
             wine("regsvr32", "/s", "/u", dll, timeout=120, check=False)
         self.uninstall()
         self.assertEqual(bar.wait(timeout=5), 0)
-        self.assertFalse(os.path.exists(unix_home) or os.path.exists(shortcut))
+        self.assertFalse(messenger_running())  # asked to end before its files were removed
+        self.assertFalse(os.path.exists(unix_home) or any(map(os.path.exists, shortcuts)))
         for key in (UNINSTALL, APP_CLASS, class_key):
             self.assertIsNone(registry(key), key)
-        self.assertNotIn("Glidebanner", registry(RUN) or {})
-        # The settings are kept by default, with what the bar stored as it was closed.
+        self.assertFalse({"Glidebanner", MESSENGER} & run_values())
+        # The settings are kept by default, with what the bar stored as it was closed, and the
+        # messenger's account with its password.
         self.assertEqual(registry(harness.KEY).get("Version"), "1.1")
         self.assertIn("Speed", registry(harness.KEY))
+        self.assertEqual(registry(ACCOUNT).get("Address"), address)
+        self.assertTrue(password_stored(address))
         self.install()
         self.uninstall("/REMOVESETTINGS")
         wait_for(lambda: registry(harness.KEY) is None, what="the settings removed")
+        self.assertFalse(password_stored(address))
 
     def test_portable_zip_holds_programs_read_me_and_licences(self):
         with zipfile.ZipFile(ZIP) as z:
