@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "SignInDialog_win32.h"
+#include "SimState.h"
 #include "net/Credentials_win32.h"
 #include "net/SrvLookup_win32.h"
 
@@ -204,8 +205,17 @@ void MessengerApp::OnSessionEvent(const xmpp::SessionEvent& e) {
         tray_.Show(TrayState::SignedIn);
         break;
     case Kind::TextReceived:
-        if (ConversationWindow* window = Conversation(e.jid, false))
+        if (ConversationWindow* window = Conversation(e.jid, false)) {
             window->AddReceived(e.text, std::time(nullptr));
+        } else {
+            // No room for another window: the bar still shows the text, from a session that
+            // no window shows.
+            std::vector<msgrsim::Request> requests = bridge_.OnEvent(e);
+            for (auto& r : requests)
+                if (r.op == msgrsim::Op::Text) r.args[5] = "1";
+            Tell(requests);
+            return;
+        }
         break;
     default:
         break;
@@ -255,6 +265,9 @@ ConversationWindow* MessengerApp::Conversation(const std::string& jid, bool inFr
         if (inFront) open->second->BringForward();
         return open->second.get();
     }
+    // Anyone may write, and anything on the desktop may ask: the windows are bounded, as the
+    // stand-in's conversations are.
+    if (conversations_.size() >= msgrsim::kMaxConversations) return nullptr;
     auto window = std::make_unique<ConversationWindow>(static_cast<IConversationOwner&>(*this), jid, bridge_.Nickname(jid));
     if (!window->Open(instance_, inFront)) return nullptr;
     ConversationWindow* made = window.get();
