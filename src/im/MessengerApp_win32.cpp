@@ -85,8 +85,8 @@ bool MessengerApp::Start() {
 
 bool MessengerApp::AskAccount(const std::string& error) {
     const Account current = account_.value_or(Account{});
-    const bool stored = account_ && account_->rememberPassword &&
-                        net::ReadPassword(account_->address).has_value();
+    const bool stored =
+        account_ && account_->rememberPassword && net::ReadPassword(account_->address).has_value();
     std::optional<SignInChoice> choice =
         im::AskAccount(instance_, nullptr, current, stored || !password_.empty(), error);
     if (!choice) return false;
@@ -132,8 +132,8 @@ void MessengerApp::SignIn() {
     }
     servers_.clear();
     if (!account_->server.empty()) {
-        servers_.push_back({account_->server, account_->port ? account_->port : net::kDefaultPort,
-                            false});
+        servers_.push_back(
+            {account_->server, account_->port ? account_->port : net::kDefaultPort, false});
     } else {
         net::DnsSrvLookup dns;
         servers_ = net::ServersFor(Domain(account_->address), dns, [](std::uint32_t total) {
@@ -268,7 +268,8 @@ ConversationWindow* MessengerApp::Conversation(const std::string& jid, bool inFr
     // Anyone may write, and anything on the desktop may ask: the windows are bounded, as the
     // stand-in's conversations are.
     if (conversations_.size() >= msgrsim::kMaxConversations) return nullptr;
-    auto window = std::make_unique<ConversationWindow>(static_cast<IConversationOwner&>(*this), jid, bridge_.Nickname(jid));
+    auto window = std::make_unique<ConversationWindow>(static_cast<IConversationOwner&>(*this), jid,
+                                                       bridge_.Nickname(jid));
     if (!window->Open(instance_, inFront)) return nullptr;
     ConversationWindow* made = window.get();
     conversations_.emplace(jid, std::move(window));
