@@ -25,14 +25,16 @@ constexpr UINT kMessengerTimeoutMs = 2000;
 constexpr wchar_t kMessengerExe[] = L"gbmessenger.exe";
 constexpr wchar_t kAccountKey[] = L"Software\\Glidebanner\\Messenger";
 
-HWND FindMessenger() { return ::FindWindowExW(HWND_MESSAGE, nullptr, kMessengerWindowClass, nullptr); }
+HWND FindMessenger() {
+    return ::FindWindowExW(HWND_MESSAGE, nullptr, kMessengerWindowClass, nullptr);
+}
 
 // An account is set up when the messenger has stored its address.
 bool AccountSetUp() {
     wchar_t address[8];
     DWORD bytes = sizeof address;
-    const LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, kAccountKey, L"Address",
-                                          RRF_RT_REG_SZ, nullptr, address, &bytes);
+    const LSTATUS status = ::RegGetValueW(HKEY_CURRENT_USER, kAccountKey, L"Address", RRF_RT_REG_SZ,
+                                          nullptr, address, &bytes);
     return (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) && bytes > sizeof(wchar_t);
 }
 
@@ -48,8 +50,8 @@ void StartMessenger() {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (::CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                         nullptr, &startup, &process)) {
+    if (::CreateProcessW(path.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                         &startup, &process)) {
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
     }

@@ -56,7 +56,8 @@ std::string SimState::Crowded(const std::vector<std::string>& addresses, bool op
     }
     std::vector<std::string_view> unknown;
     for (const auto& a : addresses) {
-        if (!byAddress_.contains(a) && std::find(unknown.begin(), unknown.end(), a) == unknown.end()) {
+        if (!byAddress_.contains(a) &&
+            std::find(unknown.begin(), unknown.end(), a) == unknown.end()) {
             unknown.push_back(a);
             if (contacts_.size() + unknown.size() > kMaxContacts) {
                 return "too many contacts (limit " + std::to_string(kMaxContacts) + ")";
@@ -113,7 +114,8 @@ Reply SimState::Apply(const Request& request, ISimHost& host) {
         if (!a[1].empty()) sender->nickname = a[1];
         // Whoever writes is evidently there.
         if (sender->state == 0 || sender->state == 1) sender->state = 2;
-        if (session->window != 0 && !session->external) host.ShowText(session->window, *sender, a[3]);
+        if (session->window != 0 && !session->external)
+            host.ShowText(session->window, *sender, a[3]);
         host.RaiseText(session, sender, a[2], a[3]);
         return Done();
     }

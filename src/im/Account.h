@@ -8,9 +8,9 @@
 namespace im {
 
 struct Account {
-    std::string address;      // user@domain, the bare JID
-    std::string server;       // the host to connect to; empty: the domain's SRV records
-    std::uint16_t port = 0;   // with `server`; 0 is 5222
+    std::string address;    // user@domain, the bare JID
+    std::string server;     // the host to connect to; empty: the domain's SRV records
+    std::uint16_t port = 0; // with `server`; 0 is 5222
     bool rememberPassword = true;
     bool signInAtStart = true;
     bool operator==(const Account&) const = default;

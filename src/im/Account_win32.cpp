@@ -38,7 +38,8 @@ std::string ReadText(HKEY key, const wchar_t* name) {
         type != REG_SZ)
         return {};
     value.resize(bytes / sizeof(wchar_t));
-    while (!value.empty() && value.back() == L'\0') value.pop_back();
+    while (!value.empty() && value.back() == L'\0')
+        value.pop_back();
     return Narrow(value);
 }
 

@@ -13,8 +13,10 @@ using msgrsim::Op;
 using msgrsim::Request;
 
 std::string_view Trim(std::string_view s) {
-    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
     return s;
 }
 
@@ -127,8 +129,8 @@ std::vector<Request> Bridge::OnEvent(const xmpp::SessionEvent& e) {
     case Kind::TextReceived: {
         if (e.text.empty()) return {};
         const std::string nickname = e.nickname.empty() ? Nickname(e.jid) : e.nickname;
-        return {Request{Op::Text,
-                        {e.jid, nickname, HeaderFor(e.font, e.colour), e.text, e.jid, "0"}}};
+        return {
+            Request{Op::Text, {e.jid, nickname, HeaderFor(e.font, e.colour), e.text, e.jid, "0"}}};
     }
     case Kind::Ended:
         return SignedOut();

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "SignInDialog_win32.h"
+#include "SimState.h"
 #include "net/Credentials_win32.h"
 #include "net/SrvLookup_win32.h"
 
@@ -84,8 +85,8 @@ bool MessengerApp::Start() {
 
 bool MessengerApp::AskAccount(const std::string& error) {
     const Account current = account_.value_or(Account{});
-    const bool stored = account_ && account_->rememberPassword &&
-                        net::ReadPassword(account_->address).has_value();
+    const bool stored =
+        account_ && account_->rememberPassword && net::ReadPassword(account_->address).has_value();
     std::optional<SignInChoice> choice =
         im::AskAccount(instance_, nullptr, current, stored || !password_.empty(), error);
     if (!choice) return false;
@@ -131,8 +132,8 @@ void MessengerApp::SignIn() {
     }
     servers_.clear();
     if (!account_->server.empty()) {
-        servers_.push_back({account_->server, account_->port ? account_->port : net::kDefaultPort,
-                            false});
+        servers_.push_back(
+            {account_->server, account_->port ? account_->port : net::kDefaultPort, false});
     } else {
         net::DnsSrvLookup dns;
         servers_ = net::ServersFor(Domain(account_->address), dns, [](std::uint32_t total) {
@@ -204,8 +205,17 @@ void MessengerApp::OnSessionEvent(const xmpp::SessionEvent& e) {
         tray_.Show(TrayState::SignedIn);
         break;
     case Kind::TextReceived:
-        if (ConversationWindow* window = Conversation(e.jid, false))
+        if (ConversationWindow* window = Conversation(e.jid, false)) {
             window->AddReceived(e.text, std::time(nullptr));
+        } else {
+            // No room for another window: the bar still shows the text, from a session that
+            // no window shows.
+            std::vector<msgrsim::Request> requests = bridge_.OnEvent(e);
+            for (auto& r : requests)
+                if (r.op == msgrsim::Op::Text) r.args[5] = "1";
+            Tell(requests);
+            return;
+        }
         break;
     default:
         break;
@@ -255,7 +265,11 @@ ConversationWindow* MessengerApp::Conversation(const std::string& jid, bool inFr
         if (inFront) open->second->BringForward();
         return open->second.get();
     }
-    auto window = std::make_unique<ConversationWindow>(static_cast<IConversationOwner&>(*this), jid, bridge_.Nickname(jid));
+    // Anyone may write, and anything on the desktop may ask: the windows are bounded, as the
+    // stand-in's conversations are.
+    if (conversations_.size() >= msgrsim::kMaxConversations) return nullptr;
+    auto window = std::make_unique<ConversationWindow>(static_cast<IConversationOwner&>(*this), jid,
+                                                       bridge_.Nickname(jid));
     if (!window->Open(instance_, inFront)) return nullptr;
     ConversationWindow* made = window.get();
     conversations_.emplace(jid, std::move(window));

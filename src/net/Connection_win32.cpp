@@ -182,10 +182,10 @@ void Connection::OnTimer() {
 
 void Connection::Fail(NetFailure failure) {
     // A certificate, or a server that will not speak TLS 1.2, stays as it is until the user acts.
-    const bool needsUser = failure == NetFailure::OldTls || failure == NetFailure::CertNotForDomain ||
-                           failure == NetFailure::CertUntrusted ||
-                           failure == NetFailure::CertExpired || failure == NetFailure::CertRevoked ||
-                           failure == NetFailure::CertInvalid;
+    const bool needsUser =
+        failure == NetFailure::OldTls || failure == NetFailure::CertNotForDomain ||
+        failure == NetFailure::CertUntrusted || failure == NetFailure::CertExpired ||
+        failure == NetFailure::CertRevoked || failure == NetFailure::CertInvalid;
     Fail(FailureWords(failure, domain_), needsUser ? xmpp::ReconnectPolicy::Failure::NeedsUser
                                                    : xmpp::ReconnectPolicy::Failure::Transient);
 }

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "im/Bridge.h"
 #include "xmpp/Session.h"
 #include "xmpp/StreamParser.h"
 
@@ -126,7 +127,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         feed(segment, piece);
         settle();
     }
+    im::Bridge bridge;
     for (const SessionEvent& e : events) {
+        // What the messenger tells the stand-ins of it travels whole: every request within the
+        // stand-in's bound and read back as it was sent.
+        for (const msgrsim::Request& r : bridge.OnEvent(e)) {
+            const std::string wire = msgrsim::EncodeArgs(r.args);
+            const auto back = msgrsim::DecodeRequest(static_cast<std::uint32_t>(r.op), wire);
+            Check(back && *back == r);
+        }
         Check(e.jid.size() <= Session::kMaxJid && e.nickname.size() <= Session::kMaxNickname);
         Check(e.text.size() <= std::max(Session::kMaxBody, Session::kMaxErrorText));
         Check(e.font.size() <= Session::kMaxStyle && e.colour.size() <= Session::kMaxStyle);

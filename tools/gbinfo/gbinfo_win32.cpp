@@ -207,8 +207,7 @@ int PrintLines(const wchar_t* title) {
         return 1;
     }
     IAccessible* accessible = nullptr;
-    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT),
-                                          IID_IAccessible,
+    if (FAILED(AccessibleObjectFromWindow(window, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
                                           reinterpret_cast<void**>(&accessible))) ||
         !accessible)
         return 1;

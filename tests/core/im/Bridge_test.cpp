@@ -50,8 +50,7 @@ TEST(Bridge, ASessionAsTheStandInsHearIt) {
     text.colour = "#f00";
     const std::pair<xmpp::SessionEvent, Requests> steps[] = {
         {signedIn,
-         {{Op::Contacts, {"romeo@x", "Romeo", "1", "nurse@x", "nurse", "1"}},
-          {Op::Status, {"2"}}}},
+         {{Op::Contacts, {"romeo@x", "Romeo", "1", "nurse@x", "nurse", "1"}}, {Op::Status, {"2"}}}},
         {Presence("romeo@x", true, true), {{Op::Contacts, {"romeo@x", "Romeo", "2"}}}},
         {Presence("nurse@x", true, false, "Nurse"), {{Op::State, {"nurse@x", "2", "1", "Nurse"}}}},
         // Another resource of someone online: no line.
@@ -93,7 +92,8 @@ TEST(Bridge, TheHeaderOfAStyledMessage) {
         {"", "", "FN=Arial; EF=; CO=0; CS=0; PF=22"},
         {"Verdana", "", "CO=0; FN=Verdana; EF=; CS=0; PF=22"},
         {"", "Navy", "CO=800000; FN=Arial; EF=; CS=0; PF=22"},
-        {"\"Times New Roman\", serif", "#00FF00", "CO=00ff00; FN=Times%20New%20Roman; EF=; CS=0; PF=22"},
+        {"\"Times New Roman\", serif", "#00FF00",
+         "CO=00ff00; FN=Times%20New%20Roman; EF=; CS=0; PF=22"},
         {"", "rgb(1,2,3)", "FN=Arial; EF=; CO=0; CS=0; PF=22"},
         {"a;b", "#123456", "CO=563412; FN=Arial; EF=; CS=0; PF=22"},
     };
