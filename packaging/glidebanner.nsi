@@ -199,7 +199,8 @@ Section "Uninstall"
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
     Delete "$SMPROGRAMS\${MESSENGER}.lnk"
     DeleteRegValue HKCU "${RUN_KEY}" "${PRODUCT}"
-    ; Written by the messenger when it signs in at start; it would name a program that is gone.
+    ; The messenger writes it while "Sign in when the messenger starts" is chosen; it would name
+    ; a program that is gone.
     DeleteRegValue HKCU "${RUN_KEY}" "${MESSENGER}"
     DeleteRegKey HKCU "${UNINSTALL_KEY}"
 
