@@ -134,6 +134,10 @@ void Server::MeetMessenger() {
 std::intptr_t Server::MessengerWindow(const std::string& address) {
     const HWND messenger = FindMessenger();
     if (!messenger) return 0;
+    // The click that asked is the user's: the messenger may bring its window to the front.
+    DWORD messengerProcess = 0;
+    ::GetWindowThreadProcessId(messenger, &messengerProcess);
+    ::AllowSetForegroundWindow(messengerProcess);
     COPYDATASTRUCT open{static_cast<ULONG_PTR>(MessengerOp::Open),
                         static_cast<DWORD>(address.size()), const_cast<char*>(address.data())};
     DWORD_PTR result = 0;
@@ -143,9 +147,7 @@ std::intptr_t Server::MessengerWindow(const std::string& address) {
         return 0;
     // Only a window of the messenger's own process is taken for its conversation.
     const HWND window = reinterpret_cast<HWND>(result);
-    DWORD messengerProcess = 0;
     DWORD windowProcess = 0;
-    ::GetWindowThreadProcessId(messenger, &messengerProcess);
     if (!window || !::GetWindowThreadProcessId(window, &windowProcess) ||
         windowProcess != messengerProcess)
         return 0;

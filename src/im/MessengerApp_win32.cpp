@@ -84,6 +84,13 @@ bool MessengerApp::Start() {
 }
 
 bool MessengerApp::AskAccount(const std::string& error) {
+    // One dialog at a time: the icon's menu still works while it is open.
+    if (asking_) return false;
+    asking_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{asking_};
     const Account current = account_.value_or(Account{});
     const bool stored =
         account_ && account_->rememberPassword && net::ReadPassword(account_->address).has_value();

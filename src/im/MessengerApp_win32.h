@@ -75,6 +75,7 @@ class MessengerApp final : public gb::Window,
     std::size_t server_ = 0; // the one tried now
     bool started_ = false;   // a session was started since the last sign-out
     bool signingOut_ = false;
+    bool asking_ = false; // the sign-in dialog is open
     // The machine's addresses changed: a connection that failed may work at once now.
     void WatchNetwork();
     HANDLE networkChanged_ = nullptr; // signalled by NotifyAddrChange

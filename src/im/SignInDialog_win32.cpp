@@ -35,7 +35,7 @@ constexpr short kErrorBand = 24;                                   // dialog uni
 class Template {
   public:
     Template(const wchar_t* title, short cx, short cy) {
-        Dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SHELLFONT | DS_CENTER);
+        Dword(WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_CENTER);
         Dword(0);
         count_ = words_.size();
         Word(0); // items, counted as they come

@@ -425,8 +425,9 @@ def setting():
     for user, password in ACCOUNTS.items():
         prosody.add_user(configs["good"], user, password)
     prosody.add_user(configs["sha1"], "juliet", ACCOUNTS["juliet"])
-    write_roster(prosody.data, "juliet", [("romeo", "Romeo")])
+    write_roster(prosody.data, "juliet", [("romeo", "Romeo"), ("nurse", "Nurse")])
     write_roster(prosody.data, "romeo", [("juliet", "Juliet")])
+    write_roster(prosody.data, "nurse", [("juliet", "Juliet")])
     wine = Wine(folder)
     assert wine.run("trust", os.path.join(folder, "ca.der")) == 0
     assert wine.run("store", "juliet@" + DOMAIN, stdin=ACCOUNTS["juliet"] + "\n") == 0

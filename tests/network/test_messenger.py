@@ -49,7 +49,8 @@ class Lines:
         self.out.close()
 
 
-BLUE = (0, 0, 255)
+BLUE, RED = (0, 0, 255), (255, 0, 0)  # a message's colour; the sign-in lines' (the banner's is
+# orange)
 
 
 class OnTheBar(unittest.TestCase):
@@ -67,6 +68,24 @@ class OnTheBar(unittest.TestCase):
         return sorted({x + i for row in state["wine"].pixels(x, y + 2, w - 20, hh - 4)
                        for i, p in enumerate(row)
                        if sum(abs(a - b) for a, b in zip(p, colour)) <= tolerance})
+
+    def click_newest(self, colour, right_of=0):
+        """Holds the strip with the right button, then clicks the newest (rightmost) run of the
+        colour once it shows right of the column given."""
+        x, y, w, hh = self.geometry(self.bar_window)
+        h.wait_for(lambda: max(self.columns_of(colour, 20) or [0]) > right_of,
+                   what="%s on the bar" % (colour,))
+        state["wine"].xdotool("mousemove", x + 5, y + hh // 2, "mousedown", 3)
+
+        def held():
+            before = self.columns_of(colour, 20)
+            h.time.sleep(0.3)
+            return before == self.columns_of(colour, 20) and before
+        columns = h.wait_for(held, what="the strip held")
+        state["wine"].xdotool("mouseup", 3)
+        run = [c for i, c in enumerate(columns) if all(
+            b - a < 40 for a, b in zip(columns[i:], columns[i + 1:]))]
+        state["wine"].xdotool("mousemove", run[len(run) // 2], y + hh // 2, "click", 1)
 
     def gbinfo(self, *args):
         return state["wine"].wine(h.os.path.join(h.BUILD, "bin", "gbinfo.exe"), *args)
@@ -95,15 +114,7 @@ class OnTheBar(unittest.TestCase):
         self.assertEqual(said, "romeo says: Good morrow smiling face")
         self.assertLess(lines.all().index(signed_in), lines.all().index(said))
 
-        # Hold the strip with the right button, then click the blue message.
-        x, y, w, hh = self.geometry(self.bar_window)
-        columns = h.wait_for(lambda: self.columns_of(BLUE), what="the blue message")
-        wine.xdotool("mousemove", x + 5, y + hh // 2, "mousedown", 3)
-        columns = h.wait_for(lambda: (lambda a, b: a == b and a)(
-            self.columns_of(BLUE), (h.time.sleep(0.3), self.columns_of(BLUE))[1]),
-            what="the strip held")
-        wine.xdotool("mouseup", 3)
-        wine.xdotool("mousemove", columns[len(columns) // 2], y + hh // 2, "click", 1)
+        self.click_newest(BLUE)
         title = "Romeo - Conversation"
         h.wait_for(lambda: self.gbinfo("front").strip() == title, what="the conversation in front")
         self.assertIn("Good morrow :)", self.gbinfo("controls", title))
@@ -114,6 +125,15 @@ class OnTheBar(unittest.TestCase):
                      "parting is such sweet sorrow")
         wine.xdotool("key", "--window", conversation, "Return")
         self.assertEqual(romeo.messages.get(timeout=20), (ME, "parting is such sweet sorrow"))
+
+        # A click on a sign-in line opens that contact's window in front (InstantMessage).
+        red_before = max(self.columns_of(RED, 20) or [0])  # the strip only moves left
+        nurse = h.Buddy("nurse", state["ca"])
+        self.addCleanup(nurse.stop)
+        lines.wait("nurse has signed in")
+        self.click_newest(RED, right_of=red_before)
+        h.wait_for(lambda: self.gbinfo("front").strip() == "Nurse - Conversation",
+                   what="the nurse's conversation in front")
 
         # The server goes and comes back: a message sent meanwhile reaches the bar once.
         romeo.stop()
@@ -128,8 +148,8 @@ class OnTheBar(unittest.TestCase):
 
         # The messenger killed: the bar runs on, and a new messenger is heard.
         wine.wine("taskkill", "/f", "/im", "gbmessenger.exe")
-        h.wait_for(lambda: "gbmessenger" not in subprocess.run(
-            ["ps", "ax"], capture_output=True, text=True).stdout, what="the messenger gone")
+        h.wait_for(lambda: not self.gbinfo("resources", "gbmessenger.exe"),
+                   what="the messenger gone")
         self.assertIsNone(bar.poll())
         self.msgrctl("status", "offline")
         wine.start("gbmessenger.exe")
