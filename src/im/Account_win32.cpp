@@ -57,7 +57,8 @@ std::optional<DWORD> ReadNumber(HKEY key, const wchar_t* name) {
 bool WriteText(HKEY key, const wchar_t* name, std::string_view text) {
     const std::wstring w = Wide(text);
     return ::RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(w.c_str()),
-                            static_cast<DWORD>((w.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
+                            static_cast<DWORD>(w.size() + 1) * DWORD{sizeof(wchar_t)}) ==
+           ERROR_SUCCESS;
 }
 
 bool WriteNumber(HKEY key, const wchar_t* name, DWORD value) {

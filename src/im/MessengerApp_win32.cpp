@@ -45,7 +45,7 @@ void SetStartAtSignIn(bool on) {
             const std::wstring command = L"\"" + path + L"\"";
             ::RegSetValueExW(run, L"Glidebanner Messenger", 0, REG_SZ,
                              reinterpret_cast<const BYTE*>(command.c_str()),
-                             static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t)));
+                             static_cast<DWORD>(command.size() + 1) * DWORD{sizeof(wchar_t)});
         }
     } else {
         ::RegDeleteValueW(run, L"Glidebanner Messenger");

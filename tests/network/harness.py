@@ -361,15 +361,18 @@ class Buddy:
             self.stop()
             raise AssertionError("%s did not sign in" % user)
 
-    def send(self, to, body, colour=None):
-        """A chat message; with `colour` ("#rrggbb") also its XHTML-IM form in that colour."""
+    def send(self, to, body, colour=None, font=None):
+        """A chat message; with `colour` ("#rrggbb") or `font` (a family) also its XHTML-IM form
+        in them."""
         def go():
             m = self.xmpp.make_message(mto=to, mbody=body, mtype="chat")
-            if colour:
+            style = "; ".join(["color: %s" % colour] * bool(colour) +
+                              ["font-family: %s" % font] * bool(font))
+            if style:
                 m.append(ET.fromstring(
                     '<html xmlns="http://jabber.org/protocol/xhtml-im"><body xmlns='
-                    '"http://www.w3.org/1999/xhtml"><span style="color: %s">%s</span></body>'
-                    '</html>' % (colour, escape(body))))
+                    '"http://www.w3.org/1999/xhtml"><span style="%s">%s</span></body>'
+                    '</html>' % (escape(style, {'"': "&quot;"}), escape(body))))
             m.send()
         self.loop.call_soon_threadsafe(go)
 
