@@ -9,9 +9,9 @@
 //   gbinfo controls TITLE       one line per window inside the visible top-level window of
 //                               that title: class, id, flags (v visible, e enabled, c
 //                               checked), text; tab-separated, UTF-8
-//   gbinfo lines TITLE          the lines the window of that title gives assistive technology
-//                               (its accessible value), each once as it comes, UTF-8, until
-//                               the window closes
+//   gbinfo lines TITLE [MS]     the lines the window of that title gives assistive technology
+//                               (its accessible value, read every MS milliseconds, 20 unless
+//                               told), each once as it comes, UTF-8, until the window closes
 //   gbinfo texts N FROM         FROM says "1", "2", ... "N" through the stand-in, as fast as it
 //                               takes them (one conversation window, opened by the first)
 #include <windows.h>
@@ -20,6 +20,7 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <string>
@@ -195,9 +196,9 @@ int SendTexts(long count, const std::string& from) {
     return refused == 0 ? 0 : 3;
 }
 
-// The window's accessible value, read every 20 ms: each line the bar shows stays its value
-// while it is the newest, longer than that.
-int PrintLines(const wchar_t* title) {
+// The window's accessible value, read every `everyMs`: each line the bar shows stays its value
+// while it is the newest, longer than 20 ms; the latency benchmark reads it more often.
+int PrintLines(const wchar_t* title, DWORD everyMs) {
     CoInitialize(nullptr);
     HWND window = nullptr;
     for (int i = 0; i < 500 && !window; ++i, Sleep(20))
@@ -226,7 +227,7 @@ int PrintLines(const wchar_t* title) {
                 std::fflush(stdout);
             }
         }
-        Sleep(20);
+        Sleep(everyMs);
     }
     accessible->Release();
     return 0;
@@ -265,10 +266,13 @@ int wmain(int argc, wchar_t** argv) {
         return 0;
     }
     if (argc == 3 && std::wcscmp(argv[1], L"controls") == 0) return PrintControls(argv[2]);
-    if (argc == 3 && std::wcscmp(argv[1], L"lines") == 0) return PrintLines(argv[2]);
+    if ((argc == 3 || argc == 4) && std::wcscmp(argv[1], L"lines") == 0) {
+        const long everyMs = argc == 4 ? std::wcstol(argv[3], nullptr, 10) : 20;
+        return PrintLines(argv[2], static_cast<DWORD>(std::clamp(everyMs, 1L, 1000L)));
+    }
     if (argc == 4 && std::wcscmp(argv[1], L"texts") == 0)
         return SendTexts(std::wcstol(argv[2], nullptr, 10), Narrow(argv[3]));
     std::fprintf(stderr, "usage: gbinfo workarea | front | resources NAME.exe | controls TITLE | "
-                         "lines TITLE | texts N FROM\n");
+                         "lines TITLE [MS] | texts N FROM\n");
     return 2;
 }
