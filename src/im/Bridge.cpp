@@ -90,14 +90,19 @@ std::string Bridge::Nickname(const std::string& jid) const {
 
 std::vector<Request> Bridge::ContactRequests(const std::vector<std::string>& jids) const {
     std::vector<Request> out;
-    for (std::size_t i = 0; i < jids.size(); i += kContactsPerRequest) {
-        Request r{Op::Contacts, {}};
-        for (std::size_t j = i; j < std::min(jids.size(), i + kContactsPerRequest); ++j) {
-            const Known& k = contacts_.at(jids[j]);
-            r.args.insert(r.args.end(),
-                          {jids[j], Nickname(jids[j]), Number(k.online ? kOnline : kOffline)});
+    std::size_t bytes = 0;
+    for (const std::string& jid : jids) {
+        const Known& k = contacts_.at(jid);
+        std::string nickname = Nickname(jid);
+        std::string state = Number(k.online ? kOnline : kOffline);
+        const std::size_t size = jid.size() + nickname.size() + state.size() + 3; // the NULs
+        if (out.empty() || out.back().args.size() >= 3 * kContactsPerRequest ||
+            bytes + size > msgrsim::kMaxRequestBytes) {
+            out.push_back(Request{Op::Contacts, {}});
+            bytes = 0;
         }
-        out.push_back(std::move(r));
+        out.back().args.insert(out.back().args.end(), {jid, std::move(nickname), std::move(state)});
+        bytes += size;
     }
     return out;
 }

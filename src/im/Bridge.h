@@ -25,7 +25,8 @@ std::string HeaderFor(std::string_view fontFamily, std::string_view cssColour);
 
 class Bridge {
   public:
-    // Contacts per request: the stand-in takes 64 KiB at once.
+    // Contacts per request, at most: the stand-in takes 64 KiB at once, so a request also ends
+    // before it would pass that (addresses and nicknames may be long).
     static constexpr std::size_t kContactsPerRequest = 200;
 
     // A session event as requests for every stand-in; none for what the bar does not see.

@@ -325,6 +325,10 @@ LRESULT MessengerApp::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_ENDSESSION:
         if (wp) Exit();
         return 0;
+    case WM_CLOSE:
+        // Closing the hidden window (as an installer may) ends the messenger, not only the window.
+        Exit();
+        return 0;
     default:
         return Default(msg, wp, lp);
     }
