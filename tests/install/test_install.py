@@ -106,8 +106,7 @@ class InstallTest(harness.WineTestCase):
         self.assertEqual(sorted(os.listdir(unix_home)),
                          sorted(PROGRAMS + ["licences", "uninstall.exe"]))
         self.assertEqual(sorted(os.listdir(os.path.join(unix_home, "licences"))), LICENCES)
-        # gbmessenger.exe carries no version resource yet.
-        for name in [n for n in PROGRAMS if n != "gbmessenger.exe"] + ["uninstall.exe"]:
+        for name in PROGRAMS + ["uninstall.exe"]:
             self.assertEqual(file_version(os.path.join(unix_home, name)), VERSION, name)
         menu = os.path.normpath(os.path.join(unix_home, "../../../Roaming/Microsoft/Windows/"
                                                         "Start Menu/Programs"))
