@@ -14,6 +14,8 @@ using namespace xmpp;
 constexpr char kHeader[] = "<stream:stream xmlns='jabber:client' "
                            "xmlns:stream='http://etherx.jabber.org/streams' version='1.0'>";
 constexpr char kSalt[] = "QSXCR+Q6sek8bf92";
+constexpr char kStartTls[] = "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>";
+constexpr char kProceed[] = "<proceed xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>";
 constexpr char kBindFeature[] = "<bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'/>";
 constexpr char kSmFeature[] = "<sm xmlns='urn:xmpp:sm:3'/>";
 
@@ -102,8 +104,8 @@ struct Server {
     }
     // Through STARTTLS and SASL (the mechanism the client picks) to the features after it.
     std::string Authenticate(const std::string& mechanisms, const std::string& features) {
-        Say(Features("<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>"));
-        Say("<proceed xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>");
+        Say(Features(kStartTls));
+        Say(kProceed);
         session.TlsUp();
         session.TakeOutput();
         const std::string auth = Say(Features(Mechanisms(mechanisms)));
@@ -143,24 +145,20 @@ TEST(Session, SignsInWithTheBestMechanismAndRefusesWhatItMust) {
         int outcome;               // 0 success, 1 spoilt signature, 2..: a failure condition
         const char* expected;      // the events; the mechanism the client picked
     } rows[] = {
-        {"prefers SHA-256", false, "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>",
-         "PLAIN SCRAM-SHA-1 SCRAM-SHA-256", 0, "starttls|signed in 0 SCRAM-SHA-256"},
+        {"prefers SHA-256", false, kStartTls, "PLAIN SCRAM-SHA-1 SCRAM-SHA-256", 0,
+         "starttls|signed in 0 SCRAM-SHA-256"},
         {"then SHA-1", false,
-         "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'><required/>"
-         "</starttls>",
+         "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'><required/></starttls>",
          "PLAIN SCRAM-SHA-1", 0, "starttls|signed in 0 SCRAM-SHA-1"},
-        {"PLAIN under TLS", false, "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>", "PLAIN",
-         0, "starttls|signed in 0 PLAIN"},
+        {"PLAIN under TLS", false, kStartTls, "PLAIN", 0, "starttls|signed in 0 PLAIN"},
         {"direct TLS", true, "", "SCRAM-SHA-1", 0, "signed in 0 SCRAM-SHA-1"},
         {"no encryption", false, "", "", 0, "ended 2"},
-        {"no mechanism", false, "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>", "DIGEST-MD5",
-         0, "starttls|ended 4"},
-        {"bad signature", false, "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>",
-         "SCRAM-SHA-256", 1, "starttls|ended 7 SCRAM-SHA-256"},
-        {"wrong password", false, "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>",
-         "SCRAM-SHA-1", 2, "starttls|ended 5: not-authorized: no SCRAM-SHA-1"},
-        {"other failure", false, "<starttls xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>",
-         "SCRAM-SHA-1", 3, "starttls|ended 6: temporary-auth-failure SCRAM-SHA-1"},
+        {"no mechanism", false, kStartTls, "DIGEST-MD5", 0, "starttls|ended 4"},
+        {"bad signature", false, kStartTls, "SCRAM-SHA-256", 1, "starttls|ended 7 SCRAM-SHA-256"},
+        {"wrong password", false, kStartTls, "SCRAM-SHA-1", 2,
+         "starttls|ended 5: not-authorized: no SCRAM-SHA-1"},
+        {"other failure", false, kStartTls, "SCRAM-SHA-1", 3,
+         "starttls|ended 6: temporary-auth-failure SCRAM-SHA-1"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -170,7 +168,7 @@ TEST(Session, SignsInWithTheBestMechanismAndRefusesWhatItMust) {
         std::string auth =
             t.Say(Features(row.directTls ? Mechanisms(row.mechanisms) : row.firstFeatures));
         if (auth.find("<starttls") != std::string::npos) {
-            t.Say("<proceed xmlns='urn:ietf:params:xml:ns:xmpp-tls'/>");
+            t.Say(kProceed);
             EXPECT_EQ(t.session.State(), SessionState::TlsHandshake);
             t.session.TlsUp();
             EXPECT_EQ(t.session.TakeOutput().substr(0, 21), "<?xml version='1.0'?>");
