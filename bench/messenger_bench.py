@@ -9,7 +9,6 @@ with only loopback.
     bench/messenger_bench.py [MESSAGES [IDLE_SECONDS [SIGN_INS]]]
 """
 import contextlib
-import importlib.util
 import os
 import queue
 import random
@@ -30,16 +29,8 @@ def in_own_namespace():
                           *sys.argv[1:]])
 
 
-def load_harness():
-    sys.path.insert(0, NETWORK)
-    spec = importlib.util.spec_from_file_location("harness", os.path.join(NETWORK, "harness.py"))
-    module = importlib.util.module_from_spec(spec)
-    sys.modules["harness"] = module
-    spec.loader.exec_module(module)
-    return module
-
-
-h = load_harness()
+sys.path.insert(0, NETWORK)  # the network level's harness, by its folder
+import harness as h  # noqa: E402
 ME = "juliet@" + h.DOMAIN
 ACCOUNT = r"HKCU\Software\Glidebanner\Messenger"
 # The bar's accessible value read every this many milliseconds (gbinfo lines TITLE MS).
