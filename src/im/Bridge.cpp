@@ -107,7 +107,7 @@ std::vector<Request> Bridge::ContactRequests(const std::vector<std::string>& jid
     return out;
 }
 
-std::vector<Request> Bridge::OnEvent(const xmpp::SessionEvent& e) {
+std::vector<Request> Bridge::OnEvent(const xmpp::SessionEvent& e, bool inWindow) {
     using Kind = xmpp::SessionEvent::Kind;
     switch (e.kind) {
     case Kind::SignedIn: {
@@ -134,8 +134,9 @@ std::vector<Request> Bridge::OnEvent(const xmpp::SessionEvent& e) {
     case Kind::TextReceived: {
         if (e.text.empty()) return {};
         const std::string nickname = e.nickname.empty() ? Nickname(e.jid) : e.nickname;
-        return {
-            Request{Op::Text, {e.jid, nickname, HeaderFor(e.font, e.colour), e.text, e.jid, "0"}}};
+        return {Request{
+            Op::Text,
+            {e.jid, nickname, HeaderFor(e.font, e.colour), e.text, e.jid, inWindow ? "0" : "1"}}};
     }
     case Kind::Ended:
         return SignedOut();

@@ -29,8 +29,9 @@ class Bridge {
     // before it would pass that (addresses and nicknames may be long).
     static constexpr std::size_t kContactsPerRequest = 200;
 
-    // A session event as requests for every stand-in; none for what the bar does not see.
-    std::vector<msgrsim::Request> OnEvent(const xmpp::SessionEvent& e);
+    // A session event as requests for every stand-in; none for what the bar does not see. A
+    // text the messenger has no window for comes from a session that no window shows.
+    std::vector<msgrsim::Request> OnEvent(const xmpp::SessionEvent& e, bool inWindow = true);
     // The session ended or the user signed out: the user is offline.
     std::vector<msgrsim::Request> SignedOut();
     // The messenger's window for a contact opened (or, with 0, closed).

@@ -206,28 +206,23 @@ void MessengerApp::Exit() {
 
 void MessengerApp::OnSessionEvent(const xmpp::SessionEvent& e) {
     using Kind = xmpp::SessionEvent::Kind;
+    bool inWindow = true;
     switch (e.kind) {
     case Kind::SignedIn:
         policy_.SignedIn(::GetTickCount64());
         tray_.Show(TrayState::SignedIn);
         break;
     case Kind::TextReceived:
-        if (ConversationWindow* window = Conversation(e.jid, false)) {
+        // With no room for another window the bar still shows the text.
+        if (ConversationWindow* window = Conversation(e.jid, false))
             window->AddReceived(e.text, std::time(nullptr));
-        } else {
-            // No room for another window: the bar still shows the text, from a session that
-            // no window shows.
-            std::vector<msgrsim::Request> requests = bridge_.OnEvent(e);
-            for (auto& r : requests)
-                if (r.op == msgrsim::Op::Text) r.args[5] = "1";
-            Tell(requests);
-            return;
-        }
+        else
+            inWindow = false;
         break;
     default:
         break;
     }
-    Tell(bridge_.OnEvent(e));
+    Tell(bridge_.OnEvent(e, inWindow));
     if (e.kind == Kind::ContactChanged)
         if (auto open = conversations_.find(e.jid); open != conversations_.end())
             open->second->SetNickname(bridge_.Nickname(e.jid));
