@@ -157,8 +157,11 @@ void MessengerTray::Show(TrayState state, const std::string& reason) {
 void MessengerTray::Update(DWORD how) {
     data_.hIcon = icons_[Index(state_)].get();
     if (!data_.hIcon) data_.hIcon = icons_[Index(TrayState::SignedIn)].get();
-    ::lstrcpynW(data_.szTip, TrayTip(state_, reason_).c_str(),
-                static_cast<int>(std::size(data_.szTip)));
+    const std::wstring tip = TrayTip(state_, reason_);
+    ::lstrcpynW(data_.szTip, tip.c_str(), static_cast<int>(std::size(data_.szTip)));
+    // The hidden window's title says the same, for a script or an accessibility tool, which
+    // cannot read another program's notification-area tooltip.
+    ::SetWindowTextW(hWnd(), tip.c_str());
     const bool done = ::Shell_NotifyIconW(how, &data_) != FALSE;
     if (how == NIM_ADD) shown_ = done;
 }

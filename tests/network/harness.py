@@ -302,26 +302,38 @@ class Wine:
         self._session(self.build, "--session-stop")
 
 
-class NetClient:
-    """netclient.exe signed in (or trying to) in the background; its lines as they come."""
+class Output:
+    """A program under Wine in the background, its standard output kept in a file; its lines as
+    they come."""
 
-    def __init__(self, wine, address, port, direct_tls):
-        self.path = os.path.join(wine.folder, "client-%d.out" % len(wine.clients))
+    def __init__(self, wine, name, args):
+        self.path = os.path.join(wine.folder, name + ".out")
         self.out = open(self.path, "wb")
-        self.process = spawn(NETCLIENT + ["signin", address, "127.0.0.1", str(port)] +
-                             (["tls"] if direct_tls else []),
-                             env=wine.env, stdin=subprocess.PIPE, stdout=self.out)
+        self.process = spawn(["wine", *args], env=wine.env, stdin=subprocess.PIPE, stdout=self.out)
 
     def lines(self):
         with open(self.path, "rb") as f:
             return [l.decode("utf-8", "replace").rstrip("\r") for l in f.read().split(b"\n") if l]
 
-    def wait_line(self, prefix, timeout=20):
+    def wait(self, part, timeout=30):
+        """The lines holding `part` once there is one."""
         try:
-            return wait_for(lambda: next((l for l in self.lines() if l.startswith(prefix)), None),
-                            timeout=timeout, what="%r from netclient" % prefix)
+            return wait_for(lambda: [l for l in self.lines() if part in l], timeout=timeout,
+                            what="%r" % part)
         except AssertionError as e:
             raise AssertionError("%s; it printed %r" % (e, self.lines())) from None
+
+    def stop(self):
+        stop_group(self.process)
+        self.out.close()
+
+
+class NetClient(Output):
+    """netclient.exe signed in (or trying to)."""
+
+    def __init__(self, wine, address, port, direct_tls):
+        super().__init__(wine, "client-%d" % len(wine.clients), NETCLIENT[1:] + [
+            "signin", address, "127.0.0.1", str(port)] + (["tls"] if direct_tls else []))
 
     def say(self, line):
         self.process.stdin.write((line + "\n").encode("utf-8"))
@@ -332,8 +344,7 @@ class NetClient:
             with contextlib.suppress(OSError, subprocess.TimeoutExpired):
                 self.say("quit")
                 self.process.wait(timeout=10)
-        stop_group(self.process)
-        self.out.close()
+        super().stop()
 
 
 class Buddy:

@@ -2,7 +2,8 @@
 started by the stand-in when the bar attaches, signs in; a contact's sign-in and a message with
 an emoticon reach the bar in order; a click on the message brings its conversation window
 forward holding it; a reply typed there reaches the Linux side; a message sent while the
-server was down arrives once; and the bar outlives a killed messenger and hears a new one."""
+server was down arrives once; the bar outlives a killed messenger and hears a new one; and
+each refusal shows in the messenger's words, with nothing of the account sent."""
 import subprocess
 import unittest
 
@@ -18,35 +19,25 @@ def setUpModule():
     state.update(h.setting())
     wine = state["wine"]
     wine.wine("regsvr32", "/s", h.os.path.join(h.BUILD, "bin", "msgrsim.dll"))
-    # A user who has seen the welcome, and whose messenger account is set up.
+    # A user who has seen the welcome.
     wine.wine("reg", "add", r"HKCU\Software\Glidebanner", "/v", "Version", "/d", "1.1", "/f")
-    for name, kind, value in (("Address", "REG_SZ", ME), ("Server", "REG_SZ", "127.0.0.1"),
-                              ("Port", "REG_DWORD", str(h.PORT)),
+
+
+def account(address, port=h.PORT):
+    """Sets up the messenger's account, signing in at start; its password is in setting()'s."""
+    for name, kind, value in (("Address", "REG_SZ", address), ("Server", "REG_SZ", "127.0.0.1"),
+                              ("Port", "REG_DWORD", str(port)),
                               ("SignInAtStart", "REG_DWORD", "1")):
-        wine.wine("reg", "add", ACCOUNT, "/v", name, "/t", kind, "/d", value, "/f")
+        state["wine"].wine("reg", "add", ACCOUNT, "/v", name, "/t", kind, "/d", value, "/f")
 
 
-class Lines:
-    """The lines the bar gives assistive technology, as they come (gbinfo lines)."""
+def messenger_gone():
+    state["wine"].wine("taskkill", "/f", "/im", "gbmessenger.exe")
+    h.wait_for(lambda: not gbinfo("resources", "gbmessenger.exe"), what="the messenger gone")
 
-    def __init__(self, wine):
-        self.path = h.os.path.join(wine.folder, "bar-lines.out")
-        self.out = open(self.path, "wb")
-        self.process = h.spawn(["wine", h.os.path.join(h.BUILD, "bin", "gbinfo.exe"), "lines",
-                                "Glidebanner"], env=wine.env, stdout=self.out,
-                               stdin=subprocess.PIPE)
 
-    def all(self):
-        with open(self.path, "rb") as f:
-            return [l.decode("utf-8", "replace").rstrip("\r") for l in f.read().split(b"\n") if l]
-
-    def wait(self, part, timeout=30):
-        return h.wait_for(lambda: [l for l in self.all() if part in l], timeout=timeout,
-                          what="%r on the bar; it showed %r" % (part, self.all()))
-
-    def stop(self):
-        h.stop_group(self.process)
-        self.out.close()
+def gbinfo(*args):
+    return state["wine"].wine(h.os.path.join(h.BUILD, "bin", "gbinfo.exe"), *args)
 
 
 BLUE, RED = (0, 0, 255), (255, 0, 0)  # a message's colour; the sign-in lines' (the banner's is
@@ -87,9 +78,6 @@ class OnTheBar(unittest.TestCase):
             b - a < 40 for a, b in zip(columns[i:], columns[i + 1:]))]
         state["wine"].xdotool("mousemove", run[len(run) // 2], y + hh // 2, "click", 1)
 
-    def gbinfo(self, *args):
-        return state["wine"].wine(h.os.path.join(h.BUILD, "bin", "gbinfo.exe"), *args)
-
     def msgrctl(self, *args):
         return state["wine"].wine(h.os.path.join(h.BUILD, "bin", "msgrctl.exe"), *args)
 
@@ -97,10 +85,13 @@ class OnTheBar(unittest.TestCase):
         wine, prosody = state["wine"], state["prosody"]
         prosody.start(state["configs"]["good"])
         self.addCleanup(prosody.stop)
+        account(ME)
         # The bar's stand-in starts the messenger, which signs in with the stored account.
         bar = wine.start("glidebanner.exe")
         self.addCleanup(h.stop_group, bar)
-        lines = Lines(wine)
+        # The lines the bar gives assistive technology, as they come.
+        lines = h.Output(wine, "bar-lines", [h.os.path.join(h.BUILD, "bin", "gbinfo.exe"),
+                                             "lines", "Glidebanner"])
         self.addCleanup(lines.stop)
         self.bar_window = h.wait_for(lambda: self.window("Glidebanner"), what="the bar")
         h.wait_for(lambda: "status: online" in self.msgrctl("show"), what="the messenger in")
@@ -112,12 +103,12 @@ class OnTheBar(unittest.TestCase):
         romeo.send(ME, "Good morrow :)", colour="#0000ff")
         said = lines.wait("Good morrow")[0]
         self.assertEqual(said, "romeo says: Good morrow smiling face")
-        self.assertLess(lines.all().index(signed_in), lines.all().index(said))
+        self.assertLess(lines.lines().index(signed_in), lines.lines().index(said))
 
         self.click_newest(BLUE)
         title = "Romeo - Conversation"
-        h.wait_for(lambda: self.gbinfo("front").strip() == title, what="the conversation in front")
-        self.assertIn("Good morrow :)", self.gbinfo("controls", title))
+        h.wait_for(lambda: gbinfo("front").strip() == title, what="the conversation in front")
+        self.assertIn("Good morrow :)", gbinfo("controls", title))
 
         # A reply typed there reaches the Linux side (keys sent to the window lose their Shift).
         conversation = self.window(title)
@@ -132,7 +123,7 @@ class OnTheBar(unittest.TestCase):
         self.addCleanup(nurse.stop)
         lines.wait("nurse has signed in")
         self.click_newest(RED, right_of=red_before)
-        h.wait_for(lambda: self.gbinfo("front").strip() == "Nurse - Conversation",
+        h.wait_for(lambda: gbinfo("front").strip() == "Nurse - Conversation",
                    what="the nurse's conversation in front")
 
         # The server goes and comes back: a message sent meanwhile reaches the bar once.
@@ -144,12 +135,10 @@ class OnTheBar(unittest.TestCase):
         romeo.send(ME, "Art thou there?")
         lines.wait("Art thou there?", timeout=40)
         h.time.sleep(3)
-        self.assertEqual(len([l for l in lines.all() if "Art thou there?" in l]), 1)
+        self.assertEqual(len([l for l in lines.lines() if "Art thou there?" in l]), 1)
 
         # The messenger killed: the bar runs on, and a new messenger is heard.
-        wine.wine("taskkill", "/f", "/im", "gbmessenger.exe")
-        h.wait_for(lambda: not self.gbinfo("resources", "gbmessenger.exe"),
-                   what="the messenger gone")
+        messenger_gone()
         self.assertIsNone(bar.poll())
         self.msgrctl("status", "offline")
         wine.start("gbmessenger.exe")
@@ -157,3 +146,42 @@ class OnTheBar(unittest.TestCase):
         romeo.send(ME, "Once more")
         lines.wait("Once more")
         self.assertIsNone(bar.poll())
+
+
+def refusal():
+    title = gbinfo("title", "GlidebannerMessengerTray").strip()
+    return "Cannot connect" in title and title
+
+
+class Refused(unittest.TestCase):
+    """Each refusal in the messenger's words (its icon's tooltip, also its hidden window's
+    title); where the refusal is the messenger's, nothing of the account leaves it: no
+    application data over TLS, no SASL in the clear."""
+
+    def test_each_refusal_with_its_words(self):
+        ours = "The server's certificate is "
+        for config, address, words in (
+                ("good", "nurse@" + h.DOMAIN, "The password is not right."),
+                ("othername", ME, ours + "not valid for %s." % h.DOMAIN),
+                ("untrusted", ME, ours + "not from an authority this computer trusts."),
+                ("plain", ME, "The server offers no encryption; Glidebanner will not send "
+                              "your password.")):
+            with self.subTest(config=config):
+                messenger_gone()
+                state["prosody"].start(state["configs"][config])
+                relay = h.Relay()
+                try:
+                    account(address, h.RELAY_PORT)
+                    state["wine"].start("gbmessenger.exe")
+                    title = h.wait_for(refusal, what="the refusal")
+                    self.assertEqual(title, "Glidebanner Messenger - Cannot connect: " + words)
+                    sent = bytes(relay.sent)
+                    if config == "plain":
+                        self.assertNotIn(b"<auth", sent)
+                        self.assertNotIn(h.ACCOUNTS["juliet"].encode(), sent)
+                    elif config != "good":
+                        self.assertEqual(relay.application_data_after_starttls(), 0)
+                finally:
+                    messenger_gone()
+                    relay.close()
+                    state["prosody"].stop()

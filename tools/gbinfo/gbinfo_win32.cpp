@@ -4,6 +4,7 @@
 //
 //   gbinfo workarea             left top right bottom
 //   gbinfo front                the title of the foreground window
+//   gbinfo title CLASS          the title of the first top-level window of that class, UTF-8
 //   gbinfo resources NAME.exe   gdi N user N windows N private BYTES   (the first process of
 //                               that name)
 //   gbinfo controls TITLE       one line per window inside the visible top-level window of
@@ -248,6 +249,14 @@ int wmain(int argc, wchar_t** argv) {
         std::printf("%ls\n", title);
         return 0;
     }
+    if (argc == 3 && std::wcscmp(argv[1], L"title") == 0) {
+        const HWND window = FindWindowW(argv[2], nullptr);
+        if (!window) return 1;
+        wchar_t title[256] = L"";
+        GetWindowTextW(window, title, 256);
+        std::printf("%s\n", Narrow(title).c_str());
+        return 0;
+    }
     if (argc == 3 && std::wcscmp(argv[1], L"resources") == 0) {
         const DWORD pid = FindProcess(argv[2]);
         if (pid == 0) return 1;
@@ -272,7 +281,8 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (argc == 4 && std::wcscmp(argv[1], L"texts") == 0)
         return SendTexts(std::wcstol(argv[2], nullptr, 10), Narrow(argv[3]));
-    std::fprintf(stderr, "usage: gbinfo workarea | front | resources NAME.exe | controls TITLE | "
+    std::fprintf(stderr, "usage: gbinfo workarea | front | title CLASS | resources NAME.exe | "
+                         "controls TITLE | "
                          "lines TITLE [MS] | texts N FROM\n");
     return 2;
 }
