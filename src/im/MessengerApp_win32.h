@@ -43,7 +43,7 @@ class MessengerApp final : public gb::Window,
     void OnSessionEvent(const xmpp::SessionEvent& e) override;
     void OnEnded(const std::string& words, xmpp::ReconnectPolicy::Failure failure) override;
     // IStandInCalls
-    void StandInCame(HWND control) override;
+    std::vector<msgrsim::Request> Snapshot() const override { return bridge_.Snapshot(); }
     HWND OpenConversation(const std::string& address) override;
     // IConversationOwner
     bool SendReply(const std::string& jid, const std::string& text) override;

@@ -11,41 +11,67 @@ bool StandInLink::Create(HINSTANCE instance) {
                               instance);
 }
 
-void StandInLink::SendTo(HWND control, const std::vector<msgrsim::Request>& requests) {
-    for (const auto& r : requests) {
-        std::string data = msgrsim::EncodeArgs(r.args);
-        COPYDATASTRUCT cds{static_cast<ULONG_PTR>(r.op), static_cast<DWORD>(data.size()),
-                           data.data()};
-        DWORD_PTR result = 0;
-        // No answer wanted (wParam 0); a stand-in whose program hangs is given up on.
-        if (!::SendMessageTimeoutW(control, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
-                                   SMTO_ABORTIFHUNG, kTimeoutMs, &result) &&
-            ::GetLastError() == ERROR_TIMEOUT)
-            return;
-    }
+namespace {
+
+constexpr UINT_PTR kRetryTimer = 1;
+
+bool IsControl(HWND window) {
+    wchar_t cls[32] = {};
+    return window && ::GetClassNameW(window, cls, 32) &&
+           std::wstring_view(cls) == msgrsim::kControlWindowClass;
 }
 
-void StandInLink::Broadcast(const std::vector<msgrsim::Request>& requests) const {
+bool SendOne(StandInBacklog::Id to, const msgrsim::Request& r) {
+    std::string data = msgrsim::EncodeArgs(r.args);
+    COPYDATASTRUCT cds{static_cast<ULONG_PTR>(r.op), static_cast<DWORD>(data.size()), data.data()};
+    DWORD_PTR result = 0;
+    // No answer wanted (wParam 0); a stand-in whose program hangs is not waited for.
+    return ::SendMessageTimeoutW(reinterpret_cast<HWND>(to), WM_COPYDATA, 0,
+                                 reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, kTimeoutMs,
+                                 &result) != 0 ||
+           ::GetLastError() != ERROR_TIMEOUT;
+}
+
+} // namespace
+
+void StandInLink::SendTo(HWND control, const std::vector<msgrsim::Request>& requests) {
+    backlog_.Send(reinterpret_cast<StandInBacklog::Id>(control), requests, SendOne);
+    RetryLater();
+}
+
+void StandInLink::RetryLater() {
+    if (backlog_.Behind())
+        ::SetTimer(hWnd(), kRetryTimer, kRetryMs, nullptr);
+    else
+        ::KillTimer(hWnd(), kRetryTimer);
+}
+
+void StandInLink::Broadcast(const std::vector<msgrsim::Request>& requests) {
     if (requests.empty()) return;
     std::vector<HWND> controls;
     for (HWND w = nullptr;
          (w = ::FindWindowExW(HWND_MESSAGE, w, msgrsim::kControlWindowClass, nullptr)) != nullptr;)
         controls.push_back(w);
     for (HWND control : controls)
-        SendTo(control, requests);
+        backlog_.Send(reinterpret_cast<StandInBacklog::Id>(control), requests, SendOne);
+    RetryLater();
 }
 
 LRESULT StandInLink::OnMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_TIMER && wp == kRetryTimer) {
+        backlog_.Retry(
+            SendOne, [](StandInBacklog::Id id) { return IsControl(reinterpret_cast<HWND>(id)); },
+            [this] { return calls_.Snapshot(); });
+        RetryLater();
+        return 0;
+    }
     if (msg != WM_COPYDATA || !lp) return Default(msg, wp, lp);
     // Any program on the desktop may send this: only the two calls, bounded, are taken.
     const auto& cds = *reinterpret_cast<const COPYDATASTRUCT*>(lp);
     switch (static_cast<msgrsim::MessengerOp>(cds.dwData)) {
     case msgrsim::MessengerOp::Hello: {
         const HWND control = reinterpret_cast<HWND>(wp);
-        wchar_t cls[32] = {};
-        if (control && ::GetClassNameW(control, cls, 32) &&
-            std::wstring_view(cls) == msgrsim::kControlWindowClass)
-            calls_.StandInCame(control);
+        if (IsControl(control)) SendTo(control, calls_.Snapshot());
         return 1;
     }
     case msgrsim::MessengerOp::Open: {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "SimRequest.h"
+#include "StandInBacklog.h"
 #include "kit/Window_win32.h"
 
 namespace im {
@@ -16,29 +17,34 @@ namespace im {
 class IStandInCalls {
   public:
     virtual ~IStandInCalls() = default;
-    // A stand-in has just come (a program attached): it needs everything the messenger holds.
-    virtual void StandInCame(HWND control) = 0;
+    // Everything the messenger holds, for a stand-in that has just come (a program attached)
+    // or that missed too much.
+    virtual std::vector<msgrsim::Request> Snapshot() const = 0;
     // InstantMessage from a program: that contact's window, opened or brought forward.
     virtual HWND OpenConversation(const std::string& address) = 0;
 };
 
 class StandInLink final : public gb::Window {
   public:
-    // A stand-in answers at once; one that does not within this long is skipped.
+    // A stand-in answers at once; one that does not within this long is owed the rest, tried
+    // again every kRetryMs.
     static constexpr UINT kTimeoutMs = 2000;
+    static constexpr UINT kRetryMs = 2000;
     static constexpr std::size_t kMaxAddress = 3071;
 
     explicit StandInLink(IStandInCalls& calls) : calls_(calls) {}
     bool Create(HINSTANCE instance);
     // To every stand-in there is, in order.
-    void Broadcast(const std::vector<msgrsim::Request>& requests) const;
-    void Broadcast(const msgrsim::Request& request) const { Broadcast(std::vector{request}); }
-    static void SendTo(HWND control, const std::vector<msgrsim::Request>& requests);
+    void Broadcast(const std::vector<msgrsim::Request>& requests);
+    void Broadcast(const msgrsim::Request& request) { Broadcast(std::vector{request}); }
+    void SendTo(HWND control, const std::vector<msgrsim::Request>& requests);
 
   private:
     LRESULT OnMessage(UINT msg, WPARAM wp, LPARAM lp) override;
+    void RetryLater();
 
     IStandInCalls& calls_;
+    StandInBacklog backlog_;
 };
 
 } // namespace im
