@@ -126,10 +126,10 @@ def controls(title):
 
 
 def registry(key):
-    """The values under a registry key as text, by name ("(Default)" too); None without it."""
+    """The values under a registry key as text, by any name ("(Default)" too); None without it."""
     r = wine("reg", "query", key, check=False)
     return None if r.returncode else dict(
-        re.findall(r"(?m)^[ \t]+(\S+)[ \t]+REG_\w+[ \t]*(.*?)\s*$", r.stdout))
+        re.findall(r"(?m)^[ \t]+(\S.*?)[ \t]+REG_\w+[ \t]*(.*?)\s*$", r.stdout))
 
 
 def open_menu(bar_window):

@@ -27,37 +27,22 @@ PROGRAMS = ["glidebanner.exe", "msgrsim.dll", "msgrctl.exe", "gbmessenger.exe"]
 LICENCES = ["GPL-3.txt", "gcc-runtime.txt", "mingw-w64.txt"]
 
 
-def netclient(*args, password=None):
-    """The win32 build's netclient in this prefix: the Credential Manager as the messenger
-    reads and writes it."""
-    return subprocess.run(["wine", os.path.join(TOP, "build", "win32", "bin", "netclient.exe"),
+def tool(name, *args, password=None):
+    """A program of the win32 build in this prefix: netclient has the Credential Manager as the
+    messenger reads and writes it."""
+    return subprocess.run(["wine", os.path.join(TOP, "build", "win32", "bin", name + ".exe"),
                            *args], env=harness.ENV, input=password, capture_output=True,
                           text=True, timeout=60)
 
 
 def password_stored(address):
     # Reading the password comes before any connection, which stdin's end then closes.
-    return netclient("signin", address, "127.0.0.1", "1").returncode == 0
+    return tool("netclient", "signin", address, "127.0.0.1", "1").returncode == 0
 
 
 def messenger_running():
     """A gbmessenger.exe of this prefix runs (other prefixes on the machine may have theirs)."""
-    prefix = ("WINEPREFIX=" + harness.ENV["WINEPREFIX"]).encode()
-    for pid in filter(str.isdigit, os.listdir("/proc")):
-        try:
-            with open("/proc/%s/cmdline" % pid, "rb") as c, open("/proc/%s/environ" % pid,
-                                                                   "rb") as e:
-                if b"gbmessenger.exe" in c.read() and prefix in e.read().split(b"\0"):
-                    return True
-        except OSError:
-            pass
-    return False
-
-
-def run_values():
-    """The names under the Run key; `registry` reads no name with a blank in it."""
-    out = wine("reg", "query", RUN, check=False).stdout
-    return set(re.findall(r"(?m)^[ \t]+(\S.*?)[ \t]+REG_\w+", out))
+    return tool("gbinfo", "resources", "gbmessenger.exe").returncode == 0
 
 
 def file_version(path):
@@ -139,8 +124,8 @@ class InstallTest(harness.WineTestCase):
         wine("reg", "add", ACCOUNT, "/v", "Address", "/d", address, "/f")
         wine("reg", "add", ACCOUNT, "/v", "SignInAtStart", "/t", "REG_DWORD", "/d", "0", "/f")
         wine("reg", "add", RUN, "/v", MESSENGER, "/d", "gbmessenger.exe", "/f")
-        netclient("store", address, password="secret\n")
-        self.assertIn(MESSENGER, run_values())
+        tool("netclient", "store", address, password="secret\n")
+        self.assertIn(MESSENGER, registry(RUN))
         wine("regsvr32", "/s", dll, timeout=120)
         try:
             bar = self.start_bar(unix_home)
@@ -161,13 +146,12 @@ class InstallTest(harness.WineTestCase):
         self.assertFalse(os.path.exists(unix_home) or any(map(os.path.exists, shortcuts)))
         for key in (UNINSTALL, APP_CLASS, class_key):
             self.assertIsNone(registry(key), key)
-        self.assertFalse({"Glidebanner", MESSENGER} & run_values())
+        self.assertFalse({"Glidebanner", MESSENGER} & set(registry(RUN) or {}))
         # The settings are kept by default, with what the bar stored as it was closed, and the
         # messenger's account with its password.
-        self.assertEqual(registry(harness.KEY).get("Version"), "1.1")
-        self.assertIn("Speed", registry(harness.KEY))
-        self.assertEqual(registry(ACCOUNT).get("Address"), address)
-        self.assertTrue(password_stored(address))
+        kept = registry(harness.KEY)
+        self.assertEqual((kept["Version"], "Speed" in kept, registry(ACCOUNT).get("Address"),
+                          password_stored(address)), ("1.1", True, address, True))
         self.install()
         self.uninstall("/REMOVESETTINGS")
         wait_for(lambda: registry(harness.KEY) is None, what="the settings removed")

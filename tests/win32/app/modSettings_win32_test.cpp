@@ -70,7 +70,8 @@ TEST_F(RegistryStore, ReadsTextAndFallsBackToTheDefault) {
     EXPECT_EQ(Read(u"Missing"), u"<default>");
 }
 
-// Written as REG_SZ with its NUL (15 characters, 32 bytes), any script whole.
+// Written as REG_SZ with its NUL (15 characters, 32 bytes), any script whole. (That a text too
+// long for a load is saved cut is the host round trip's.)
 TEST_F(RegistryStore, WritesTextWithItsNulAndReadsItBackWhole) {
     const std::u16string says = u"\u4E2D\u6587 \u00E9\u00F6 \U0001F600 tells:";
     modSettings::WriteSettingText(u"Says", says);
@@ -78,13 +79,6 @@ TEST_F(RegistryStore, WritesTextWithItsNulAndReadsItBackWhole) {
     DWORD type = 0, bytes = 0;
     ::RegQueryValueExW(Key().get(), L"Says", nullptr, &type, nullptr, &bytes);
     EXPECT_EQ(std::pair(type, bytes), (std::pair<DWORD, DWORD>(REG_SZ, 32)));
-    // A text longer than a load reads back is saved cut, so the next start reads it.
-    modSettings::Settings().UnreadMail = std::u16string(16384, u'x');
-    modSettings::RegistrySettingsStore store;
-    modSettings::SaveSettings(store, u".");
-    modSettings::LoadSettings(store, {15360, u"."});
-    EXPECT_TRUE(modSettings::Settings().UnreadMail == std::u16string(16383, u'x'))
-        << modSettings::Settings().UnreadMail.size();
 }
 
 } // namespace

@@ -65,11 +65,7 @@ TEST(clsTooltip, OneWindowWithTheBarsTextTitleAndIcon) {
 
     tip->Create(p, BarRules::kHelpText, BarRules::kTitle, BarRules::kHelpIcon);
     EXPECT_EQ(TipsOf(p), std::vector{tip->hWnd()});
-    EXPECT_EQ(Tool(tip->hWnd(), p),
-              std::pair(std::u16string(u"Click items with the left mouse button.\r\n"
-                                       u"Shift + Drag to move or resize the window,\r\n"
-                                       u"Alt + Drag Left/Right to change speed."),
-                        600L));
+    EXPECT_EQ(Tool(tip->hWnd(), p), std::pair(std::u16string(BarRules::kHelpText), 600L));
     EXPECT_EQ(title, std::pair(std::wstring(L"Glidebanner"), WPARAM{TTI_INFO}));
     tip.reset();
     EXPECT_TRUE(TipsOf(p).empty());
@@ -92,14 +88,11 @@ LRESULT CALLBACK ReadMenu(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
         for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
             wchar_t text[64] = L"-";
             const UINT state = ::GetMenuState(menu, i, MF_BYPOSITION);
-            if (state & MF_SEPARATOR) {
-                entries.emplace_back(text);
-                continue;
-            }
-            ::GetMenuStringW(menu, i, text, 64, MF_BYPOSITION);
-            entries.emplace_back(std::wstring(text) +
-                                 (state & (MF_CHECKED | MF_GRAYED | MF_DISABLED) ? L"!" : L""));
-            ids.push_back(::GetMenuItemID(menu, i));
+            const bool separator = state & MF_SEPARATOR;
+            if (!separator && ::GetMenuStringW(menu, i, text, 64, MF_BYPOSITION))
+                ids.push_back(::GetMenuItemID(menu, i));
+            const bool marked = !separator && state & (MF_CHECKED | MF_GRAYED | MF_DISABLED);
+            entries.emplace_back(std::wstring(text) + (marked ? L"!" : L""));
         }
         ::PostMessageW(hwnd, unload ? WM_APP : WM_CANCELMODE, 0, 0);
         if (!unload) ::EndMenu();

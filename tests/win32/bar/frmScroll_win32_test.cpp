@@ -110,15 +110,14 @@ class SharedBar : public ::testing::Test {
     HWND hwnd_ = nullptr;
 };
 
-// A strip held by the right button holds the mouse, so that a release away from the bar
-// reaches it; when another window takes the mouse first, the strip runs again.
+// A strip held by the right button (that it holds still is the end-to-end test's) holds the
+// mouse, so that a release away from the bar reaches it; when another window takes the mouse
+// first, the strip runs again.
 TEST_F(SharedBar, HeldStripRunsAgainWhenTheMouseIsTaken) {
     Strip().AddString(std::u16string(300, u'x')); // long enough to keep moving
     ::SendMessageW(hwnd_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(50, 5));
     EXPECT_EQ(::GetCapture(), hwnd_);
     const float held = Strip().StripLeft();
-    Pump(300);
-    EXPECT_EQ(Strip().StripLeft(), held);
     ::SetCapture(::FindWindowExW(hwnd_, nullptr, L"BUTTON", nullptr));
     Pump(300);
     EXPECT_LT(Strip().StripLeft(), held);
