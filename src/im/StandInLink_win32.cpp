@@ -27,8 +27,8 @@ bool SendOne(StandInBacklog::Id to, const msgrsim::Request& r) {
     DWORD_PTR result = 0;
     // No answer wanted (wParam 0); a stand-in whose program hangs is not waited for.
     return ::SendMessageTimeoutW(reinterpret_cast<HWND>(to), WM_COPYDATA, 0,
-                                 reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG, kTimeoutMs,
-                                 &result) != 0 ||
+                                 reinterpret_cast<LPARAM>(&cds), SMTO_ABORTIFHUNG,
+                                 StandInLink::kTimeoutMs, &result) != 0 ||
            ::GetLastError() != ERROR_TIMEOUT;
 }
 
