@@ -47,8 +47,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!in.ConsumeBool()) value.type = in.ConsumeIntegralInRange<std::uint32_t>(0, 11);
         std::u16string text;
         if (in.ConsumeBool()) {
-            const auto word =
-                kWords[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kWords) - 1)];
+            const auto word = in.PickValueInArray(kWords);
             text.assign(word.begin(), word.end());
         }
         for (const char c : in.ConsumeRandomLengthString(64))

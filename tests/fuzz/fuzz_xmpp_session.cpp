@@ -6,13 +6,10 @@
 // pass their bound; the unacknowledged stanzas never pass theirs; the count of handled stanzas
 // the session would send never passes what the server sent; once the session has ended it
 // sends nothing more until it is reset.
-#include <cstdint>
-#include <cstdlib>
 #include <optional>
-#include <string>
-#include <string_view>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "im/Bridge.h"
 #include "xmpp/Session.h"
 #include "xmpp/StreamParser.h"
@@ -21,26 +18,14 @@ namespace {
 
 using namespace xmpp;
 
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
-
 // PLAIN over direct TLS needs none of these; a SCRAM the bytes start again fails at once.
 struct NoCrypto final : ICrypto {
-    std::optional<std::string> Digest(Hash, std::string_view) override { return std::nullopt; }
-    std::optional<std::string> Hmac(Hash, std::string_view, std::string_view) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> Pbkdf2(Hash, std::string_view, std::string_view,
-                                      std::uint32_t) override {
-        return std::nullopt;
-    }
-    std::optional<std::string> RandomBytes(std::size_t) override { return std::nullopt; }
+    using Out = std::optional<std::string>;
+    Out Digest(Hash, std::string_view) override { return {}; }
+    Out Hmac(Hash, std::string_view, std::string_view) override { return {}; }
+    Out Pbkdf2(Hash, std::string_view, std::string_view, std::uint32_t) override { return {}; }
+    Out RandomBytes(std::size_t) override { return {}; }
 };
-
-constexpr std::string_view kHeader = "<stream:stream xmlns='jabber:client' "
-                                     "xmlns:stream='http://etherx.jabber.org/streams' "
-                                     "version='1.0'>";
 
 constexpr std::string_view kAuthenticated =
     "<stream:features><mechanisms xmlns='urn:ietf:params:xml:ns:xmpp-sasl'>"
@@ -63,20 +48,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         session.Receive(bytes, now, events);
         now += 100;
     };
-    say(std::string(kHeader) + std::string(kAuthenticated));
-    say(std::string(kHeader) + std::string(kBindAndSm) +
-        "<iq type='result' id='bind'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'>"
-        "<jid>juliet@example.org/balcony</jid></bind></iq>"
-        "<enabled xmlns='urn:xmpp:sm:3' id='s1' resume='true'/><iq type='result' id='carbons'/>"
-        "<iq type='result' id='roster'><query xmlns='jabber:iq:roster'><item "
-        "jid='romeo@montague.net'/><item jid='nurse@capulet.lit'/></query></iq>");
+    // Through SASL to the features with binding and stream management, and what follows.
+    const auto connect = [&](std::string_view then) {
+        say(std::string(kStreamHeader) + std::string(kAuthenticated));
+        say(std::string(kStreamHeader) + std::string(kBindAndSm) + std::string(then));
+    };
+    connect("<iq type='result' id='bind'><bind xmlns='urn:ietf:params:xml:ns:xmpp-bind'>"
+            "<jid>juliet@example.org/balcony</jid></bind></iq>"
+            "<enabled xmlns='urn:xmpp:sm:3' id='s1' resume='true'/><iq type='result' id='carbons'/>"
+            "<iq type='result' id='roster'><query xmlns='jabber:iq:roster'><item "
+            "jid='romeo@montague.net'/><item jid='nurse@capulet.lit'/></query></iq>");
     Check(session.State() == SessionState::SignedIn && session.Handled() == 2);
     session.TakeOutput();
 
     // The server's stanzas, counted apart from the session.
     StreamParser mirror;
     std::vector<StreamEvent> parsed;
-    mirror.Feed(kHeader, parsed);
+    mirror.Feed(kStreamHeader, parsed);
     std::uint64_t received = session.Handled();
     bool ended = false;
     const auto settle = [&] {
@@ -118,10 +106,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } else if (op % 4 == 3) {
             session.Reset(true);
             session.Start(events);
-            say(std::string(kHeader) + std::string(kAuthenticated));
-            say(std::string(kHeader) + std::string(kBindAndSm));
+            connect("");
             mirror.Reset();
-            mirror.Feed(kHeader, parsed);
+            mirror.Feed(kStreamHeader, parsed);
             ended = false;
         }
         feed(segment, piece);

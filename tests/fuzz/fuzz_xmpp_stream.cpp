@@ -2,24 +2,14 @@
 // pieces the rest arrives in. Checked: the pieces give the events the whole gives; nothing
 // follows an error; every stanza keeps to the depth bound; a stanza written out and read
 // again is the same element.
-#include <cstdint>
-#include <cstdlib>
-#include <string>
-#include <string_view>
 #include <vector>
 
+#include "FuzzCheck.h"
 #include "xmpp/StreamParser.h"
 
 namespace {
 
 using namespace xmpp;
-
-constexpr std::string_view kHeader = "<stream:stream xmlns='jabber:client' "
-                                     "xmlns:stream='http://etherx.jabber.org/streams'>";
-
-void Check(bool ok) {
-    if (!ok) std::abort();
-}
 
 std::size_t Depth(const Element& e) {
     std::size_t deepest = 0;
@@ -52,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(Depth(e.element) <= StreamParser::kMaxDepth);
         StreamParser again;
         std::vector<StreamEvent> reread;
-        again.Feed(std::string(kHeader) + Serialise(e.element, "jabber:client"), reread);
+        again.Feed(std::string(kStreamHeader) + Serialise(e.element, "jabber:client"), reread);
         Check(reread.size() == 2 && reread[1].kind == StreamEvent::Kind::Stanza &&
               reread[1].element == e.element);
     }

@@ -21,7 +21,6 @@ TEST(AccountForm, FirstProblemInTheFormsOrder) {
         {{"anna@example.org", "", false, true}, none},              // the stored one stays
         {{"anna@example.org", "65535", true, false}, none},
         {{"anna@example.org", "", false, false}, password},
-        {{"", "", true, false}, address},
         {{"anna", "", true, false}, address},
         {{"anna@", "", true, false}, address},
         {{"an na@example.org", "", true, false}, address},

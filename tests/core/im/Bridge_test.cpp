@@ -100,7 +100,6 @@ TEST(Bridge, ALargeRosterInRequestsTheStandInTakes) {
 
 TEST(Bridge, TheHeaderOfAStyledMessage) {
     const std::tuple<std::string, std::string, std::string> rows[] = {
-        {"", "", "FN=Arial; EF=; CO=0; CS=0; PF=22"},
         {"Verdana", "", "CO=0; FN=Verdana; EF=; CS=0; PF=22"},
         {"", "Navy", "CO=800000; FN=Arial; EF=; CS=0; PF=22"},
         {"\"Times New Roman\", serif", "#00FF00",
