@@ -53,8 +53,7 @@ TEST(OptionsController, PagesTurnOnlyPastTheTextsCheckAndLandExactly) {
     };
     const Log refused = {"error", "focus"};
     const std::tuple<int, Click, std::u16string, std::u16string, Log, int> rows[] = {
-        {0, Next, u"#", u"# #", turned(1, 0, "359", "arrows < >"), 1}, // only the Texts page
-        {2, Next, u"#", u"# #", turned(3, 2, "359", "arrows <", true), 3},
+        {2, Next, u"#", u"# #", turned(3, 2, "359", "arrows <", true), 3}, // only the Texts page
         {1, Prev, u"#", u"#", turned(0, 1, "-345", "arrows >"), 0},
         {3, Prev, u"#", u"# #", refused, 3},
         {3, Okay, u"##", u"###", refused, 3}, // overlapping occurrences count
