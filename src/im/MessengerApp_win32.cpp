@@ -260,7 +260,6 @@ void MessengerApp::WatchNetwork() {
     ::NotifyAddrChange(&ignored, &networkOverlapped_); // without it, only the timers reconnect
 }
 
-
 ConversationWindow* MessengerApp::Conversation(const std::string& jid, bool inFront) {
     if (auto open = conversations_.find(jid); open != conversations_.end()) {
         if (inFront) open->second->BringForward();
