@@ -40,10 +40,15 @@ void StandInLink::SendTo(HWND control, const std::vector<msgrsim::Request>& requ
 }
 
 void StandInLink::RetryLater() {
-    if (backlog_.Behind())
-        ::SetTimer(hWnd(), kRetryTimer, kRetryMs, nullptr);
-    else
-        ::KillTimer(hWnd(), kRetryTimer);
+    // Set once: setting it again would start its count again, and a steady flow of requests
+    // would put the retry off for ever.
+    if (backlog_.Behind() != retrying_) {
+        retrying_ = backlog_.Behind();
+        if (retrying_)
+            ::SetTimer(hWnd(), kRetryTimer, kRetryMs, nullptr);
+        else
+            ::KillTimer(hWnd(), kRetryTimer);
+    }
 }
 
 void StandInLink::Broadcast(const std::vector<msgrsim::Request>& requests) {

@@ -45,6 +45,7 @@ class StandInLink final : public gb::Window {
 
     IStandInCalls& calls_;
     StandInBacklog backlog_;
+    bool retrying_ = false; // the retry timer is set
 };
 
 } // namespace im
